@@ -1,0 +1,210 @@
+#include "file_io.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <random>
+
+#ifdef _WIN32
+#include <io.h>
+#include <share.h>
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace sievra {
+namespace fs = std::filesystem;
+
+namespace {
+
+#ifdef _WIN32
+using StatBuf = struct _stat64;
+int OsOpenRead(const fs::path& p) {
+  int fd = -1;
+  _wsopen_s(&fd, p.c_str(), _O_RDONLY | _O_BINARY, _SH_DENYNO, 0);
+  return fd;
+}
+int OsCreateNew(const fs::path& p) {
+  int fd = -1;
+  _wsopen_s(&fd, p.c_str(), _O_WRONLY | _O_BINARY | _O_CREAT | _O_EXCL, _SH_DENYNO,
+            _S_IREAD | _S_IWRITE);
+  return fd;
+}
+int OsFstat(int fd, StatBuf& st) { return _fstat64(fd, &st); }
+long long OsRead(int fd, char* into, std::size_t n) {
+  return _read(fd, into, static_cast<unsigned>(std::min<std::size_t>(n, INT_MAX)));
+}
+long long OsWrite(int fd, const char* from, std::size_t n) {
+  return _write(fd, from, static_cast<unsigned>(std::min<std::size_t>(n, INT_MAX)));
+}
+int OsClose(int fd) { return _close(fd); }
+bool IsRegular(const StatBuf& st) { return (st.st_mode & _S_IFMT) == _S_IFREG; }
+std::error_code OsReplace(const fs::path& from, const fs::path& to) {
+  // MoveFileEx replaces an existing file in one step, which _wrename refuses to do.
+  if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return {};
+  return {static_cast<int>(GetLastError()), std::system_category()};
+}
+#else
+using StatBuf = struct stat;
+int OsOpenRead(const fs::path& p) { return ::open(p.c_str(), O_RDONLY | O_CLOEXEC); }
+int OsCreateNew(const fs::path& p) {
+  return ::open(p.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+}
+int OsFstat(int fd, StatBuf& st) { return ::fstat(fd, &st); }
+long long OsRead(int fd, char* into, std::size_t n) { return ::read(fd, into, n); }
+long long OsWrite(int fd, const char* from, std::size_t n) { return ::write(fd, from, n); }
+int OsClose(int fd) { return ::close(fd); }
+bool IsRegular(const StatBuf& st) { return S_ISREG(st.st_mode); }
+std::error_code OsReplace(const fs::path& from, const fs::path& to) {
+  if (std::rename(from.c_str(), to.c_str()) == 0) return {};
+  return {errno, std::generic_category()};
+}
+#endif
+
+std::error_code LastErrno() { return {errno, std::generic_category()}; }
+
+fs::path FromUtf8(const std::string& utf8) {
+  return fs::path(std::u8string(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size()));
+}
+
+// The file a path finally names, so that replacing a symbolic link's target
+// keeps the link instead of turning it into a plain file.
+fs::path FollowLinks(const fs::path& p) {
+  std::error_code ec;
+  if (!fs::is_symlink(fs::symlink_status(p, ec))) return p;
+  fs::path real = fs::weakly_canonical(p, ec);
+  return ec ? p : real;
+}
+
+}  // namespace
+
+InputFile::~InputFile() {
+  if (fd_ >= 0) OsClose(fd_);
+}
+
+std::error_code InputFile::Open(const std::string& utf8Path) {
+  fd_ = OsOpenRead(FromUtf8(utf8Path));
+  if (fd_ < 0) return LastErrno();
+  StatBuf st{};
+  if (OsFstat(fd_, st) != 0) return LastErrno();
+  // A folder, device or pipe is no log: reading one fails, blocks or never ends.
+  if (!IsRegular(st)) {
+    return std::make_error_code((st.st_mode & S_IFMT) == S_IFDIR ? std::errc::is_a_directory
+                                                                 : std::errc::invalid_argument);
+  }
+  sizeHint_ = static_cast<std::size_t>(st.st_size);
+  return {};
+}
+
+std::error_code InputFile::Read(char* into, std::size_t capacity, std::size_t& got) {
+  for (;;) {
+    long long n = OsRead(fd_, into, capacity);
+    if (n >= 0) {
+      got = static_cast<std::size_t>(n);
+      return {};
+    }
+    if (errno != EINTR) return LastErrno();
+  }
+}
+
+std::error_code ReadWholeFile(const std::string& utf8Path, std::unique_ptr<char[]>& bytes,
+                              std::size_t& size) {
+  InputFile in;
+  if (auto ec = in.Open(utf8Path)) return ec;
+  // One byte beyond the size seen at open lets an unchanged file end in one read.
+  std::size_t capacity = in.SizeHint() + 1;
+  auto buffer = std::make_unique_for_overwrite<char[]>(capacity);
+  std::size_t filled = 0;
+  for (;;) {
+    if (filled == capacity) {  // the file grew while we read it
+      std::size_t bigger = capacity + capacity / 2 + 4096;
+      auto grown = std::make_unique_for_overwrite<char[]>(bigger);
+      std::copy_n(buffer.get(), filled, grown.get());
+      buffer = std::move(grown);
+      capacity = bigger;
+    }
+    std::size_t got = 0;
+    if (auto ec = in.Read(buffer.get() + filled, capacity - filled, got)) return ec;
+    if (got == 0) break;
+    filled += got;
+  }
+  bytes = std::move(buffer);
+  size = filled;
+  return {};
+}
+
+AtomicOutputFile::~AtomicOutputFile() { Discard(); }
+
+void AtomicOutputFile::Discard() {
+  if (fd_ >= 0) OsClose(fd_);
+  fd_ = -1;
+  if (!temp_.empty()) {
+    std::error_code ignored;
+    fs::remove(temp_, ignored);
+    temp_.clear();
+  }
+}
+
+std::error_code AtomicOutputFile::Open(const std::string& utf8Path) {
+  target_ = FollowLinks(FromUtf8(utf8Path));
+  std::error_code ec;
+  if (fs::is_directory(target_, ec)) return std::make_error_code(std::errc::is_a_directory);
+  std::random_device seed;
+  std::mt19937 random(seed());
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    // Native strings throughout: a name the ANSI code page cannot spell stays intact.
+    fs::path name = ".";
+    name += target_.filename().native();
+    name += ".sievra-" + std::to_string(random() % 1000000) + ".tmp";
+    fs::path candidate = target_;
+    candidate.replace_filename(name);
+    fd_ = OsCreateNew(candidate);
+    if (fd_ >= 0) {
+      temp_ = candidate;
+      // Keep the permissions of the file being replaced.
+      auto old = fs::status(target_, ec);
+      if (!ec && fs::is_regular_file(old)) fs::permissions(temp_, old.permissions(), ec);
+      return {};
+    }
+    if (errno != EEXIST) return LastErrno();
+  }
+  return std::make_error_code(std::errc::file_exists);
+}
+
+std::error_code AtomicOutputFile::Write(const char* data, std::size_t size) {
+  while (size > 0) {
+    long long n = OsWrite(fd_, data, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return LastErrno();
+    }
+    if (n == 0) return std::make_error_code(std::errc::no_space_on_device);
+    data += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return {};
+}
+
+std::error_code AtomicOutputFile::Commit() {
+  int fd = fd_;
+  fd_ = -1;
+  // close() is where some file systems report a failed write; check it.
+  if (OsClose(fd) != 0) {
+    auto ec = LastErrno();
+    Discard();
+    return ec;
+  }
+  if (auto ec = OsReplace(temp_, target_)) {
+    Discard();
+    return ec;
+  }
+  temp_.clear();
+  return {};
+}
+
+}  // namespace sievra

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <system_error>
+
+namespace sievra {
+
+// A regular file opened for reading in binary mode. Reads go through read(2)
+// rather than a memory map: a log that another program truncates while we read
+// it must give a short read, not SIGBUS.
+class InputFile {
+ public:
+  InputFile() = default;
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+  ~InputFile();
+
+  // Fails for a missing or unreadable path and for anything but a regular file.
+  std::error_code Open(const std::string& utf8Path);
+  // Size when opened (a hint: the file may grow or shrink while read).
+  std::size_t SizeHint() const { return sizeHint_; }
+  // Reads up to `capacity` bytes; 0 at end of file.
+  std::error_code Read(char* into, std::size_t capacity, std::size_t& got);
+
+ private:
+  int fd_ = -1;
+  std::size_t sizeHint_ = 0;
+};
+
+// Reads a whole file to its current end, however it changed since it was opened.
+std::error_code ReadWholeFile(const std::string& utf8Path, std::unique_ptr<char[]>& bytes,
+                              std::size_t& size);
+
+// Replaces a file in one step: bytes go to a temporary file beside it, which is
+// renamed over the target on Commit. Until then the target is untouched, and a
+// temporary that was not committed is removed.
+class AtomicOutputFile {
+ public:
+  AtomicOutputFile() = default;
+  AtomicOutputFile(const AtomicOutputFile&) = delete;
+  AtomicOutputFile& operator=(const AtomicOutputFile&) = delete;
+  ~AtomicOutputFile();
+
+  std::error_code Open(const std::string& utf8Path);
+  std::error_code Write(const char* data, std::size_t size);
+  std::error_code Commit();
+
+ private:
+  void Discard();
+
+  int fd_ = -1;
+  std::filesystem::path target_;  // with symbolic links followed
+  std::filesystem::path temp_;
+};
+
+}  // namespace sievra

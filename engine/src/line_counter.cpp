@@ -1,0 +1,50 @@
+#include "sievra/line_counter.h"
+
+#include <algorithm>
+
+#include "sievra/line_scanner.h"
+
+namespace sievra {
+
+void LineCounter::Feed(std::string_view chunk) {
+  if (chunk.empty()) return;
+  if (pendingCr_ && chunk.front() == '\n') chunk.remove_prefix(1);
+  pendingCr_ = false;
+  LineScanner scanner(chunk.data(), chunk.size());
+  std::string_view part;
+  std::size_t terminator = 0;
+  while (scanner.Next(part, terminator)) {
+    Absorb(part);
+    if (terminator == 0) {
+      lineOpen_ = true;
+      continue;
+    }
+    EndLine();
+    const char* after = scanner.Position();
+    pendingCr_ = terminator == 1 && after == chunk.data() + chunk.size() && after[-1] == '\r';
+  }
+}
+
+void LineCounter::Absorb(std::string_view part) {
+  if (mismatched_ || matched_ == target_.size()) return;
+  const std::size_t n = std::min(part.size(), target_.size() - matched_);
+  if (!upper_.LineStartsWith(part.substr(0, n), target_.substr(matched_, n))) {
+    mismatched_ = true;
+    return;
+  }
+  matched_ += n;
+}
+
+void LineCounter::EndLine() {
+  if (!mismatched_ && matched_ == target_.size()) ++count_;
+  matched_ = 0;
+  mismatched_ = false;
+  lineOpen_ = false;
+}
+
+std::size_t LineCounter::Finish() {
+  if (lineOpen_) EndLine();
+  return count_;
+}
+
+}  // namespace sievra

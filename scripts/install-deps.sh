@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs what building and testing Sievra needs on Debian/Ubuntu, skipping
+# packages that are already there. Runs apt-get directly as root, through sudo otherwise.
+set -euo pipefail
+
+packages=(
+  # build
+  g++ cmake ninja-build pkg-config
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  # tests
+  libgtest-dev googletest
+)
+# Extra groups a caller may ask for: bench, gui-check, fuzz, windows.
+for group in "$@"; do
+  case "$group" in
+    bench) packages+=(gawk mawk) ;;
+    gui-check) packages+=(xvfb xauth x11-apps imagemagick) ;;
+    fuzz) packages+=(clang libclang-rt-14-dev) ;;
+    windows) packages+=(mingw-w64 g++-mingw-w64-x86-64-posix wine wine64) ;;
+    *) echo "install-deps: unknown group '$group'" >&2; exit 2 ;;
+  esac
+done
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "install-deps: installing ${missing[*]}"
+sudo_cmd=()
+[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -qq
+"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
