@@ -1,0 +1,185 @@
+// The engine's line reader and both filters, run on real files, against the
+// plain first-match model: same kept lines, same order, same bytes, the same
+// count, and nothing else touched.
+//
+// Input layout: one settings byte (bit 0 packet, bit 1 strip, bits 2-4 callsign
+// length), one byte choosing the counter's chunk size, the callsign, the file.
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "first_match_reference.h"
+#include "fuzz_check.h"
+#include "sievra/engine.h"
+#include "sievra/line_counter.h"
+#include "sievra/upper_case.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using sievra::fuzz::Require;
+
+constexpr float kBoxWidth = 8250.0f;
+constexpr std::string_view kOldOutput = "an older output\r\n";
+constexpr std::string_view kNothingKept = "No lines were kept; the output file was not written.";
+
+struct FuzzCase {
+  sievra::fuzz::ReferenceSettings settings;
+  std::size_t chunk = 1;
+  std::string_view file;
+};
+
+FuzzCase Decode(std::string_view bytes) {
+  FuzzCase c;
+  const unsigned settings = bytes.empty() ? 0u : static_cast<unsigned char>(bytes[0]);
+  const unsigned chunk = bytes.size() < 2 ? 0u : static_cast<unsigned char>(bytes[1]);
+  bytes.remove_prefix(std::min<std::size_t>(2, bytes.size()));
+  c.settings.packet = (settings & 1u) != 0;
+  c.settings.strip = (settings & 2u) != 0;
+  const std::size_t callLength = std::min<std::size_t>((settings >> 2) & 7u, bytes.size());
+  c.settings.callsign = std::string(bytes.substr(0, callLength));
+  c.chunk = 1 + chunk;
+  c.file = bytes.substr(callLength);
+  return c;
+}
+
+class RecordingResults : public sievra::ResultsBox {
+ public:
+  bool LoadFile(const std::string& path, sievra::LoadFileType type) override {
+    ++loads;
+    loadedPath = path;
+    plainText = type == sievra::LoadFileType::PlainText;
+    return true;
+  }
+  void Clear() override { ++clears; }
+  float Width() const override { return kBoxWidth; }
+  void SetRightMargin(float twips) override { margin = twips; }
+
+  int loads = 0;
+  int clears = 0;
+  bool plainText = false;
+  std::string loadedPath;
+  float margin = 0;
+};
+
+class RecordingMessages : public sievra::MessageSink {
+ public:
+  void ShowMessage(std::string_view text) override { shown.emplace_back(text); }
+  std::vector<std::string> shown;
+};
+
+// A RAM-backed folder when there is one: every execution writes two files.
+const fs::path& WorkFolder() {
+  static const fs::path folder = [] {
+    fs::path base = fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
+    fs::path f = base / ("sievra-line-filter-fuzz-" + std::to_string(::getpid()));
+    fs::create_directories(f);
+    return f;
+  }();
+  return folder;
+}
+
+void WriteFile(const fs::path& path, std::string_view bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  Require(out.good(), "the fuzz target could write its files");
+}
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string Joined(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\r\n";
+  return text;
+}
+
+std::size_t CountInChunks(const FuzzCase& c) {
+  const sievra::UpperCaser upper;
+  const std::string target = upper.Apply(c.settings.callsign);
+  Require(target == sievra::fuzz::ReferenceUpper(c.settings.callsign),
+          "upper-casing agrees with toupper byte by byte");
+  sievra::LineCounter counter(upper, target);
+  for (std::size_t at = 0; at < c.file.size(); at += c.chunk)
+    counter.Feed(c.file.substr(at, c.chunk));
+  return counter.Finish();
+}
+
+void CheckRun(const FuzzCase& c, const sievra::fuzz::ReferenceRun& expected, sievra::Engine& engine,
+              const RecordingResults& results, const RecordingMessages& messages,
+              sievra::RunOutcome outcome) {
+  const std::size_t kept = expected.kept.size();
+  Require(engine.KeptLines.size() > kept, "every kept line has a slot");
+  for (std::size_t k = 1; k < engine.KeptLines.size(); ++k) {
+    Require(engine.KeptLines[k] == (k <= kept ? std::string_view(expected.kept[k - 1]) : ""),
+            "kept lines match the first-match scan, slot by slot");
+  }
+  Require(engine.CurrentLine == expected.currentLine, "CurrentLine is the last line read");
+  Require(engine.PacketMode == c.settings.packet && engine.StripPath == c.settings.strip,
+          "the run request captured the options");
+  const std::string output = ReadFile(engine.OutputPath);
+  if (kept == 0) {
+    Require(outcome == sievra::RunOutcome::NothingKept, "nothing kept is reported as such");
+    Require(output == kOldOutput, "nothing kept leaves the old output alone");
+    Require(results.clears == 1 && results.loads == 0, "nothing kept empties the results box");
+    Require(messages.shown.size() == 1 && messages.shown[0] == kNothingKept,
+            "nothing kept says so once");
+  } else {
+    Require(outcome == sievra::RunOutcome::Completed, "a run that kept lines completes");
+    Require(output == Joined(expected.kept), "the output holds the kept lines, CR LF ended");
+    Require(results.loads == 1 && results.plainText && results.loadedPath == engine.OutputPath,
+            "the output is shown once, as plain text");
+    Require(results.margin == kBoxWidth + 10000.0f, "the right margin is widened");
+    Require(messages.shown.empty(), "a completed run shows no message");
+  }
+  std::size_t files = 0;
+  for ([[maybe_unused]] const auto& entry : fs::directory_iterator(WorkFolder())) ++files;
+  Require(files == 2, "no temporary file is left beside the output");
+}
+
+sievra::RunOutcome Run(const FuzzCase& c, sievra::Engine& engine) {
+  return engine.RunRequest(
+      {c.settings.callsign, c.settings.strip, !c.settings.packet, c.settings.packet});
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const FuzzCase c = Decode(sievra::fuzz::AsText(data, size));
+  const sievra::fuzz::ReferenceRun expected = sievra::fuzz::ReferenceFilter(c.settings, c.file);
+  Require(CountInChunks(c) == expected.counted, "the counter gives one count whatever the chunks");
+
+  const fs::path input = WorkFolder() / "in.txt";
+  const fs::path output = WorkFolder() / "out.txt";
+  WriteFile(input, c.file);
+  WriteFile(output, kOldOutput);
+
+  RecordingResults results;
+  RecordingMessages messages;
+  sievra::Engine engine(results, messages);
+  engine.InputPath = input.string();
+  engine.OutputPath = output.string();
+  CheckRun(c, expected, engine, results, messages, Run(c, engine));
+
+  // The count pass alone sizes the table from a fresh count.
+  engine.CountInputLines();
+  Require(engine.KeptLines.size() == expected.counted + 1, "the counting pass sizes the table");
+
+  // Start pressed again on the same engine does the same again.
+  results = RecordingResults();
+  messages = RecordingMessages();
+  WriteFile(output, kOldOutput);
+  CheckRun(c, expected, engine, results, messages, Run(c, engine));
+  return 0;
+}

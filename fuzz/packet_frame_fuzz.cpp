@@ -1,0 +1,73 @@
+// PacketPayload and StripDigiPath on any bytes: never out of bounds (the
+// sanitizers watch), and the cut only ever removes one stretch of the header.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "first_match_reference.h"
+#include "fuzz_check.h"
+#include "sievra/packet_frame.h"
+
+namespace {
+
+using sievra::fuzz::Require;
+
+std::size_t CommonPrefix(std::string_view a, std::string_view b) {
+  std::size_t n = 0;
+  while (n < a.size() && n < b.size() && a[n] == b[n]) ++n;
+  return n;
+}
+
+std::size_t CommonSuffix(std::string_view a, std::string_view b) {
+  std::size_t n = 0;
+  while (n < a.size() && n < b.size() && a[a.size() - 1 - n] == b[b.size() - 1 - n]) ++n;
+  return n;
+}
+
+// The cut line is a prefix of the line followed by a suffix of it.
+bool IsPrefixPlusSuffix(std::string_view cut, std::string_view line) {
+  return cut.size() <= line.size() &&
+         CommonPrefix(cut, line) + CommonSuffix(cut, line) >= cut.size();
+}
+
+void CheckPayload(std::string_view line) {
+  const std::string_view payload = sievra::PacketPayload(line);
+  Require(
+      payload.data() >= line.data() && payload.data() + payload.size() == line.data() + line.size(),
+      "PacketPayload is a suffix view of the line");
+  const std::size_t colon = line.find(':');
+  Require(payload == (colon == std::string_view::npos ? line : line.substr(colon + 1)),
+          "PacketPayload starts after the first colon, or is the whole line");
+}
+
+void CheckStrip(std::string_view line) {
+  const std::string cut = sievra::StripDigiPath(line);
+  Require(cut == sievra::fuzz::ReferenceStrip(std::string(line)),
+          "StripDigiPath cuts as the position rules say");
+  Require(IsPrefixPlusSuffix(cut, line), "StripDigiPath keeps a prefix and a suffix");
+  Require(sievra::StripDigiPath(cut) == cut, "StripDigiPath twice gives what it gave once");
+  Require(sievra::PacketPayload(cut) == sievra::PacketPayload(line), "the cut keeps the payload");
+
+  sievra::DigiPathCut where{};
+  if (sievra::FindDigiPathCut(line, where)) {
+    Require(where.keepPrefix < where.resumeAt && where.resumeAt < line.size(),
+            "the cut lies inside the line");
+    Require(line[where.resumeAt] == ':', "the kept tail starts at the payload's colon");
+    Require(cut == std::string(line.substr(0, where.keepPrefix)) +
+                       std::string(line.substr(where.resumeAt)),
+            "StripDigiPath cuts where FindDigiPathCut says");
+  } else {
+    Require(cut == line, "no cut found leaves the line unchanged");
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view line = sievra::fuzz::AsText(data, size);
+  CheckPayload(line);
+  CheckStrip(line);
+  return 0;
+}
