@@ -26,6 +26,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+namespace reference = sievra::reference;
 using sievra::fuzz::Require;
 
 constexpr float kBoxWidth = 8250.0f;
@@ -33,7 +34,7 @@ constexpr std::string_view kOldOutput = "an older output\r\n";
 constexpr std::string_view kNothingKept = "No lines were kept; the output file was not written.";
 
 struct FuzzCase {
-  sievra::fuzz::ReferenceSettings settings;
+  reference::Settings settings;
   std::size_t chunk = 1;
   std::string_view file;
 };
@@ -108,7 +109,7 @@ std::string Joined(const std::vector<std::string>& lines) {
 std::size_t CountInChunks(const FuzzCase& c) {
   const sievra::UpperCaser upper;
   const std::string target = upper.Apply(c.settings.callsign);
-  Require(target == sievra::fuzz::ReferenceUpper(c.settings.callsign),
+  Require(target == reference::Upper(c.settings.callsign),
           "upper-casing agrees with toupper byte by byte");
   sievra::LineCounter counter(upper, target);
   for (std::size_t at = 0; at < c.file.size(); at += c.chunk)
@@ -116,7 +117,7 @@ std::size_t CountInChunks(const FuzzCase& c) {
   return counter.Finish();
 }
 
-void CheckRun(const FuzzCase& c, const sievra::fuzz::ReferenceRun& expected, sievra::Engine& engine,
+void CheckRun(const FuzzCase& c, const reference::Run& expected, sievra::Engine& engine,
               const RecordingResults& results, const RecordingMessages& messages,
               sievra::RunOutcome outcome) {
   const std::size_t kept = expected.kept.size();
@@ -148,7 +149,7 @@ void CheckRun(const FuzzCase& c, const sievra::fuzz::ReferenceRun& expected, sie
   Require(files == 2, "no temporary file is left beside the output");
 }
 
-sievra::RunOutcome Run(const FuzzCase& c, sievra::Engine& engine) {
+sievra::RunOutcome PressStart(const FuzzCase& c, sievra::Engine& engine) {
   return engine.RunRequest(
       {c.settings.callsign, c.settings.strip, !c.settings.packet, c.settings.packet});
 }
@@ -157,7 +158,7 @@ sievra::RunOutcome Run(const FuzzCase& c, sievra::Engine& engine) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const FuzzCase c = Decode(sievra::fuzz::AsText(data, size));
-  const sievra::fuzz::ReferenceRun expected = sievra::fuzz::ReferenceFilter(c.settings, c.file);
+  const reference::Run expected = reference::Filter(c.settings, c.file);
   Require(CountInChunks(c) == expected.counted, "the counter gives one count whatever the chunks");
 
   const fs::path input = WorkFolder() / "in.txt";
@@ -170,7 +171,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   sievra::Engine engine(results, messages);
   engine.InputPath = input.string();
   engine.OutputPath = output.string();
-  CheckRun(c, expected, engine, results, messages, Run(c, engine));
+  CheckRun(c, expected, engine, results, messages, PressStart(c, engine));
 
   // The count pass alone sizes the table from a fresh count.
   engine.CountInputLines();
@@ -180,6 +181,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   results = RecordingResults();
   messages = RecordingMessages();
   WriteFile(output, kOldOutput);
-  CheckRun(c, expected, engine, results, messages, Run(c, engine));
+  CheckRun(c, expected, engine, results, messages, PressStart(c, engine));
   return 0;
 }

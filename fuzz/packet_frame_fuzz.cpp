@@ -44,7 +44,7 @@ void CheckPayload(std::string_view line) {
 
 void CheckStrip(std::string_view line) {
   const std::string cut = sievra::StripDigiPath(line);
-  Require(cut == sievra::fuzz::ReferenceStrip(std::string(line)),
+  Require(cut == sievra::reference::Strip(std::string(line)),
           "StripDigiPath cuts as the position rules say");
   Require(IsPrefixPlusSuffix(cut, line), "StripDigiPath keeps a prefix and a suffix");
   Require(sievra::StripDigiPath(cut) == cut, "StripDigiPath twice gives what it gave once");

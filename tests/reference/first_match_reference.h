@@ -8,26 +8,26 @@
 // A deliberately plain model of the duplicate filter, written from the rules
 // rather than from the engine: 1-based positions, byte-by-byte upper-casing and
 // a first-match scan over everything kept so far (quadratic, so only for small
-// inputs). The fuzz targets compare the engine against it.
-namespace sievra::fuzz {
+// inputs). The fuzz targets and the fault tests compare the engine against it.
+namespace sievra::reference {
 
-struct ReferenceSettings {
+struct Settings {
   bool packet = false;
   bool strip = false;
   std::string callsign;  // the callsign box's text, as typed
 };
 
-struct ReferenceRun {
+struct Run {
   std::vector<std::string> kept;  // in order of first occurrence
   std::size_t counted = 0;        // lines the counting pass counts
   std::string currentLine;        // the last line read, path-cut when it was stored cut
 };
 
 // Lines end at CR, LF or CR LF; the last line needs no terminator.
-std::vector<std::string> ReferenceLines(std::string_view file);
-std::string ReferenceUpper(std::string_view text);
-std::string_view ReferencePayload(std::string_view line);
-std::string ReferenceStrip(const std::string& line);
-ReferenceRun ReferenceFilter(const ReferenceSettings& settings, std::string_view file);
+std::vector<std::string> Lines(std::string_view file);
+std::string Upper(std::string_view text);
+std::string_view Payload(std::string_view line);
+std::string Strip(const std::string& line);
+Run Filter(const Settings& settings, std::string_view file);
 
-}  // namespace sievra::fuzz
+}  // namespace sievra::reference

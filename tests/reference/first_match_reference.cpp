@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-namespace sievra::fuzz {
+namespace sievra::reference {
 
 namespace {
 
@@ -22,7 +22,7 @@ std::string TrimSpaces(const std::string& text) {
 
 bool PayloadAlreadyKept(const std::vector<std::string>& kept, std::string_view payload) {
   for (const std::string& line : kept) {
-    if (ReferencePayload(line) == payload) return true;
+    if (Payload(line) == payload) return true;
   }
   return false;
 }
@@ -36,7 +36,7 @@ bool LineAlreadyKept(const std::vector<std::string>& kept, const std::string& li
 
 }  // namespace
 
-std::vector<std::string> ReferenceLines(std::string_view file) {
+std::vector<std::string> Lines(std::string_view file) {
   std::vector<std::string> lines;
   std::string line;
   bool open = false;
@@ -56,17 +56,15 @@ std::vector<std::string> ReferenceLines(std::string_view file) {
   return lines;
 }
 
-std::string ReferenceUpper(std::string_view text) {
+std::string Upper(std::string_view text) {
   std::string upper;
   for (char c : text) upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return upper;
 }
 
-std::string_view ReferencePayload(std::string_view line) {
-  return line.substr(InStr(1, line, ':'));
-}
+std::string_view Payload(std::string_view line) { return line.substr(InStr(1, line, ':')); }
 
-std::string ReferenceStrip(const std::string& line) {
+std::string Strip(const std::string& line) {
   const std::size_t g = InStr(1, line, '>');
   if (g < 1 || g > 11) return line;
   const std::size_t c = InStr(g, line, ',');
@@ -77,12 +75,12 @@ std::string ReferenceStrip(const std::string& line) {
   return line.substr(0, c - 1) + line.substr(k - 1);
 }
 
-ReferenceRun ReferenceFilter(const ReferenceSettings& settings, std::string_view file) {
-  ReferenceRun run;
-  const std::string target = ReferenceUpper(settings.callsign);
-  const std::vector<std::string> lines = ReferenceLines(file);
+Run Filter(const Settings& settings, std::string_view file) {
+  Run run;
+  const std::string target = Upper(settings.callsign);
+  const std::vector<std::string> lines = Lines(file);
   for (const std::string& line : lines) {
-    if (target.empty() || ReferenceUpper(line).substr(0, target.size()) == target) ++run.counted;
+    if (target.empty() || Upper(line).substr(0, target.size()) == target) ++run.counted;
   }
   const std::string trimmed = TrimSpaces(target);
   for (const std::string& line : lines) {
@@ -92,12 +90,12 @@ ReferenceRun ReferenceFilter(const ReferenceSettings& settings, std::string_view
       continue;
     }
     const bool eligible =
-        trimmed.empty() ? InStr(1, line, ':') > 0 : ReferenceUpper(line).find(trimmed) == 0;
-    if (!eligible || PayloadAlreadyKept(run.kept, ReferencePayload(line))) continue;
-    if (settings.strip) run.currentLine = ReferenceStrip(line);
+        trimmed.empty() ? InStr(1, line, ':') > 0 : Upper(line).find(trimmed) == 0;
+    if (!eligible || PayloadAlreadyKept(run.kept, Payload(line))) continue;
+    if (settings.strip) run.currentLine = Strip(line);
     run.kept.push_back(run.currentLine);
   }
   return run;
 }
 
-}  // namespace sievra::fuzz
+}  // namespace sievra::reference

@@ -1,0 +1,96 @@
+#include "robustness_support.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace sievra::robustness {
+
+namespace {
+constexpr uid_t kNobody = 65534;
+}
+
+TempFolder::TempFolder(const fs::path& base) {
+  std::string pattern = (base / "sievra-robustness-XXXXXX").string();
+  if (::mkdtemp(pattern.data()) == nullptr) {
+    throw std::runtime_error("mkdtemp failed: " + std::string(std::strerror(errno)));
+  }
+  path_ = pattern;
+}
+
+TempFolder::~TempFolder() {
+  std::error_code ignored;
+  // A test may have taken rights away; give them back so the folder can go.
+  fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
+  for (const auto& entry : fs::directory_iterator(path_, ignored)) {
+    fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+  }
+  fs::remove_all(path_, ignored);
+}
+
+std::vector<std::string> TempFolder::Names() const {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(path_)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+void WriteBytes(const fs::path& path, std::string_view bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!out.good()) throw std::runtime_error("cannot write " + path.string());
+}
+
+std::string ReadBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + path.string());
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+bool RecordingResults::LoadFile(const std::string& path, LoadFileType type) {
+  loaded.push_back(path);
+  return type == LoadFileType::PlainText;
+}
+
+EngineRig::EngineRig(const fs::path& input, const fs::path& output) {
+  engine.InputPath = input.string();
+  engine.OutputPath = output.string();
+}
+
+void EngineRig::Acknowledge() {
+  results = RecordingResults();
+  messages = RecordingMessages();
+}
+
+std::string CrLfLines(const std::vector<std::string>& keptLines) {
+  std::string text;
+  for (const std::string& line : keptLines) text += line + "\r\n";
+  return text;
+}
+
+WithoutRootRights::WithoutRootRights() {
+  if (::geteuid() != 0) return;
+  // Group first: once the user is not root it may no longer change its group.
+  if (::setegid(kNobody) != 0 || ::seteuid(kNobody) != 0) {
+    failure_ = "cannot take the identity of user nobody: " + std::string(std::strerror(errno));
+    if (::setegid(0) != 0) std::abort();
+    return;
+  }
+  switched_ = true;
+}
+
+WithoutRootRights::~WithoutRootRights() {
+  if (!switched_) return;
+  // Without root back the rest of the test program would run crippled.
+  if (::seteuid(0) != 0 || ::setegid(0) != 0) std::abort();
+}
+
+}  // namespace sievra::robustness

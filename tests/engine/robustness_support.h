@@ -1,0 +1,91 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "sievra/engine.h"
+
+// Helpers for the fault tests: real files in a throw-away folder, recording
+// stand-ins for the window, and a way to lose root's rights for a while.
+namespace sievra::robustness {
+
+namespace fs = std::filesystem;
+
+// A fresh folder under `base`, removed with its contents when the test ends.
+class TempFolder {
+ public:
+  explicit TempFolder(const fs::path& base = fs::temp_directory_path());
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  const fs::path& path() const { return path_; }
+  fs::path operator/(std::string_view name) const { return path_ / name; }
+  // The names in the folder, sorted: shows a temporary file left behind.
+  std::vector<std::string> Names() const;
+
+ private:
+  fs::path path_;
+};
+
+void WriteBytes(const fs::path& path, std::string_view bytes);
+std::string ReadBytes(const fs::path& path);
+
+class RecordingResults : public ResultsBox {
+ public:
+  bool LoadFile(const std::string& path, LoadFileType type) override;
+  void Clear() override { ++clears; }
+  float Width() const override { return 8250.0f; }
+  void SetRightMargin(float twips) override { margin = twips; }
+
+  std::vector<std::string> loaded;  // paths, in order
+  int clears = 0;
+  float margin = 0;
+};
+
+class RecordingMessages : public MessageSink {
+ public:
+  void ShowMessage(std::string_view text) override { shown.emplace_back(text); }
+  std::vector<std::string> shown;
+};
+
+// One engine with recording stand-ins and both paths chosen, as after two Browse presses.
+struct EngineRig {
+  EngineRig(const fs::path& input, const fs::path& output);
+
+  RunOutcome RunText() { return engine.RunRequest({"", false, true, false}); }
+  RunOutcome RunPacket(std::string_view callsign = "", bool strip = false) {
+    return engine.RunRequest({callsign, strip, false, true});
+  }
+  // Forgets what was shown so far, as a user who has clicked OK.
+  void Acknowledge();
+
+  RecordingResults results;
+  RecordingMessages messages;
+  Engine engine{results, messages};
+};
+
+// The lines of `keptLines` joined as the engine writes them: each ended by CR LF.
+std::string CrLfLines(const std::vector<std::string>& keptLines);
+
+// While alive, file permissions apply to this process: as root it takes the
+// effective identity of the user "nobody" (the real one stays, so the rights
+// come back at the end of the scope). Does nothing when not root.
+class WithoutRootRights {
+ public:
+  WithoutRootRights();
+  ~WithoutRootRights();
+  WithoutRootRights(const WithoutRootRights&) = delete;
+  WithoutRootRights& operator=(const WithoutRootRights&) = delete;
+
+  // Empty when permissions now apply; otherwise why they cannot be made to.
+  const std::string& Failure() const { return failure_; }
+
+ private:
+  bool switched_ = false;
+  std::string failure_;
+};
+
+}  // namespace sievra::robustness
