@@ -55,7 +55,9 @@ class RecordingMessages : public MessageSink {
 struct EngineRig {
   EngineRig(const fs::path& input, const fs::path& output);
 
-  RunOutcome RunText() { return engine.RunRequest({"", false, true, false}); }
+  RunOutcome RunText(std::string_view callsign = "") {
+    return engine.RunRequest({callsign, false, true, false});
+  }
   RunOutcome RunPacket(std::string_view callsign = "", bool strip = false) {
     return engine.RunRequest({callsign, strip, false, true});
   }

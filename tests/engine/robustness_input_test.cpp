@@ -1,0 +1,134 @@
+// Inputs that cannot be read, and logs that change while a run reads them:
+// a clear message or the bytes really read, never a crash, and the next run works.
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <future>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "robustness_support.h"
+
+namespace sievra::robustness {
+namespace {
+
+constexpr std::string_view kOldOutput = "output of an earlier run\r\n";
+
+// The run stopped with one message naming the file and the reason; the old
+// output, the folder and the results box are as they were; a readable input then works.
+void ExpectRefusedThenRecovers(EngineRig& rig, const TempFolder& folder, RunOutcome outcome,
+                               std::string_view reason) {
+  const std::vector<std::string> namesBefore = folder.Names();
+  EXPECT_EQ(outcome, RunOutcome::Failed);
+  ASSERT_EQ(rig.messages.shown.size(), 1u);
+  EXPECT_NE(rig.messages.shown[0].find(rig.engine.InputPath), std::string::npos)
+      << rig.messages.shown[0];
+  EXPECT_NE(rig.messages.shown[0].find(reason), std::string::npos) << rig.messages.shown[0];
+  EXPECT_EQ(ReadBytes(folder / "out.txt"), kOldOutput);
+  EXPECT_TRUE(rig.results.loaded.empty());
+  EXPECT_EQ(folder.Names(), namesBefore);
+
+  WriteBytes(folder / "good.txt", "a\rb\ra\r");
+  rig.engine.InputPath = (folder / "good.txt").string();
+  rig.Acknowledge();
+  EXPECT_EQ(rig.RunText(), RunOutcome::Completed);
+  EXPECT_EQ(ReadBytes(folder / "out.txt"), "a\r\nb\r\n");
+  EXPECT_TRUE(rig.messages.shown.empty());
+}
+
+struct UnreadableRow {
+  const char* name;
+  std::function<fs::path(const TempFolder&)> make;  // creates the input, returns its path
+  const char* reason;
+};
+
+const UnreadableRow kUnreadableRows[] = {
+    {"robustness: input file missing", [](const TempFolder& f) { return f / "gone.txt"; },
+     "No such file or directory"},
+    {"robustness: input folder missing", [](const TempFolder& f) { return f / "gone" / "in.txt"; },
+     "No such file or directory"},
+    {"robustness: input is a folder",
+     [](const TempFolder& f) {
+       fs::create_directory(f / "logs");
+       return f / "logs";
+     },
+     "Is a directory"},
+    {"robustness: a file used as a folder",
+     [](const TempFolder& f) {
+       WriteBytes(f / "plain.txt", "x\r\n");
+       return f / "plain.txt" / "in.txt";
+     },
+     "Not a directory"},
+};
+
+TEST(InputFaultTest, UnreadableInputIsReportedAndTheNextRunWorks) {
+  for (const UnreadableRow& row : kUnreadableRows) {
+    for (bool packet : {false, true}) {
+      SCOPED_TRACE(std::string(row.name) + (packet ? " (packet)" : " (text)"));
+      TempFolder folder;
+      WriteBytes(folder / "out.txt", kOldOutput);
+      EngineRig rig(row.make(folder), folder / "out.txt");
+      const RunOutcome outcome = packet ? rig.RunPacket("N0CALL", true) : rig.RunText();
+      ExpectRefusedThenRecovers(rig, folder, outcome, row.reason);
+    }
+  }
+}
+
+TEST(InputFaultTest, InputWithoutReadPermissionIsReported) {
+  TempFolder folder;
+  fs::permissions(folder.path(), fs::perms::all);
+  WriteBytes(folder / "out.txt", kOldOutput);
+  WriteBytes(folder / "in.txt", "secret\r\n");
+  fs::permissions(folder / "in.txt", fs::perms::none);
+  EngineRig rig(folder / "in.txt", folder / "out.txt");
+  RunOutcome outcome;
+  {
+    WithoutRootRights user;
+    if (!user.Failure().empty()) GTEST_SKIP() << user.Failure();
+    outcome = rig.RunText();
+  }
+  ExpectRefusedThenRecovers(rig, folder, outcome, "Permission denied");
+}
+
+TEST(InputFaultTest, EmptyInputKeepsNothingAndSaysSo) {
+  TempFolder folder;
+  WriteBytes(folder / "in.txt", "");
+  WriteBytes(folder / "out.txt", kOldOutput);
+  EngineRig rig(folder / "in.txt", folder / "out.txt");
+  for (bool packet : {false, true}) {
+    rig.Acknowledge();
+    EXPECT_EQ(packet ? rig.RunPacket() : rig.RunText(), RunOutcome::NothingKept);
+    EXPECT_EQ(rig.messages.shown,
+              std::vector<std::string>{"No lines were kept; the output file was not written."});
+    EXPECT_EQ(rig.results.clears, 1);
+    EXPECT_TRUE(rig.results.loaded.empty());
+    EXPECT_EQ(ReadBytes(folder / "out.txt"), kOldOutput);
+    EXPECT_EQ(rig.engine.KeptLines.size(), 1u);
+  }
+}
+
+TEST(InputFaultTest, NamedPipeIsRefusedWithoutWaitingForAWriter) {
+  TempFolder folder;
+  WriteBytes(folder / "out.txt", kOldOutput);
+  const fs::path pipe = folder / "pipe";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  EngineRig rig(pipe, folder / "out.txt");
+  auto run = std::async(std::launch::async, [&rig] { return rig.RunText(); });
+  // Generous: this only tells a run that waits for a writer from one that does not.
+  if (run.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+    ADD_FAILURE() << "the run waits for a program to write into the pipe";
+    ::close(::open(pipe.c_str(), O_WRONLY));  // lets the blocked open return
+  }
+  ExpectRefusedThenRecovers(rig, folder, run.get(), "");
+}
+
+}  // namespace
+}  // namespace sievra::robustness
