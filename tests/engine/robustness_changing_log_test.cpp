@@ -101,9 +101,12 @@ class RestartingLogWriter {
     ::close(fd_);
   }
 
+  // Completed write-and-truncate rounds so far.
+  unsigned Rounds() const { return rounds_; }
+
  private:
   void Write() {
-    for (unsigned round = 0; !stop_; ++round) {
+    for (unsigned round = 0; !stop_; rounds_ = ++round) {
       if (::ftruncate(fd_, 0) != 0) return;
       for (unsigned i = 0; i < 400 && !stop_; ++i) {
         char line[16];
@@ -115,6 +118,7 @@ class RestartingLogWriter {
 
   int fd_;
   std::atomic<bool> stop_{false};
+  std::atomic<unsigned> rounds_{0};
   std::thread thread_;
 };
 
@@ -124,7 +128,9 @@ TEST(ChangingLogTest, LogRewrittenDuringRunsGivesOnlyBytesReallyRead) {
   int completed = 0;
   {
     RestartingLogWriter writer(folder / "in.txt");
-    for (int run = 0; run < 300; ++run) {
+    while (writer.Rounds() == 0) std::this_thread::yield();
+    // Enough runs to overlap many truncations; the cap only guards a starved writer.
+    for (int run = 0; (completed < 200 || writer.Rounds() < 100) && run < 100000; ++run) {
       rig.Acknowledge();
       const RunOutcome outcome = rig.RunText();
       ASSERT_TRUE(outcome == RunOutcome::Completed || outcome == RunOutcome::NothingKept)
