@@ -51,7 +51,9 @@ std::error_code OsReplace(const fs::path& from, const fs::path& to) {
 }
 #else
 using StatBuf = struct stat;
-int OsOpenRead(const fs::path& p) { return ::open(p.c_str(), O_RDONLY | O_CLOEXEC); }
+// Non-blocking only so that opening a named pipe does not wait for a writer;
+// the pipe is then refused as no regular file, and regular files ignore the flag.
+int OsOpenRead(const fs::path& p) { return ::open(p.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK); }
 int OsCreateNew(const fs::path& p) {
   return ::open(p.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
 }
