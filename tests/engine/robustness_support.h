@@ -90,4 +90,40 @@ class WithoutRootRights {
   std::string failure_;
 };
 
+// A small RAM file system on a fresh folder, mounted in a mount namespace of
+// this process's own, so nothing stays mounted if the test program dies.
+class SmallTmpfs {
+ public:
+  explicit SmallTmpfs(std::size_t bytes);
+  ~SmallTmpfs();
+  SmallTmpfs(const SmallTmpfs&) = delete;
+  SmallTmpfs& operator=(const SmallTmpfs&) = delete;
+
+  // Empty when mounted; otherwise why the machine refused.
+  const std::string& Failure() const { return failure_; }
+  const fs::path& path() const { return folder_.path(); }
+  fs::path operator/(std::string_view name) const { return folder_ / name; }
+  std::vector<std::string> Names() const { return folder_.Names(); }
+  bool MakeReadOnly();
+
+ private:
+  TempFolder folder_;
+  bool mounted_ = false;
+  std::string failure_;
+};
+
+// While alive, this process may not write files beyond `bytes`: writes past it
+// fail for real (EFBIG) where no small file system can be mounted.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(std::size_t bytes);
+  ~FileSizeLimit();
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+ private:
+  unsigned long long oldSoft_ = 0;
+  void (*oldHandler_)(int) = nullptr;
+};
+
 }  // namespace sievra::robustness

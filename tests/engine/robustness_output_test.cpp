@@ -1,0 +1,178 @@
+// Outputs that cannot be written: one clear message, the old output byte for
+// byte as it was, no temporary file left beside it, and the next run works.
+
+#include <algorithm>
+#include <functional>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "robustness_support.h"
+
+namespace sievra::robustness {
+namespace {
+
+const std::string kOldOutput = std::string("earlier output \xe9\0\r\n", 18);
+const std::string kInput = "b:\ra:\rb:\r";  // the same lines kept in either mode
+const std::string kKept = "b:\r\na:\r\n";
+
+std::string DistinctLines(std::size_t bytes) {
+  std::string text;
+  for (int i = 0; text.size() < bytes; ++i) text += "distinct line " + std::to_string(i) + "\r\n";
+  return text;
+}
+
+// The run stopped with one message naming the output and the reason; nothing
+// in `folder` changed; a writable output then works.
+void ExpectRefusedThenRecovers(EngineRig& rig, RunOutcome outcome, std::string_view reason,
+                               const fs::path& folder, const std::vector<std::string>& names) {
+  EXPECT_EQ(outcome, RunOutcome::Failed);
+  ASSERT_EQ(rig.messages.shown.size(), 1u);
+  const std::string& message = rig.messages.shown[0];
+  EXPECT_NE(message.find(rig.engine.OutputPath), std::string::npos) << message;
+  EXPECT_NE(message.find(reason), std::string::npos) << message;
+  EXPECT_TRUE(rig.results.loaded.empty());
+  std::vector<std::string> after;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    after.push_back(entry.path().filename().string());
+  }
+  std::sort(after.begin(), after.end());
+  EXPECT_EQ(after, names) << "a temporary file was left, or a file went";
+  EXPECT_EQ(ReadBytes(folder / "out.txt"), kOldOutput);
+
+  TempFolder elsewhere;
+  WriteBytes(elsewhere / "in.txt", kInput);
+  rig.engine.InputPath = (elsewhere / "in.txt").string();
+  rig.engine.OutputPath = (elsewhere / "out.txt").string();
+  rig.Acknowledge();
+  EXPECT_EQ(rig.RunText(), RunOutcome::Completed);
+  EXPECT_EQ(ReadBytes(elsewhere / "out.txt"), kKept);
+}
+
+struct UnwritableRow {
+  const char* name;
+  std::function<fs::path(const TempFolder&)> make;  // prepares the folder, returns the output path
+  const char* reason;
+};
+
+const UnwritableRow kUnwritableRows[] = {
+    {"robustness: output folder missing",
+     [](const TempFolder& f) { return f / "gone" / "out.txt"; }, "No such file or directory"},
+    {"robustness: output is a folder",
+     [](const TempFolder& f) {
+       fs::create_directory(f / "results");
+       return f / "results";
+     },
+     "Is a directory"},
+    {"robustness: output under a file used as a folder",
+     [](const TempFolder& f) { return f / "out.txt" / "x.txt"; }, "Not a directory"},
+};
+
+TEST(OutputFaultTest, UnwritableOutputIsReportedAndNothingChanges) {
+  for (const UnwritableRow& row : kUnwritableRows) {
+    for (bool packet : {false, true}) {
+      SCOPED_TRACE(std::string(row.name) + (packet ? " (packet)" : " (text)"));
+      TempFolder folder;
+      WriteBytes(folder / "in.txt", kInput);
+      WriteBytes(folder / "out.txt", kOldOutput);
+      EngineRig rig(folder / "in.txt", row.make(folder));
+      const std::vector<std::string> names = folder.Names();
+      const RunOutcome outcome = packet ? rig.RunPacket(" ", true) : rig.RunText();
+      ExpectRefusedThenRecovers(rig, outcome, row.reason, folder.path(), names);
+    }
+  }
+}
+
+struct PermissionRow {
+  const char* name;
+  fs::perms folder;
+  fs::perms output;
+};
+
+const PermissionRow kPermissionRows[] = {
+    {"robustness: folder without write permission",
+     fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec,
+     fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read},
+    {"robustness: read-only output file in a writable folder", fs::perms::all,
+     fs::perms::owner_read | fs::perms::others_read},
+};
+
+TEST(OutputFaultTest, OutputWithoutWritePermissionIsReported) {
+  for (const PermissionRow& row : kPermissionRows) {
+    SCOPED_TRACE(row.name);
+    TempFolder folder;
+    WriteBytes(folder / "in.txt", kInput);
+    WriteBytes(folder / "out.txt", kOldOutput);
+    fs::permissions(folder / "out.txt", row.output);
+    fs::permissions(folder.path(), row.folder);
+    EngineRig rig(folder / "in.txt", folder / "out.txt");
+    const std::vector<std::string> names = folder.Names();
+    RunOutcome outcome;
+    {
+      WithoutRootRights user;
+      if (!user.Failure().empty()) GTEST_SKIP() << user.Failure();
+      outcome = rig.RunText();
+    }
+    ExpectRefusedThenRecovers(rig, outcome, "Permission denied", folder.path(), names);
+  }
+}
+
+TEST(OutputFaultTest, FullDiskLeavesTheOldOutputAndNoTemporaryFile) {
+  constexpr std::size_t kDiskBytes = 64 * 1024;
+  SmallTmpfs disk(kDiskBytes);
+  std::optional<TempFolder> plainFolder;
+  std::optional<FileSizeLimit> limit;
+  fs::path folder = disk.path();
+  std::string reason = "No space left on device";
+  if (!disk.Failure().empty()) {
+    // No mount allowed here: a file size limit makes the very same write fail.
+    std::cout << "disk full is a file size limit here (" << disk.Failure() << ")\n";
+    plainFolder.emplace();
+    folder = plainFolder->path();
+    reason = "File too large";
+  }
+  TempFolder inputs;
+  WriteBytes(inputs / "in.txt", DistinctLines(4 * kDiskBytes));
+  WriteBytes(folder / "out.txt", kOldOutput);
+  EngineRig rig(inputs / "in.txt", folder / "out.txt");
+  const std::vector<std::string> names = {"out.txt"};
+  if (plainFolder) limit.emplace(kDiskBytes);
+  const RunOutcome outcome = rig.RunText();
+  limit.reset();
+  ExpectRefusedThenRecovers(rig, outcome, reason, folder, names);
+
+  // Once the lines fit, the same output takes them.
+  WriteBytes(inputs / "small.txt", kInput);
+  rig.engine.InputPath = (inputs / "small.txt").string();
+  rig.engine.OutputPath = (folder / "out.txt").string();
+  rig.Acknowledge();
+  EXPECT_EQ(rig.RunText(), RunOutcome::Completed);
+  EXPECT_EQ(ReadBytes(folder / "out.txt"), kKept);
+}
+
+TEST(OutputFaultTest, ReadOnlyFileSystemIsReported) {
+  SmallTmpfs disk(64 * 1024);
+  if (!disk.Failure().empty()) GTEST_SKIP() << disk.Failure();
+  TempFolder inputs;
+  WriteBytes(inputs / "in.txt", kInput);
+  WriteBytes(disk / "out.txt", kOldOutput);
+  ASSERT_TRUE(disk.MakeReadOnly());
+  EngineRig rig(inputs / "in.txt", disk / "out.txt");
+  ExpectRefusedThenRecovers(rig, rig.RunText(), "Read-only file system", disk.path(), {"out.txt"});
+}
+
+TEST(OutputFaultTest, LongestOutputNameTheSystemAllowsIsWritten) {
+  TempFolder folder;
+  WriteBytes(folder / "in.txt", kInput);
+  const std::string name = std::string(251, 'n') + ".txt";  // 255 bytes, the usual limit
+  EngineRig rig(folder / "in.txt", folder / name);
+  EXPECT_EQ(rig.RunText(), RunOutcome::Completed) << ::testing::PrintToString(rig.messages.shown);
+  EXPECT_EQ(ReadBytes(folder / name), kKept);
+  EXPECT_EQ(folder.Names(), (std::vector<std::string>{"in.txt", name}));
+}
+
+}  // namespace
+}  // namespace sievra::robustness
