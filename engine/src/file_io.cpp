@@ -49,6 +49,8 @@ std::error_code OsReplace(const fs::path& from, const fs::path& to) {
     return {};
   return {static_cast<int>(GetLastError()), std::system_category()};
 }
+// MoveFileEx itself refuses to replace a read-only file.
+std::error_code OsCheckWritable(const fs::path&) { return {}; }
 #else
 using StatBuf = struct stat;
 // Non-blocking only so that opening a named pipe does not wait for a writer;
@@ -64,6 +66,17 @@ int OsClose(int fd) { return ::close(fd); }
 bool IsRegular(const StatBuf& st) { return S_ISREG(st.st_mode); }
 std::error_code OsReplace(const fs::path& from, const fs::path& to) {
   if (std::rename(from.c_str(), to.c_str()) == 0) return {};
+  return {errno, std::generic_category()};
+}
+// rename() asks only the folder for permission, so a file made read-only would
+// be replaced silently; refuse it as writing into it in place would be.
+std::error_code OsCheckWritable(const fs::path& p) {
+  const int fd = ::open(p.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd >= 0) {
+    ::close(fd);
+    return {};
+  }
+  if (errno == ENOENT) return {};
   return {errno, std::generic_category()};
 }
 #endif
@@ -156,12 +169,17 @@ std::error_code AtomicOutputFile::Open(const std::string& utf8Path) {
   target_ = FollowLinks(FromUtf8(utf8Path));
   std::error_code ec;
   if (fs::is_directory(target_, ec)) return std::make_error_code(std::errc::is_a_directory);
+  if (auto denied = OsCheckWritable(target_)) return denied;
+  // A name the system just allows must still leave room for the temporary's additions.
+  constexpr std::size_t kMaxTempStem = 200;
+  auto stem = target_.filename().native();
+  if (stem.size() > kMaxTempStem) stem.resize(kMaxTempStem);
   std::random_device seed;
   std::mt19937 random(seed());
   for (int attempt = 0; attempt < 100; ++attempt) {
     // Native strings throughout: a name the ANSI code page cannot spell stays intact.
     fs::path name = ".";
-    name += target_.filename().native();
+    name += stem;
     name += ".sievra-" + std::to_string(random() % 1000000) + ".tmp";
     fs::path candidate = target_;
     candidate.replace_filename(name);
