@@ -12,7 +12,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <stdexcept>
 
 namespace sievra::robustness {
@@ -55,9 +54,12 @@ void WriteBytes(const fs::path& path, std::string_view bytes) {
 }
 
 std::string ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
   if (!in) throw std::runtime_error("cannot read " + path.string());
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  std::string bytes(static_cast<std::size_t>(in.tellg()), '\0');
+  in.seekg(0);
+  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  return bytes;
 }
 
 bool RecordingResults::LoadFile(const std::string& path, LoadFileType type) {
