@@ -15,7 +15,7 @@ for group in "$@"; do
   case "$group" in
     bench) packages+=(gawk mawk) ;;
     gui-check) packages+=(xvfb xauth x11-apps imagemagick) ;;
-    fuzz) packages+=(clang libclang-rt-14-dev) ;;
+    fuzz) packages+=(clang libclang-rt-14-dev llvm) ;;  # llvm: symbolised crash reports
     windows) packages+=(mingw-w64 g++-mingw-w64-x86-64-posix wine wine64) ;;
     *) echo "install-deps: unknown group '$group'" >&2; exit 2 ;;
   esac

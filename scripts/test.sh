@@ -3,7 +3,15 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh
+scripts/install-deps.sh fuzz
 cmake --preset dev
 cmake --build --preset dev
 ctest --preset dev
+
+# The whole suite again under address, leak and undefined-behaviour sanitizers.
+cmake --preset asan
+cmake --build --preset asan
+ctest --preset asan
+
+# Each fuzz target briefly, with a fixed seed, on its committed corpus.
+scripts/fuzz-smoke.sh

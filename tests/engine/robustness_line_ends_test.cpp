@@ -72,7 +72,7 @@ TEST(LineEndsTest, CounterGivesOneCountWhereverTheReadsSplitTheFile) {
 }
 
 TEST(LineEndsTest, BothFiltersReadEveryCombinationAsTheModelDoes) {
-  TempFolder folder;
+  TempFolder folder(RamFolderBase());
   const std::string oldOutput = "older output\r\n";
   EngineRig rig(folder / "in.txt", folder / "out.txt");
   for (const std::string& bytes : AllStrings("a:\r\n", 5)) {

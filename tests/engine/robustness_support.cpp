@@ -20,6 +20,11 @@ namespace {
 constexpr uid_t kNobody = 65534;
 }
 
+fs::path RamFolderBase() {
+  std::error_code ec;
+  return fs::is_directory("/dev/shm", ec) ? fs::path("/dev/shm") : fs::temp_directory_path();
+}
+
 TempFolder::TempFolder(const fs::path& base) {
   std::string pattern = (base / "sievra-robustness-XXXXXX").string();
   if (::mkdtemp(pattern.data()) == nullptr) {

@@ -13,6 +13,10 @@ namespace sievra::robustness {
 
 namespace fs = std::filesystem;
 
+// A RAM-backed folder when the machine has one, else the usual temporary folder:
+// for tests that run thousands of times and are about bytes, not disks.
+fs::path RamFolderBase();
+
 // A fresh folder under `base`, removed with its contents when the test ends.
 class TempFolder {
  public:
