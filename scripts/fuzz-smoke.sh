@@ -25,7 +25,9 @@ for corpus in fuzz/corpus/*/; do
     echo "fuzz-smoke: ${name} FAILED (log and crashing input in $artifacts)" >&2
     exit 1
   fi
-  grep -E '^(stat::number_of_executed_units|stat::peak_rss_mb|Done)|cov:' "$artifacts/${name}.log" | tail -n 3
+  # The last status line carries the coverage (cov) and feature (ft) counts.
+  grep -E '^#[0-9]+' "$artifacts/${name}.log" | tail -n 1
+  grep -E '^stat::(number_of_executed_units|peak_rss_mb)' "$artifacts/${name}.log"
   rm -rf "$scratch"
 done
 echo "fuzz-smoke: all targets clean"
