@@ -2,11 +2,15 @@
 // a clear message or the bytes really read, never a crash, and the next run works.
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <future>
 #include <string>
@@ -128,6 +132,40 @@ TEST(InputFaultTest, NamedPipeIsRefusedWithoutWaitingForAWriter) {
     ::close(::open(pipe.c_str(), O_WRONLY));  // lets the blocked open return
   }
   ExpectRefusedThenRecovers(rig, folder, run.get(), "");
+}
+
+// Address space the process uses now, from /proc; 0 when unknown.
+[[maybe_unused]] std::size_t AddressSpaceInUse() {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.rfind("VmSize:", 0) == 0) return std::stoul(line.substr(7)) * 1024;  // in kB
+  }
+  return 0;
+}
+
+// Runs in a child process: limits its address space to far less than the input
+// needs, runs, shows the messages on stderr and exits 0 when the run failed cleanly.
+[[maybe_unused]] [[noreturn]] void RunWithLittleMemory(EngineRig& rig, const fs::path& output) {
+  constexpr std::size_t kRoom = 128u << 20;
+  const std::size_t inUse = AddressSpaceInUse();
+  const rlimit limit{inUse + kRoom, RLIM_INFINITY};
+  if (inUse == 0 || ::setrlimit(RLIMIT_AS, &limit) != 0) std::exit(2);
+  const RunOutcome outcome = rig.RunText();
+  for (const std::string& shown : rig.messages.shown) std::fprintf(stderr, "%s\n", shown.c_str());
+  std::exit(outcome == RunOutcome::Failed && ReadBytes(output) == kOldOutput ? 0 : 1);
+}
+
+TEST(InputFaultTest, InputLargerThanTheMemoryLeftIsReported) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the address sanitizer reserves more address space than a limit can leave";
+#else
+  TempFolder folder;
+  WriteBytes(folder / "out.txt", kOldOutput);
+  WriteBytes(folder / "in.txt", "");
+  fs::resize_file(folder / "in.txt", std::size_t{512} << 20);  // sparse: costs no disk
+  EngineRig rig(folder / "in.txt", folder / "out.txt");
+  EXPECT_EXIT(RunWithLittleMemory(rig, folder / "out.txt"), ::testing::ExitedWithCode(0), "memory");
+#endif
 }
 
 }  // namespace
