@@ -1,6 +1,7 @@
 #include "sievra/engine.h"
 
 #include <memory>
+#include <new>
 
 #include "file_io.h"
 #include "sievra/line_counter.h"
@@ -32,12 +33,20 @@ RunOutcome Engine::RunRequest(const RunRequestArgs& args) {
 
 void Engine::RunDuplicateCheck() {
   outcome_ = RunOutcome::Completed;
-  CountInputLines();
-  if (outcome_ != RunOutcome::Completed) return;
-  if (PacketMode) {
-    FilterPacketLines();
-  } else {
-    FilterTextLines();
+  try {
+    CountInputLines();
+    if (outcome_ != RunOutcome::Completed) return;
+    if (PacketMode) {
+      FilterPacketLines();
+    } else {
+      FilterTextLines();
+    }
+  } catch (const std::bad_alloc&) {
+    // The whole input is held in memory; a log larger than what is left must
+    // not end the program. The output file was not touched.
+    KeptLines.Resize(0);
+    Fail("There is not enough memory to filter the input file \"" + InputPath + "\".");
+    return;
   }
   if (outcome_ == RunOutcome::Failed) return;
   if (outcome_ == RunOutcome::NothingKept) {
