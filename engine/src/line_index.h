@@ -42,14 +42,16 @@ class LineIndex {
   }
 
   // True when an equal text is present; otherwise records `keptSlot` under `hash`.
+  // Grows before inserting, never after: the new slot's line is not stored yet.
   bool FindOrInsert(std::uint64_t hash, std::string_view text, std::uint32_t keptSlot) {
+    if ((used_ + 1) * 3 > slots_.size() * 2) Grow();
     const std::uint32_t tag = Tag(hash);
     const std::size_t mask = slots_.size() - 1;
     for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
       Slot& slot = slots_[i];
       if (slot.keptSlot == 0) {
         slot = Slot{tag, keptSlot};
-        if (++used_ * 3 > slots_.size() * 2) Grow();
+        ++used_;
         return false;
       }
       if (slot.tag == tag && keyOf_(slot.keptSlot) == text) return true;

@@ -28,7 +28,7 @@ class LineScanner {
       terminatorBytes = 0;
       pos_ = end_;
     } else {
-      terminatorBytes = (stop == cr_ && stop + 1 == lf_) ? 2 : 1;
+      terminatorBytes = (stop == cr_ && stop + 1 == lf_ && lf_ != end_) ? 2 : 1;
       pos_ = stop + terminatorBytes;
     }
     return true;
