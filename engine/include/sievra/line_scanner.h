@@ -28,7 +28,6 @@ class LineScanner {
       terminatorBytes = 0;
       pos_ = end_;
     } else {
-      // lf_ is end_ when no LF is left, so a CR ending the data must not pair with it.
       terminatorBytes = (stop == cr_ && stop + 1 == lf_ && lf_ != end_) ? 2 : 1;
       pos_ = stop + terminatorBytes;
     }
