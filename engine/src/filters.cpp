@@ -146,7 +146,7 @@ void Engine::WriteKeptLines(std::size_t keptCount) {
     if (filled + line.size() + 2 > kWriteBufferBytes) flush();
     if (line.size() + 2 > kWriteBufferBytes) {
       if (!ec) ec = out.Write(line.data(), line.size());
-    } else {
+    } else if (!line.empty()) {  // a kept empty line may have no address, and memcpy wants one
       std::memcpy(buffer.get() + filled, line.data(), line.size());
       filled += line.size();
     }
