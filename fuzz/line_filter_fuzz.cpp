@@ -3,7 +3,8 @@
 // count, and nothing else touched.
 //
 // Input layout: one settings byte (bit 0 packet, bit 1 strip, bits 2-4 callsign
-// length), one byte choosing the counter's chunk size, the callsign, the file.
+// length), one byte choosing the chunk size for the counter and the block
+// reader, the callsign, the file.
 
 #include <unistd.h>
 
@@ -19,8 +20,10 @@
 
 #include "first_match_reference.h"
 #include "fuzz_check.h"
+#include "line_block_reader.h"  // engine-internal, fuzzed with a buffer of a few bytes
 #include "sievra/engine.h"
 #include "sievra/line_counter.h"
+#include "sievra/line_scanner.h"
 #include "sievra/upper_case.h"
 
 namespace {
@@ -117,6 +120,23 @@ std::size_t CountInChunks(const FuzzCase& c) {
   return counter.Finish();
 }
 
+// The filter's block reader with a buffer of a few bytes, so that reads cut
+// lines, CR LF pairs and long lines as its 1 MiB reads only do on big logs.
+void CheckBlockReader(const FuzzCase& c, const fs::path& input) {
+  sievra::InputFile in;
+  Require(!in.Open(input.string()), "the input opens");
+  sievra::LineBlockReader reader(in, c.chunk);
+  std::vector<std::string> lines;
+  for (;;) {
+    std::string_view block;
+    Require(!reader.Next(block), "reading a regular file does not fail");
+    if (block.empty()) break;
+    sievra::LineScanner scanner(block.data(), block.size());
+    for (std::string_view line; scanner.Next(line);) lines.emplace_back(line);
+  }
+  Require(lines == reference::Lines(c.file), "the blocks hold the file's lines, each whole");
+}
+
 void CheckRun(const FuzzCase& c, const reference::Run& expected, sievra::Engine& engine,
               const RecordingResults& results, const RecordingMessages& messages,
               sievra::RunOutcome outcome) {
@@ -165,6 +185,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const fs::path output = WorkFolder() / "out.txt";
   WriteFile(input, c.file);
   WriteFile(output, kOldOutput);
+  CheckBlockReader(c, input);
 
   RecordingResults results;
   RecordingMessages messages;
