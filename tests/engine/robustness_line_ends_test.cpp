@@ -89,6 +89,30 @@ TEST(LineEndsTest, BothFiltersReadEveryCombinationAsTheModelDoes) {
   }
 }
 
+TEST(LineEndsTest, LineEndsAcrossTheEngineReadSizeKeepTheirMeaning) {
+  // The counting pass and the filter read 1 MiB at a time; put every kind of
+  // line end, and a line longer than one read, across those boundaries.
+  constexpr std::size_t kRead = std::size_t{1} << 20;
+  TempFolder folder(RamFolderBase());
+  EngineRig rig(folder / "in.txt", folder / "out.txt");
+  for (std::string_view end : {"\r\n", "\r", "\n", "\r\r", "\n\r"}) {
+    for (std::size_t shift = 0; shift < 4; ++shift) {
+      SCOPED_TRACE(Printable(end) + " ending at offset 1 MiB - " + std::to_string(shift));
+      std::string bytes(kRead - shift, 'a');
+      bytes += std::string(end) + "b:" + std::string(end) + std::string(kRead + 7, 'c') +
+               std::string(end) + "b:" + std::string(end) + std::string(kRead - shift, 'a');
+      WriteBytes(folder / "in.txt", bytes);
+      for (bool packet : {false, true}) {
+        const reference::Run expected = reference::Filter({packet, false, ""}, bytes);
+        EXPECT_EQ(packet ? rig.RunPacket() : rig.RunText(), RunOutcome::Completed);
+        EXPECT_TRUE(ReadBytes(folder / "out.txt") == CrLfLines(expected.kept));
+        rig.engine.CountInputLines();
+        EXPECT_EQ(rig.engine.KeptLines.size(), expected.counted + 1);
+      }
+    }
+  }
+}
+
 struct ByteRow {
   const char* name;
   bool packet;

@@ -38,21 +38,15 @@ bool LineAlreadyKept(const std::vector<std::string>& kept, const std::string& li
 
 std::vector<std::string> Lines(std::string_view file) {
   std::vector<std::string> lines;
-  std::string line;
-  bool open = false;
+  std::size_t start = 0;
   for (std::size_t i = 0; i < file.size(); ++i) {
     const char c = file[i];
-    if (c != '\r' && c != '\n') {
-      line += c;
-      open = true;
-      continue;
-    }
-    lines.push_back(line);
-    line.clear();
-    open = false;
+    if (c != '\r' && c != '\n') continue;
+    lines.emplace_back(file.substr(start, i - start));
     if (c == '\r' && i + 1 < file.size() && file[i + 1] == '\n') ++i;
+    start = i + 1;
   }
-  if (open) lines.push_back(line);
+  if (start < file.size()) lines.emplace_back(file.substr(start));
   return lines;
 }
 
