@@ -90,13 +90,12 @@ TEST_P(VersionStringTest, HasExactValueUnderTheDeclaredLanguage) {
   EXPECT_EQ(std::wstring(value), std::wstring(GetParam().expected));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Sievra, VersionStringTest,
-    ::testing::Values(StringField{L"FileVersion", L"1.00"},
-                      StringField{L"ProductVersion", L"1.00"},
-                      StringField{L"ProductName", L"Sievra"},
-                      StringField{L"InternalName", L"Sievra"},
-                      StringField{L"OriginalFilename", L"Sievra.exe"}),
-    [](const auto& row) { return Ascii(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(Sievra, VersionStringTest,
+                         ::testing::Values(StringField{L"FileVersion", L"1.00"},
+                                           StringField{L"ProductVersion", L"1.00"},
+                                           StringField{L"ProductName", L"Sievra"},
+                                           StringField{L"InternalName", L"Sievra"},
+                                           StringField{L"OriginalFilename", L"Sievra.exe"}),
+                         [](const auto& row) { return Ascii(row.param.name); });
 
 }  // namespace
