@@ -28,7 +28,6 @@ class LineScanner {
       terminatorBytes = 0;
       pos_ = end_;
     } else {
-      // lf_ == end_ means "no LF": a CR that ends the data is a whole terminator.
       terminatorBytes = (stop == cr_ && stop + 1 == lf_ && lf_ != end_) ? 2 : 1;
       pos_ = stop + terminatorBytes;
     }

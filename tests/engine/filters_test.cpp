@@ -1,0 +1,138 @@
+#include <gtest/gtest.h>
+
+#include "test_support.h"
+
+namespace sievra {
+namespace {
+
+using testing::EngineFixture;
+
+struct FilterRow {
+  const char* name;
+  std::string input;
+  std::string output;  // "" when nothing is kept
+};
+
+void ExpectRows(const std::vector<FilterRow>& rows, bool packet, std::string_view call = "",
+                bool strip = false) {
+  for (const FilterRow& row : rows) {
+    SCOPED_TRACE(row.name);
+    EngineFixture f;
+    f.Run(row.input, packet, call, strip);
+    EXPECT_EQ(f.Output(), row.output);
+  }
+}
+
+TEST(FilterTextLinesTest, KeepsFirstOccurrenceOfEachExactLine) {
+  ExpectRows(
+      {
+          {"nominal: case and trailing blanks count", "a\r\nb\r\na\r\nA\r\nb \r\n",
+           "a\r\nb\r\nA\r\nb \r\n"},
+          {"nominal: order of first occurrence", "c\r\na\r\nc\r\nb\r\na\r\n", "c\r\na\r\nb\r\n"},
+          {"nominal: first empty line kept, later ones dropped", "\r\na\r\n\r\n\r\n", "\r\na\r\n"},
+          {"nominal: unterminated last line gets CR LF", "a\r\nb", "a\r\nb\r\n"},
+          {"fixed: LF-only log is read line by line", "a\nb\na\n", "a\r\nb\r\n"},
+          {"nominal: CR-only log", "a\rb\ra\r", "a\r\nb\r\n"},
+          {"nominal: same line, other terminators", "a\r\na\na\ra", "a\r\n"},
+          {"robustness: tab differs from space", "a\tb\r\na b\r\n", "a\tb\r\na b\r\n"},
+          {"robustness: NUL and 8-bit bytes kept exactly",
+           std::string("\xe9t\xe9\0x\r\n\xe9t\xe9\0x\r\n", 12), std::string("\xe9t\xe9\0x\r\n", 7)},
+          {"nominal: callsign box does not filter text", "x\r\nN0CALL y\r\nz\r\n",
+           "x\r\nN0CALL y\r\nz\r\n"},
+          {"robustness: prefix of a longer line is distinct", "ab\r\na\r\nab\r\n", "ab\r\na\r\n"},
+      },
+      false, "n0call", true);
+}
+
+TEST(FilterPacketLinesTest, TargetIsACaseBlindPrefixOfTheLine) {
+  ExpectRows(
+      {
+          {"nominal: own letters are written", "n0call>APRS:hi\r\n", "n0call>APRS:hi\r\n"},
+          {"nominal: SSID and longer calls match the prefix", "N0CALL-9>APRS:a\r\nN0CALLX>B:b\r\n",
+           "N0CALL-9>APRS:a\r\nN0CALLX>B:b\r\n"},
+          {"nominal: leading space does not match", " N0CALL>APRS:hi\r\n", ""},
+          {"nominal: whole line without colon is kept", "N0CALL\r\nN0CALL\r\n", "N0CALL\r\n"},
+          {"nominal: other stations dropped", "K1ABC>APRS:x\r\nN0CALL>APRS:y\r\n",
+           "N0CALL>APRS:y\r\n"},
+          {"nominal: duplicate payload over another path dropped",
+           "N0CALL>APRS,WIDE1-1:p\r\nN0CALL>APRS,RELAY*:p\r\n", "N0CALL>APRS,WIDE1-1:p\r\n"},
+      },
+      true, "n0call");
+}
+
+TEST(FilterPacketLinesTest, EmptyCallsignKeepsFramesWithAColon) {
+  ExpectRows(
+      {
+          {"nominal: no colon, nothing kept", "just some text\r\n", ""},
+          {"nominal: any colon makes a frame", "note: one\r\n", "note: one\r\n"},
+          {"nominal: same payload whatever the header", "A>B,C:hello\r\nX>Y:hello\r\n",
+           "A>B,C:hello\r\n"},
+          {"nominal: payload case counts", "A>B:hello\r\nA>B:Hello\r\n",
+           "A>B:hello\r\nA>B:Hello\r\n"},
+          {"nominal: empty payloads are equal", "A>B:\r\nC>D:\r\n", "A>B:\r\n"},
+          {"robustness: payload alone decides, not the header", "A>B:x\r\nA>C:x\r\nA>B:y\r\n",
+           "A>B:x\r\nA>B:y\r\n"},
+      },
+      true, "");
+}
+
+TEST(FilterPacketLinesTest, BlankCallsignActsAsEmpty) {
+  ExpectRows({{"spaces only", "a:1\r\nno colon\r\n", "a:1\r\n"}}, true, "   ");
+}
+
+TEST(FilterPacketLinesTest, TrimsOnlySpacesFromTheTarget) {
+  ExpectRows({{"spaces around the callsign", "N0CALL>A:1\r\n", "N0CALL>A:1\r\n"}}, true,
+             "  n0call ");
+  ExpectRows({{"a tab stays part of the target", "N0CALL>A:1\r\n", ""}}, true, "\tn0call");
+}
+
+TEST(FilterPacketLinesTest, TargetMatchesAsPlainPrefixNotAsField) {
+  const std::string log = "N0CALL-9>APRS:a\r\nN0CALL-9>APZ:b\r\nN0XYZ>APRS:c\r\nK1A>APRS:d\r\n";
+  ExpectRows({{"source and destination", log, "N0CALL-9>APRS:a\r\n"}}, true, "N0CALL-9>APRS");
+  ExpectRows({{"short prefix", log, "N0CALL-9>APRS:a\r\nN0CALL-9>APZ:b\r\nN0XYZ>APRS:c\r\n"}}, true,
+             "n0");
+}
+
+TEST(FilterPacketLinesTest, StripsPathsFromKeptFramesAndComparesStoredPayloads) {
+  ExpectRows(
+      {
+          {"nominal: path cut", "A>B,C,D*:hello\r\n", "A>B:hello\r\n"},
+          {"fixed: comma in the payload is kept", "A>B:x,y:z\r\nQ>R:x:z\r\n",
+           "A>B:x,y:z\r\nQ>R:x:z\r\n"},
+          {"nominal: unchanged frames stay", "N0CALL>APRS:>no path\r\n",
+           "N0CALL>APRS:>no path\r\n"},
+          {"nominal: duplicates judged after the cut", "A>B,C:p\r\nD>E:p\r\nA>B,X:q\r\n",
+           "A>B:p\r\nA>B:q\r\n"},
+      },
+      true, "", true);
+}
+
+TEST(FilterPacketLinesTest, StripHasNoEffectInTextMode) {
+  ExpectRows({{"path kept", "A>B,C:x\r\n", "A>B,C:x\r\n"}}, false, "", true);
+}
+
+// The counting pass counts with blanks, the filter trims them; a text run counts
+// only callsign lines but keeps all. Every kept line must still be written.
+TEST(FilterLinesTest, KeepsMoreLinesThanTheCountingPassCounted) {
+  EngineFixture f;
+  f.Run("N0CALL>A:1\r\nN0CALL>A:2\r\nN0CALL>A:3\r\n", true, "n0call ");
+  EXPECT_EQ(f.Output(), "N0CALL>A:1\r\nN0CALL>A:2\r\nN0CALL>A:3\r\n");
+  EXPECT_GE(f.engine.KeptLines.size(), 4u);
+  EXPECT_EQ(f.engine.KeptLines[3], "N0CALL>A:3");
+
+  f.Run("a\r\nb\r\nN0CALL\r\nc\r\n", false, "n0call");
+  EXPECT_EQ(f.Output(), "a\r\nb\r\nN0CALL\r\nc\r\n");
+}
+
+TEST(FilterLinesTest, KeptLinesHoldTheStoredLinesFromSlotOne) {
+  EngineFixture f;
+  f.Run("A>B,C:1\r\nA>B,D:1\r\nX>Y,Z:2", true, "", true);
+  ASSERT_GE(f.engine.KeptLines.size(), 3u);
+  EXPECT_EQ(f.engine.KeptLines[0], "");
+  EXPECT_EQ(f.engine.KeptLines[1], "A>B:1");
+  EXPECT_EQ(f.engine.KeptLines[2], "X>Y:2");
+  EXPECT_EQ(f.engine.CurrentLine, "X>Y:2");
+}
+
+}  // namespace
+}  // namespace sievra
