@@ -70,12 +70,17 @@ template <class Policy>
 void Engine::FilterLines(const Policy& policy) {
   outcome_ = RunOutcome::Completed;
   linesRead_ = keptCount_ = 0;
-  InputFile in;
-  std::error_code ec = in.Open(InputPath);
-  if (!ec) {
-    // Only this read's lines are stored from here on.
-    KeptLines.Resize(KeptLines.size() - 1);
-    ec = FilterBlocks(in, policy);
+  std::error_code ec;
+  {
+    // Closed before the output is written: Windows cannot replace a file that is
+    // still open, and the output may be the input itself.
+    InputFile in;
+    ec = in.Open(InputPath);
+    if (!ec) {
+      // Only this read's lines are stored from here on.
+      KeptLines.Resize(KeptLines.size() - 1);
+      ec = FilterBlocks(in, policy);
+    }
   }
   if (ec) {
     Fail("Cannot read the input file \"" + InputPath + "\": " + ec.message() + ".");
