@@ -37,12 +37,13 @@ struct PacketPolicy {
   std::string_view target;
   bool strip;
   bool Examine(std::string_view line, std::string_view& key) const {
-    if (target.empty()) {
-      if (line.find(':') == std::string_view::npos) return false;
-    } else if (!upper.LineStartsWith(line, target)) {
-      return false;
+    if (!target.empty() && !upper.LineStartsWith(line, target)) return false;
+    const std::size_t colon = line.find(':');
+    if (colon == std::string_view::npos) {
+      key = line;  // a target's line without a colon is its own payload
+      return !target.empty();
     }
-    key = PacketPayload(line);
+    key = line.substr(colon + 1);
     return true;
   }
   static std::string_view KeyOfStored(std::string_view stored) { return PacketPayload(stored); }
