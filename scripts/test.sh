@@ -15,3 +15,7 @@ ctest --preset asan
 
 # Each fuzz target briefly, with a fixed seed, on its committed corpus.
 scripts/fuzz-smoke.sh
+
+# The engine and its tests again, as Windows programs run under Wine.
+scripts/install-deps.sh windows
+scripts/windows-tests.sh

@@ -49,8 +49,16 @@ std::error_code OsReplace(const fs::path& from, const fs::path& to) {
     return {};
   return {static_cast<int>(GetLastError()), std::system_category()};
 }
-// MoveFileEx itself refuses to replace a read-only file.
-std::error_code OsCheckWritable(const fs::path&) { return {}; }
+// Windows refuses to replace a read-only file only at the final rename (Wine not
+// at all), after the temporary took on its read-only flag and so could not be
+// removed. Refusing up front gives the same answer everywhere.
+std::error_code OsCheckReplaceable(const fs::path& target) {
+  const DWORD attributes = GetFileAttributesW(target.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+    return {ERROR_ACCESS_DENIED, std::system_category()};
+  }
+  return {};
+}
 #else
 using StatBuf = struct stat;
 // Non-blocking only so that opening a named pipe does not wait for a writer;
@@ -70,8 +78,8 @@ std::error_code OsReplace(const fs::path& from, const fs::path& to) {
 }
 // rename() asks only the folder for permission, so a file made read-only would
 // be replaced silently; refuse it as writing into it in place would be.
-std::error_code OsCheckWritable(const fs::path& p) {
-  const int fd = ::open(p.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
+std::error_code OsCheckReplaceable(const fs::path& target) {
+  const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd >= 0) {
     ::close(fd);
     return {};
@@ -169,7 +177,7 @@ std::error_code AtomicOutputFile::Open(const std::string& utf8Path) {
   target_ = FollowLinks(FromUtf8(utf8Path));
   std::error_code ec;
   if (fs::is_directory(target_, ec)) return std::make_error_code(std::errc::is_a_directory);
-  if (auto denied = OsCheckWritable(target_)) return denied;
+  if (auto refused = OsCheckReplaceable(target_)) return refused;
   // A name the system just allows must still leave room for the temporary's additions.
   constexpr std::size_t kMaxTempStem = 200;
   auto stem = target_.filename().native();
