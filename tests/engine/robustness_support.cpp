@@ -67,19 +67,14 @@ std::string ReadBytes(const fs::path& path) {
   return bytes;
 }
 
-bool RecordingResults::LoadFile(const std::string& path, LoadFileType type) {
-  loaded.push_back(path);
-  return type == LoadFileType::PlainText;
-}
-
 EngineRig::EngineRig(const fs::path& input, const fs::path& output) {
   engine.InputPath = input.string();
   engine.OutputPath = output.string();
 }
 
 void EngineRig::Acknowledge() {
-  results = RecordingResults();
-  messages = RecordingMessages();
+  results = testing::FakeResultsBox();
+  messages = testing::RecordingMessages();
 }
 
 std::string CrLfLines(const std::vector<std::string>& keptLines) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "sievra/engine.h"
+#include "test_support.h"
 
 // Helpers for the fault tests: real files in a throw-away folder, recording
 // stand-ins for the window, and a way to lose root's rights for a while.
@@ -37,24 +38,6 @@ class TempFolder {
 void WriteBytes(const fs::path& path, std::string_view bytes);
 std::string ReadBytes(const fs::path& path);
 
-class RecordingResults : public ResultsBox {
- public:
-  bool LoadFile(const std::string& path, LoadFileType type) override;
-  void Clear() override { ++clears; }
-  float Width() const override { return 8250.0f; }
-  void SetRightMargin(float twips) override { margin = twips; }
-
-  std::vector<std::string> loaded;  // paths, in order
-  int clears = 0;
-  float margin = 0;
-};
-
-class RecordingMessages : public MessageSink {
- public:
-  void ShowMessage(std::string_view text) override { shown.emplace_back(text); }
-  std::vector<std::string> shown;
-};
-
 // One engine with recording stand-ins and both paths chosen, as after two Browse presses.
 struct EngineRig {
   EngineRig(const fs::path& input, const fs::path& output);
@@ -68,8 +51,8 @@ struct EngineRig {
   // Forgets what was shown so far, as a user who has clicked OK.
   void Acknowledge();
 
-  RecordingResults results;
-  RecordingMessages messages;
+  testing::FakeResultsBox results;
+  testing::RecordingMessages messages;
   Engine engine{results, messages};
 };
 
