@@ -50,20 +50,24 @@ void tst_RtfReader::text_data() {
   };
   row("nominal: paragraphs", "{\\rtf1 one\\par two\\par}", "one\ntwo");
   row("nominal: source line ends are not text", "{\\rtf1 one\r\ntwo\\par\r\n}", "onetwo");
-  row("nominal: line break stays in its paragraph", "{\\rtf1 a\\line b}", QString("a") + QChar(0x2028) + "b");
+  row("nominal: line break stays in its paragraph", "{\\rtf1 a\\line b}",
+      QString("a") + QChar(0x2028) + "b");
   row("nominal: tab", "{\\rtf1 a\\tab b}", "a\tb");
   row("nominal: escaped specials", "{\\rtf1 \\\\ \\{ \\}}", "\\ { }");
   row("nominal: word delimiter space is eaten", "{\\rtf1 \\b bold\\b0  plain}", "bold plain");
   row("nominal: hex under 1252", "{\\rtf1\\ansi\\ansicpg1252 caf\\'e9 \\'80 \\'93q\\'94}",
       QString::fromUtf8("café € “q”"));
-  row("nominal: hex under UTF-8", "{\\rtf1\\ansicpg65001 \\'c3\\'a9t\\'c3\\'a9}", QString::fromUtf8("été"));
+  row("nominal: hex under UTF-8", "{\\rtf1\\ansicpg65001 \\'c3\\'a9t\\'c3\\'a9}",
+      QString::fromUtf8("été"));
   row("nominal: unicode skips one fallback", "{\\rtf1 \\u8364?x}", QString::fromUtf8("€x"));
   row("nominal: unicode negative", "{\\rtf1 \\u-3?}", QString(QChar(0xFFFD)));
-  row("nominal: \\uc2 skips two fallbacks", "{\\rtf1\\uc2 \\u233\\'65\\'65x}", QString::fromUtf8("éx"));
+  row("nominal: \\uc2 skips two fallbacks", "{\\rtf1\\uc2 \\u233\\'65\\'65x}",
+      QString::fromUtf8("éx"));
   row("nominal: \\uc0 skips nothing", "{\\rtf1\\uc0 \\u233 x}", QString::fromUtf8("éx"));
   row("nominal: \\uc is per group", "{\\rtf1 {\\uc0 \\u233 }\\u233?}", QString::fromUtf8("éé"));
   row("nominal: surrogate pair", "{\\rtf1 \\u-10179?\\u-8704?}", QString::fromUtf8("😀"));
-  row("nominal: typographic words", "{\\rtf1 \\bullet\\endash\\emdash\\lquote\\rquote\\ldblquote\\rdblquote}",
+  row("nominal: typographic words",
+      "{\\rtf1 \\bullet\\endash\\emdash\\lquote\\rquote\\ldblquote\\rdblquote}",
       QString::fromUtf8("•–—‘’“”"));
   row("nominal: hard space and hyphens", "{\\rtf1 a\\~b\\-c\\_d}",
       QString("a") + QChar(0x00A0) + "b" + QChar(0x00AD) + "c" + QChar(0x2011) + "d");
@@ -74,7 +78,8 @@ void tst_RtfReader::text_data() {
   row("nominal: picture skipped", "{\\rtf1 a{\\pict\\pngblip 89504e47}b}", "ab");
   row("nominal: info and stylesheet skipped",
       "{\\rtf1{\\info{\\title T}}{\\stylesheet{\\s0 Normal;}}x}", "x");
-  row("nominal: field shows its result", "{\\rtf1 {\\field{\\*\\fldinst HYPERLINK \"u\"}{\\fldrslt link}}}", "link");
+  row("nominal: field shows its result",
+      "{\\rtf1 {\\field{\\*\\fldinst HYPERLINK \"u\"}{\\fldrslt link}}}", "link");
   row("nominal: unknown words ignored", "{\\rtf1\\viewkind4\\lang1033 x\\nosuchword y}", "xy");
   row("robustness: \\bin data with braces skipped", "{\\rtf1 a{\\bin5 }}{{\\}b}", "ab");
   row("robustness: \\bin longer than the input", "{\\rtf1 a\\bin999999 xyz", "a");
@@ -82,10 +87,13 @@ void tst_RtfReader::text_data() {
   row("robustness: missing closing braces", "{\\rtf1 {\\b a{\\i b", "ab");
   row("robustness: truncated hex", "{\\rtf1 a\\'", "a");
   row("robustness: truncated after backslash", "{\\rtf1 a\\", "a");
-  row("robustness: huge numbers", "{\\rtf1\\fs99999999999999999999\\li-99999999999999 x\\u99999999999?}",
+  row("robustness: huge numbers",
+      "{\\rtf1\\fs99999999999999999999\\li-99999999999999 x\\u99999999999?}",
       QString("x") + QChar(0xFFFD));
-  row("robustness: overlong control word", QByteArray("{\\rtf1 \\" + QByteArray(5000, 'a') + " x}").constData(), "x");
-  row("robustness: not RTF is shown as text", "just text\r\nsecond\rthird", "just text\nsecond\nthird");
+  row("robustness: overlong control word",
+      QByteArray("{\\rtf1 \\" + QByteArray(5000, 'a') + " x}").constData(), "x");
+  row("robustness: not RTF is shown as text", "just text\r\nsecond\rthird",
+      "just text\nsecond\nthird");
 }
 
 void tst_RtfReader::text() {
@@ -104,12 +112,14 @@ void tst_RtfReader::characterFormat_data() {
     QTest::newRow(name) << QByteArray(rtf) << QString(needle) << property << expected;
   };
   row("bold on", "{\\rtf1 a{\\b X}b}", "X", QTextFormat::FontWeight, int(QFont::Bold));
-  row("bold ends with its group", "{\\rtf1 {\\b a}X}", "X", QTextFormat::FontWeight, int(QFont::Normal));
+  row("bold ends with its group", "{\\rtf1 {\\b a}X}", "X", QTextFormat::FontWeight,
+      int(QFont::Normal));
   row("bold off by \\b0", "{\\rtf1 \\b a\\b0 X}", "X", QTextFormat::FontWeight, int(QFont::Normal));
   row("italic", "{\\rtf1 \\i X}", "X", QTextFormat::FontItalic, true);
-  row("underline", "{\\rtf1 \\ul X}", "X", QTextFormat::TextUnderlineStyle, int(QTextCharFormat::SingleUnderline));
-  row("dotted underline shows as underline", "{\\rtf1 \\uld X}", "X", QTextFormat::TextUnderlineStyle,
+  row("underline", "{\\rtf1 \\ul X}", "X", QTextFormat::TextUnderlineStyle,
       int(QTextCharFormat::SingleUnderline));
+  row("dotted underline shows as underline", "{\\rtf1 \\uld X}", "X",
+      QTextFormat::TextUnderlineStyle, int(QTextCharFormat::SingleUnderline));
   row("underline none", "{\\rtf1 \\ul a\\ulnone X}", "X", QTextFormat::TextUnderlineStyle,
       int(QTextCharFormat::NoUnderline));
   row("strike", "{\\rtf1 \\strike X}", "X", QTextFormat::FontStrikeOut, true);
@@ -119,14 +129,14 @@ void tst_RtfReader::characterFormat_data() {
       QTextFormat::FontFamilies, QStringList{"Courier New"});
   row("default font", "{\\rtf1\\deff1{\\fonttbl{\\f0 Arial;}{\\f1 Times;}}X}", "X",
       QTextFormat::FontFamilies, QStringList{"Times"});
-  row("font name with hex", "{\\rtf1{\\fonttbl{\\f0 Caf\\'e9;}}\\f0 X}", "X", QTextFormat::FontFamilies,
-      QStringList{QString::fromUtf8("Café")});
+  row("font name with hex", "{\\rtf1{\\fonttbl{\\f0 Caf\\'e9;}}\\f0 X}", "X",
+      QTextFormat::FontFamilies, QStringList{QString::fromUtf8("Café")});
   row("colour from table", "{\\rtf1{\\colortbl;\\red255\\green0\\blue0;}\\cf1 X}", "X",
       QTextFormat::ForegroundBrush, QBrush(QColor(255, 0, 0)));
   row("highlight", "{\\rtf1{\\colortbl;\\red0\\green0\\blue255;}\\highlight1 X}", "X",
       QTextFormat::BackgroundBrush, QBrush(QColor(0, 0, 255)));
-  row("colour index out of range is ignored", "{\\rtf1{\\colortbl;\\red1\\green2\\blue3;}\\cf9 X}", "X",
-      QTextFormat::ForegroundBrush, QVariant());
+  row("colour index out of range is ignored", "{\\rtf1{\\colortbl;\\red1\\green2\\blue3;}\\cf9 X}",
+      "X", QTextFormat::ForegroundBrush, QVariant());
   row("superscript", "{\\rtf1 \\super X}", "X", QTextFormat::TextVerticalAlignment,
       int(QTextCharFormat::AlignSuperScript));
 }
@@ -151,9 +161,10 @@ void tst_RtfReader::characterFormat() {
 
 void tst_RtfReader::paragraphFormat() {
   QTextDocument document;
-  ReadRtf("{\\rtf1\\pard\\qc centred\\par\\pard\\li720\\fi-360\\ri300\\sb150\\sa75 hang\\par"
-          "\\pard plain\\par{\\pard\\qr right\\par}after}",
-          document);
+  ReadRtf(
+      "{\\rtf1\\pard\\qc centred\\par\\pard\\li720\\fi-360\\ri300\\sb150\\sa75 hang\\par"
+      "\\pard plain\\par{\\pard\\qr right\\par}after}",
+      document);
   QCOMPARE(document.blockCount(), 5);
   const QTextBlockFormat centred = document.findBlockByNumber(0).blockFormat();
   QCOMPARE(centred.alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
@@ -175,11 +186,12 @@ void tst_RtfReader::paragraphFormat() {
 void tst_RtfReader::malformedInputGivesADocument_data() {
   QTest::addColumn<QByteArray>("rtf");
   QTest::addColumn<QString>("mustContain");
-  QTest::newRow("robustness: deep nesting") << QByteArray("{\\rtf1 a") + QByteArray(200000, '{') + "deep" +
-                                                   QByteArray(200000, '}') + "b}"
-                                            << "ab";
+  QTest::newRow("robustness: deep nesting")
+      << QByteArray("{\\rtf1 a") + QByteArray(200000, '{') + "deep" + QByteArray(200000, '}') + "b}"
+      << "ab";
   QTest::newRow("robustness: deep nesting never closed")
-      << QByteArray("{\\rtf1 a") + QByteArray(100000, '{') + "x" << "a";
+      << QByteArray("{\\rtf1 a") + QByteArray(100000, '{') + "x"
+      << "a";
   QTest::newRow("robustness: many fonts") << [] {
     QByteArray rtf("{\\rtf1{\\fonttbl");
     for (int i = 0; i < 20000; ++i) rtf += "{\\f" + QByteArray::number(i) + "\\fswiss F;}";
@@ -224,7 +236,8 @@ void tst_RtfReader::shippedHelpReadsAsAGuide() {
   QVERIFY2(!text.contains('\\') && !text.contains('{') && !text.contains('}'),
            "RTF syntax leaked into the text");
   QCOMPARE(FormatOf(document, "Strip Digi Path").fontWeight(), int(QFont::Bold));
-  QCOMPARE(document.firstBlock().blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+  QCOMPARE(document.firstBlock().blockFormat().alignment() & Qt::AlignHorizontal_Mask,
+           Qt::AlignHCenter);
 }
 
 QTEST_MAIN(tst_RtfReader)

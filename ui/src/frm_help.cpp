@@ -26,8 +26,9 @@ frmHelp::frmHelp(QString helpFilePath)
 void frmHelp::Form_Load() {
   const std::string path = helpFilePath_.toStdString();
   if (RichTextBox1->LoadFile(path, LoadFileType::RichText)) return;
-  RichTextBox1->SetText(QStringLiteral("Help is not available: the help file \"%1\" could not be read.")
-                            .arg(QDir::toNativeSeparators(helpFilePath_)));
+  RichTextBox1->SetText(
+      QStringLiteral("Help is not available: the help file \"%1\" could not be read.")
+          .arg(QDir::toNativeSeparators(helpFilePath_)));
 }
 
 void frmHelp::resizeEvent(QResizeEvent* event) {

@@ -66,25 +66,41 @@ QString frmMain::DefaultHelpFile() {
 }
 
 void frmMain::createControls() {
-  frmInput = Place(new QGroupBox(QStringLiteral("Input File"), this), "frmInput", 90, 90, 5325, 735);
-  txtInputFileName = Place(new QLineEdit(kNoFileYet, frmInput), "txtInputFileName", 135, 270, 4065, 285);
-  cmdBrowseInput = Place(new QPushButton(QStringLiteral("Browse"), frmInput), "cmdBrowseInput", 4365, 225, 780, 375);
-  frmOutput = Place(new QGroupBox(QStringLiteral("Output File"), this), "frmOutput", 90, 1035, 5325, 780);
-  txtOutputFilename = Place(new QLineEdit(kNoFileYet, frmOutput), "txtOutputFilename", 90, 270, 4110, 285);
-  cmdBrowseOutput = Place(new QPushButton(QStringLiteral("Browse"), frmOutput), "cmdBrowseOutput", 4365, 225, 780, 375);
-  frmCallsign = Place(new QGroupBox(QStringLiteral("Target Callsign"), this), "frmCallsign", 5670, 90, 2850, 735);
+  frmInput =
+      Place(new QGroupBox(QStringLiteral("Input File"), this), "frmInput", 90, 90, 5325, 735);
+  txtInputFileName =
+      Place(new QLineEdit(kNoFileYet, frmInput), "txtInputFileName", 135, 270, 4065, 285);
+  cmdBrowseInput = Place(new QPushButton(QStringLiteral("Browse"), frmInput), "cmdBrowseInput",
+                         4365, 225, 780, 375);
+  frmOutput =
+      Place(new QGroupBox(QStringLiteral("Output File"), this), "frmOutput", 90, 1035, 5325, 780);
+  txtOutputFilename =
+      Place(new QLineEdit(kNoFileYet, frmOutput), "txtOutputFilename", 90, 270, 4110, 285);
+  cmdBrowseOutput = Place(new QPushButton(QStringLiteral("Browse"), frmOutput), "cmdBrowseOutput",
+                          4365, 225, 780, 375);
+  frmCallsign = Place(new QGroupBox(QStringLiteral("Target Callsign"), this), "frmCallsign", 5670,
+                      90, 2850, 735);
   txtKeyPhrase = Place(new QLineEdit(frmCallsign), "txtKeyPhrase", 180, 270, 2535, 285);
-  frmPacketorTxt = Place(new QGroupBox(QStringLiteral("FileType"), this), "frmPacketorTxt", 5670, 990, 1095, 825);
-  optPacket = Place(new QRadioButton(QStringLiteral("Packet"), frmPacketorTxt), "optPacket", 90, 225, 870, 330);
-  optText = Place(new QRadioButton(QStringLiteral("Text"), frmPacketorTxt), "optText", 90, 495, 690, 285);
-  frmStripPath = Place(new QGroupBox(QStringLiteral("Strip Digi Path"), this), "frmStripPath", 7020, 990, 1500, 825);
-  optStripPathYes = Place(new QRadioButton(QStringLiteral("Yes"), frmStripPath), "optStripPathYes", 360, 495, 690, 285);
-  optStripPathNo = Place(new QRadioButton(QStringLiteral("No"), frmStripPath), "optStripPathNo", 360, 225, 690, 285);
-  frmOutputTxt = Place(new QGroupBox(QStringLiteral("Output File"), this), "frmOutputTxt", 90, 1935, 8430, 4560);
+  frmPacketorTxt = Place(new QGroupBox(QStringLiteral("FileType"), this), "frmPacketorTxt", 5670,
+                         990, 1095, 825);
+  optPacket = Place(new QRadioButton(QStringLiteral("Packet"), frmPacketorTxt), "optPacket", 90,
+                    225, 870, 330);
+  optText =
+      Place(new QRadioButton(QStringLiteral("Text"), frmPacketorTxt), "optText", 90, 495, 690, 285);
+  frmStripPath = Place(new QGroupBox(QStringLiteral("Strip Digi Path"), this), "frmStripPath", 7020,
+                       990, 1500, 825);
+  optStripPathYes = Place(new QRadioButton(QStringLiteral("Yes"), frmStripPath), "optStripPathYes",
+                          360, 495, 690, 285);
+  optStripPathNo = Place(new QRadioButton(QStringLiteral("No"), frmStripPath), "optStripPathNo",
+                         360, 225, 690, 285);
+  frmOutputTxt = Place(new QGroupBox(QStringLiteral("Output File"), this), "frmOutputTxt", 90, 1935,
+                       8430, 4560);
   rtbResults = Place(new RichTextBox(frmOutputTxt), "rtbResults", 90, 225, 8250, 4245);
-  cmdStart = Place(new QPushButton(QStringLiteral("Start"), this), "cmdStart", 8640, 5265, 870, 510);
+  cmdStart =
+      Place(new QPushButton(QStringLiteral("Start"), this), "cmdStart", 8640, 5265, 870, 510);
   cmdHelp = Place(new QPushButton(QStringLiteral("Help"), this), "cmdHelp", 8640, 270, 870, 510);
-  cmdClose = Place(new QPushButton(QStringLiteral("Close"), this), "cmdClose", 8640, 5940, 870, 510);
+  cmdClose =
+      Place(new QPushButton(QStringLiteral("Close"), this), "cmdClose", 8640, 5940, 870, 510);
   optPacket->setChecked(true);
   optStripPathNo->setChecked(true);
   for (QPushButton* button : {cmdBrowseInput, cmdBrowseOutput, cmdStart, cmdHelp, cmdClose})
@@ -94,10 +110,9 @@ void frmMain::createControls() {
 // Tab indexes as designed; frames take no focus, so only their contents appear.
 void frmMain::arrangeTabOrder() {
   const std::pair<int, QWidget*> order[] = {
-      {3, cmdBrowseInput}, {4, txtInputFileName}, {5, cmdBrowseOutput},
-      {6, txtOutputFilename}, {8, rtbResults}, {9, txtKeyPhrase},
-      {10, cmdStart}, {12, optPacket}, {13, optText},
-      {14, cmdHelp}, {15, cmdClose}, {17, optStripPathYes},
+      {3, cmdBrowseInput},  {4, txtInputFileName}, {5, cmdBrowseOutput}, {6, txtOutputFilename},
+      {8, rtbResults},      {9, txtKeyPhrase},     {10, cmdStart},       {12, optPacket},
+      {13, optText},        {14, cmdHelp},         {15, cmdClose},       {17, optStripPathYes},
       {18, optStripPathNo},
   };
   for (std::size_t i = 1; i < std::size(order); ++i)
@@ -112,6 +127,14 @@ void frmMain::connectSignals() {
   connect(optText, &QRadioButton::clicked, this, &frmMain::optText_Click);
   connect(cmdHelp, &QPushButton::clicked, this, &frmMain::cmdHelp_Click);
   connect(cmdClose, &QPushButton::clicked, this, &frmMain::cmdClose_Click);
+  // Tab enters an option group at its selected option; arrow keys move within it.
+  for (QRadioButton* option : {optPacket, optText, optStripPathYes, optStripPathNo}) {
+    const auto follow = [option](bool selected) {
+      option->setFocusPolicy(selected ? Qt::StrongFocus : Qt::ClickFocus);
+    };
+    follow(option->isChecked());
+    connect(option, &QRadioButton::toggled, this, follow);
+  }
 }
 
 void frmMain::cmdBrowseInput_Click() {

@@ -10,7 +10,7 @@
 namespace sievra {
 
 namespace {
-constexpr int kTextMargin = 4;                // pixels around the text, as QTextDocument has
+constexpr int kTextMargin = 4;                    // pixels around the text, as QTextDocument has
 constexpr qint64 kMaxRowBytes = qint64{1} << 16;  // bounds the cost of laying out one row
 
 // A cut inside a long line is moved back off UTF-8 continuation bytes, so that a
@@ -181,15 +181,33 @@ void PlainLinesView::keyPressEvent(QKeyEvent* event) {
   QScrollBar* vertical = verticalScrollBar();
   QScrollBar* horizontal = horizontalScrollBar();
   switch (event->key()) {
-    case Qt::Key_Up: vertical->triggerAction(QAbstractSlider::SliderSingleStepSub); break;
-    case Qt::Key_Down: vertical->triggerAction(QAbstractSlider::SliderSingleStepAdd); break;
-    case Qt::Key_PageUp: vertical->triggerAction(QAbstractSlider::SliderPageStepSub); break;
-    case Qt::Key_PageDown: vertical->triggerAction(QAbstractSlider::SliderPageStepAdd); break;
-    case Qt::Key_Home: vertical->triggerAction(QAbstractSlider::SliderToMinimum); break;
-    case Qt::Key_End: vertical->triggerAction(QAbstractSlider::SliderToMaximum); break;
-    case Qt::Key_Left: horizontal->triggerAction(QAbstractSlider::SliderSingleStepSub); break;
-    case Qt::Key_Right: horizontal->triggerAction(QAbstractSlider::SliderSingleStepAdd); break;
-    default: QAbstractScrollArea::keyPressEvent(event); return;
+    case Qt::Key_Up:
+      vertical->triggerAction(QAbstractSlider::SliderSingleStepSub);
+      break;
+    case Qt::Key_Down:
+      vertical->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+      break;
+    case Qt::Key_PageUp:
+      vertical->triggerAction(QAbstractSlider::SliderPageStepSub);
+      break;
+    case Qt::Key_PageDown:
+      vertical->triggerAction(QAbstractSlider::SliderPageStepAdd);
+      break;
+    case Qt::Key_Home:
+      vertical->triggerAction(QAbstractSlider::SliderToMinimum);
+      break;
+    case Qt::Key_End:
+      vertical->triggerAction(QAbstractSlider::SliderToMaximum);
+      break;
+    case Qt::Key_Left:
+      horizontal->triggerAction(QAbstractSlider::SliderSingleStepSub);
+      break;
+    case Qt::Key_Right:
+      horizontal->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+      break;
+    default:
+      QAbstractScrollArea::keyPressEvent(event);
+      return;
   }
   event->accept();
 }

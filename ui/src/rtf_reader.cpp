@@ -33,8 +33,7 @@ bool LooksLikeRtf(QByteArrayView bytes) {
 
 class RtfReader {
  public:
-  RtfReader(QByteArrayView input, QTextDocument& document)
-      : tokens_(input), cursor_(&document) {}
+  RtfReader(QByteArrayView input, QTextDocument& document) : tokens_(input), cursor_(&document) {}
   void Run();
 
  private:
@@ -63,7 +62,7 @@ class RtfReader {
   QTextCharFormat pendingFormat_;
   QTextCharFormat currentFormat_;
   bool formatChanged_ = true;  // currentFormat_ must be built again from state_
-  int fallbackToSkip_ = 0;  // characters after \uN that stand in for it
+  int fallbackToSkip_ = 0;     // characters after \uN that stand in for it
   int fontBeingRead_ = -1;
   QByteArray fontName_;
   int red_ = 0, green_ = 0, blue_ = 0;
@@ -125,10 +124,16 @@ void RtfReader::OnWord(const Token& token) {
     return;
   }
   switch (state_.destination) {
-    case rtf::Destination::Skip: return;
-    case rtf::Destination::FontTable: OnFontTableWord(token); return;
-    case rtf::Destination::ColorTable: OnColorTableWord(token); return;
-    case rtf::Destination::Text: break;
+    case rtf::Destination::Skip:
+      return;
+    case rtf::Destination::FontTable:
+      OnFontTableWord(token);
+      return;
+    case rtf::Destination::ColorTable:
+      OnColorTableWord(token);
+      return;
+    case rtf::Destination::Text:
+      break;
   }
   if (const rtf::WordAction* action = rtf::FindWord(token.word)) OnTextWord(*action, token);
 }
@@ -136,22 +141,34 @@ void RtfReader::OnWord(const Token& token) {
 void RtfReader::OnTextWord(const rtf::WordAction& action, const Token& token) {
   using rtf::Word;
   switch (action.word) {
-    case Word::Paragraph: EndParagraph(); return;
-    case Word::Character: Emit(QString(QChar(action.character))); return;
+    case Word::Paragraph:
+      EndParagraph();
+      return;
+    case Word::Character:
+      Emit(QString(QChar(action.character)));
+      return;
     case Word::Unicode: {
       const int unit = token.param < 0 ? token.param + 65536 : token.param;
       Emit(QString(QChar(unit >= 0 && unit <= 0xFFFF ? char16_t(unit) : char16_t(0xFFFD))));
       fallbackToSkip_ = state_.unicodeSkip;
       return;
     }
-    case Word::CodePage: codePage_ = token.param; return;
-    case Word::DefaultFont: tables_.defaultFont = token.param; return;
-    case Word::FontTable: state_.destination = rtf::Destination::FontTable; return;
+    case Word::CodePage:
+      codePage_ = token.param;
+      return;
+    case Word::DefaultFont:
+      tables_.defaultFont = token.param;
+      return;
+    case Word::FontTable:
+      state_.destination = rtf::Destination::FontTable;
+      return;
     case Word::ColorTable:
       state_.destination = rtf::Destination::ColorTable;
       colorSet_ = false;
       return;
-    case Word::SkipDestination: state_.destination = rtf::Destination::Skip; return;
+    case Word::SkipDestination:
+      state_.destination = rtf::Destination::Skip;
+      return;
     default:
       state_.Apply(action.word, token.hasParam, token.param);
       formatChanged_ = true;
@@ -170,13 +187,29 @@ void RtfReader::OnSymbol(unsigned char symbol) {
   }
   if (state_.destination != rtf::Destination::Text) return;
   switch (symbol) {
-    case '\\': case '{': case '}': Emit(QString(QChar(symbol))); return;
-    case '~': Emit(QString(QChar(0x00A0))); return;
-    case '-': Emit(QString(QChar(0x00AD))); return;
-    case '_': Emit(QString(QChar(0x2011))); return;
-    case '\t': Emit(QStringLiteral("\t")); return;
-    case '\r': case '\n': EndParagraph(); return;
-    default: return;
+    case '\\':
+    case '{':
+    case '}':
+      Emit(QString(QChar(symbol)));
+      return;
+    case '~':
+      Emit(QString(QChar(0x00A0)));
+      return;
+    case '-':
+      Emit(QString(QChar(0x00AD)));
+      return;
+    case '_':
+      Emit(QString(QChar(0x2011)));
+      return;
+    case '\t':
+      Emit(QStringLiteral("\t"));
+      return;
+    case '\r':
+    case '\n':
+      EndParagraph();
+      return;
+    default:
+      return;
   }
 }
 
@@ -205,17 +238,22 @@ void RtfReader::OnFontTableWord(const Token& token) {
     fontName_.clear();
   } else if (fontBeingRead_ >= 0) {
     const QFont::StyleHint hint = rtf::FontFamilyHint(token.word);
-    const bool room = tables_.fonts.size() < kMaxTableEntries || tables_.fonts.count(fontBeingRead_);
+    const bool room =
+        tables_.fonts.size() < kMaxTableEntries || tables_.fonts.count(fontBeingRead_);
     if (hint != QFont::AnyStyle && room) tables_.fonts[fontBeingRead_].hint = hint;
   }
 }
 
 void RtfReader::OnColorTableWord(const Token& token) {
   const int value = std::clamp(token.param, 0, 255);
-  if (token.word == "red") red_ = value;
-  else if (token.word == "green") green_ = value;
-  else if (token.word == "blue") blue_ = value;
-  else return;
+  if (token.word == "red")
+    red_ = value;
+  else if (token.word == "green")
+    green_ = value;
+  else if (token.word == "blue")
+    blue_ = value;
+  else
+    return;
   colorSet_ = true;
 }
 
@@ -291,7 +329,8 @@ void ReadRtf(QByteArrayView rtf, QTextDocument& document) {
   document.setUndoRedoEnabled(false);
   if (!LooksLikeRtf(rtf)) {
     QString text = QString::fromLocal8Bit(rtf);
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+        .replace(QLatin1Char('\r'), QLatin1Char('\n'));
     document.setPlainText(text);
     return;
   }

@@ -18,40 +18,82 @@ bool Toggle(bool hasParam, int param) { return !hasParam || param != 0; }
 
 const std::unordered_map<std::string_view, WordAction>& Words() {
   static const std::unordered_map<std::string_view, WordAction> words = {
-      {"par", {Word::Paragraph}}, {"sect", {Word::Paragraph}}, {"page", {Word::Paragraph}},
-      {"row", {Word::Paragraph}}, {"line", {Word::Character, 0x2028}},
-      {"tab", {Word::Character, '\t'}}, {"cell", {Word::Character, '\t'}},
-      {"bullet", {Word::Character, 0x2022}}, {"endash", {Word::Character, 0x2013}},
-      {"emdash", {Word::Character, 0x2014}}, {"lquote", {Word::Character, 0x2018}},
-      {"rquote", {Word::Character, 0x2019}}, {"ldblquote", {Word::Character, 0x201C}},
-      {"rdblquote", {Word::Character, 0x201D}}, {"emspace", {Word::Character, 0x2003}},
-      {"enspace", {Word::Character, 0x2002}}, {"qmspace", {Word::Character, 0x2005}},
-      {"u", {Word::Unicode}}, {"uc", {Word::UnicodeSkip}}, {"ansicpg", {Word::CodePage}},
-      {"deff", {Word::DefaultFont}}, {"fonttbl", {Word::FontTable}},
-      {"colortbl", {Word::ColorTable}}, {"pard", {Word::ParagraphDefaults}},
-      {"plain", {Word::CharacterDefaults}}, {"b", {Word::Bold}}, {"i", {Word::Italic}},
-      {"ul", {Word::Underline}}, {"ulnone", {Word::UnderlineNone}}, {"strike", {Word::Strike}},
-      {"striked", {Word::Strike}}, {"f", {Word::Font}}, {"fs", {Word::FontSize}},
-      {"cf", {Word::Foreground}}, {"cb", {Word::Background}}, {"highlight", {Word::Background}},
-      {"super", {Word::Superscript}}, {"sub", {Word::Subscript}},
-      {"nosupersub", {Word::NoSuperSub}}, {"ql", {Word::AlignLeft}}, {"qc", {Word::AlignCenter}},
-      {"qr", {Word::AlignRight}}, {"qj", {Word::AlignJustify}}, {"li", {Word::LeftIndent}},
-      {"ri", {Word::RightIndent}}, {"fi", {Word::FirstIndent}}, {"sb", {Word::SpaceBefore}},
-      {"sa", {Word::SpaceAfter}}, {"tx", {Word::TabStop}},
+      {"par", {Word::Paragraph}},
+      {"sect", {Word::Paragraph}},
+      {"page", {Word::Paragraph}},
+      {"row", {Word::Paragraph}},
+      {"line", {Word::Character, 0x2028}},
+      {"tab", {Word::Character, '\t'}},
+      {"cell", {Word::Character, '\t'}},
+      {"bullet", {Word::Character, 0x2022}},
+      {"endash", {Word::Character, 0x2013}},
+      {"emdash", {Word::Character, 0x2014}},
+      {"lquote", {Word::Character, 0x2018}},
+      {"rquote", {Word::Character, 0x2019}},
+      {"ldblquote", {Word::Character, 0x201C}},
+      {"rdblquote", {Word::Character, 0x201D}},
+      {"emspace", {Word::Character, 0x2003}},
+      {"enspace", {Word::Character, 0x2002}},
+      {"qmspace", {Word::Character, 0x2005}},
+      {"u", {Word::Unicode}},
+      {"uc", {Word::UnicodeSkip}},
+      {"ansicpg", {Word::CodePage}},
+      {"deff", {Word::DefaultFont}},
+      {"fonttbl", {Word::FontTable}},
+      {"colortbl", {Word::ColorTable}},
+      {"pard", {Word::ParagraphDefaults}},
+      {"plain", {Word::CharacterDefaults}},
+      {"b", {Word::Bold}},
+      {"i", {Word::Italic}},
+      {"ul", {Word::Underline}},
+      {"ulnone", {Word::UnderlineNone}},
+      {"strike", {Word::Strike}},
+      {"striked", {Word::Strike}},
+      {"f", {Word::Font}},
+      {"fs", {Word::FontSize}},
+      {"cf", {Word::Foreground}},
+      {"cb", {Word::Background}},
+      {"highlight", {Word::Background}},
+      {"super", {Word::Superscript}},
+      {"sub", {Word::Subscript}},
+      {"nosupersub", {Word::NoSuperSub}},
+      {"ql", {Word::AlignLeft}},
+      {"qc", {Word::AlignCenter}},
+      {"qr", {Word::AlignRight}},
+      {"qj", {Word::AlignJustify}},
+      {"li", {Word::LeftIndent}},
+      {"ri", {Word::RightIndent}},
+      {"fi", {Word::FirstIndent}},
+      {"sb", {Word::SpaceBefore}},
+      {"sa", {Word::SpaceAfter}},
+      {"tx", {Word::TabStop}},
       // Destinations whose content is not text to show.
-      {"pict", {Word::SkipDestination}}, {"info", {Word::SkipDestination}},
-      {"stylesheet", {Word::SkipDestination}}, {"header", {Word::SkipDestination}},
-      {"headerl", {Word::SkipDestination}}, {"headerr", {Word::SkipDestination}},
-      {"headerf", {Word::SkipDestination}}, {"footer", {Word::SkipDestination}},
-      {"footerl", {Word::SkipDestination}}, {"footerr", {Word::SkipDestination}},
-      {"footerf", {Word::SkipDestination}}, {"footnote", {Word::SkipDestination}},
-      {"annotation", {Word::SkipDestination}}, {"object", {Word::SkipDestination}},
-      {"fldinst", {Word::SkipDestination}}, {"listtable", {Word::SkipDestination}},
-      {"listoverridetable", {Word::SkipDestination}}, {"revtbl", {Word::SkipDestination}},
-      {"rsidtbl", {Word::SkipDestination}}, {"filetbl", {Word::SkipDestination}},
-      {"nonshppict", {Word::SkipDestination}}, {"pn", {Word::SkipDestination}},
-      {"xe", {Word::SkipDestination}}, {"tc", {Word::SkipDestination}},
-      {"bkmkstart", {Word::SkipDestination}}, {"bkmkend", {Word::SkipDestination}},
+      {"pict", {Word::SkipDestination}},
+      {"info", {Word::SkipDestination}},
+      {"stylesheet", {Word::SkipDestination}},
+      {"header", {Word::SkipDestination}},
+      {"headerl", {Word::SkipDestination}},
+      {"headerr", {Word::SkipDestination}},
+      {"headerf", {Word::SkipDestination}},
+      {"footer", {Word::SkipDestination}},
+      {"footerl", {Word::SkipDestination}},
+      {"footerr", {Word::SkipDestination}},
+      {"footerf", {Word::SkipDestination}},
+      {"footnote", {Word::SkipDestination}},
+      {"annotation", {Word::SkipDestination}},
+      {"object", {Word::SkipDestination}},
+      {"fldinst", {Word::SkipDestination}},
+      {"listtable", {Word::SkipDestination}},
+      {"listoverridetable", {Word::SkipDestination}},
+      {"revtbl", {Word::SkipDestination}},
+      {"rsidtbl", {Word::SkipDestination}},
+      {"filetbl", {Word::SkipDestination}},
+      {"nonshppict", {Word::SkipDestination}},
+      {"pn", {Word::SkipDestination}},
+      {"xe", {Word::SkipDestination}},
+      {"tc", {Word::SkipDestination}},
+      {"bkmkstart", {Word::SkipDestination}},
+      {"bkmkend", {Word::SkipDestination}},
   };
   return words;
 }
@@ -90,34 +132,83 @@ void GroupState::Apply(Word word, bool hasParam, int param) {
   CharacterProperties& c = character;
   ParagraphProperties& p = paragraph;
   switch (word) {
-    case Word::UnicodeSkip: unicodeSkip = std::clamp(param, 0, 16); break;
-    case Word::ParagraphDefaults: p = {}; break;
-    case Word::CharacterDefaults: c = {}; break;
-    case Word::Bold: c.bold = Toggle(hasParam, param); break;
-    case Word::Italic: c.italic = Toggle(hasParam, param); break;
-    case Word::Underline: c.underline = Toggle(hasParam, param); break;
-    case Word::UnderlineNone: c.underline = false; break;
-    case Word::Strike: c.strike = Toggle(hasParam, param); break;
-    case Word::Font: c.font = param; break;
-    case Word::FontSize: c.halfPoints = param > 0 ? std::min(param, kMaxHalfPoints) : 24; break;
-    case Word::Foreground: c.foreground = param; break;
-    case Word::Background: c.background = param; break;
-    case Word::Superscript: c.verticalAlignment = QTextCharFormat::AlignSuperScript; break;
-    case Word::Subscript: c.verticalAlignment = QTextCharFormat::AlignSubScript; break;
-    case Word::NoSuperSub: c.verticalAlignment = QTextCharFormat::AlignNormal; break;
-    case Word::AlignLeft: p.alignment = Qt::AlignLeft; break;
-    case Word::AlignCenter: p.alignment = Qt::AlignHCenter; break;
-    case Word::AlignRight: p.alignment = Qt::AlignRight; break;
-    case Word::AlignJustify: p.alignment = Qt::AlignJustify; break;
-    case Word::LeftIndent: p.leftIndent = Twips(param); break;
-    case Word::RightIndent: p.rightIndent = Twips(param); break;
-    case Word::FirstIndent: p.firstIndent = Twips(param); break;
-    case Word::SpaceBefore: p.spaceBefore = Twips(param); break;
-    case Word::SpaceAfter: p.spaceAfter = Twips(param); break;
+    case Word::UnicodeSkip:
+      unicodeSkip = std::clamp(param, 0, 16);
+      break;
+    case Word::ParagraphDefaults:
+      p = {};
+      break;
+    case Word::CharacterDefaults:
+      c = {};
+      break;
+    case Word::Bold:
+      c.bold = Toggle(hasParam, param);
+      break;
+    case Word::Italic:
+      c.italic = Toggle(hasParam, param);
+      break;
+    case Word::Underline:
+      c.underline = Toggle(hasParam, param);
+      break;
+    case Word::UnderlineNone:
+      c.underline = false;
+      break;
+    case Word::Strike:
+      c.strike = Toggle(hasParam, param);
+      break;
+    case Word::Font:
+      c.font = param;
+      break;
+    case Word::FontSize:
+      c.halfPoints = param > 0 ? std::min(param, kMaxHalfPoints) : 24;
+      break;
+    case Word::Foreground:
+      c.foreground = param;
+      break;
+    case Word::Background:
+      c.background = param;
+      break;
+    case Word::Superscript:
+      c.verticalAlignment = QTextCharFormat::AlignSuperScript;
+      break;
+    case Word::Subscript:
+      c.verticalAlignment = QTextCharFormat::AlignSubScript;
+      break;
+    case Word::NoSuperSub:
+      c.verticalAlignment = QTextCharFormat::AlignNormal;
+      break;
+    case Word::AlignLeft:
+      p.alignment = Qt::AlignLeft;
+      break;
+    case Word::AlignCenter:
+      p.alignment = Qt::AlignHCenter;
+      break;
+    case Word::AlignRight:
+      p.alignment = Qt::AlignRight;
+      break;
+    case Word::AlignJustify:
+      p.alignment = Qt::AlignJustify;
+      break;
+    case Word::LeftIndent:
+      p.leftIndent = Twips(param);
+      break;
+    case Word::RightIndent:
+      p.rightIndent = Twips(param);
+      break;
+    case Word::FirstIndent:
+      p.firstIndent = Twips(param);
+      break;
+    case Word::SpaceBefore:
+      p.spaceBefore = Twips(param);
+      break;
+    case Word::SpaceAfter:
+      p.spaceAfter = Twips(param);
+      break;
     case Word::TabStop:
       if (p.tabStops.size() < kMaxTabStops) p.tabStops.append(Twips(param));
       break;
-    default: break;
+    default:
+      break;
   }
 }
 
@@ -155,7 +246,8 @@ QTextBlockFormat GroupState::BlockFormat() const {
   format.setTopMargin(p.spaceBefore / kTwipsPerPixel);
   format.setBottomMargin(p.spaceAfter / kTwipsPerPixel);
   QList<QTextOption::Tab> tabs;
-  for (int stop : p.tabStops) tabs.append(QTextOption::Tab(stop / kTwipsPerPixel, QTextOption::LeftTab));
+  for (int stop : p.tabStops)
+    tabs.append(QTextOption::Tab(stop / kTwipsPerPixel, QTextOption::LeftTab));
   // A hanging indent without tab stops: the first tab goes to the indent, as in word processors.
   if (tabs.isEmpty() && p.firstIndent < 0 && p.leftIndent > 0)
     tabs.append(QTextOption::Tab(p.leftIndent / kTwipsPerPixel, QTextOption::LeftTab));

@@ -12,7 +12,7 @@ struct Token {
   TokenKind kind = TokenKind::End;
   std::string_view word;  // control word without backslash, at most kMaxWordLength letters
   bool hasParam = false;
-  int param = 0;          // clamped to +-kMaxParam
+  int param = 0;            // clamped to +-kMaxParam
   unsigned char value = 0;  // Symbol: the character after '\'; Byte: the byte
 };
 
