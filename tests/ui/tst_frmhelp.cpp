@@ -71,10 +71,12 @@ void tst_frmHelp::resizeFitsTheBox() {
   help.show();
   QVERIFY(QTest::qWaitForWindowExposed(&help));
   const QSize frame = help.frameGeometry().size() - help.size();
-  const QSize client = QSize(TwipsToPixels(outerTwips.width()), TwipsToPixels(outerTwips.height())) - frame;
+  const QSize client =
+      QSize(TwipsToPixels(outerTwips.width()), TwipsToPixels(outerTwips.height())) - frame;
   help.resize(client);
   QTRY_COMPARE(help.size(), client);
-  const QRect expected = sievra::TwipsRect(boxTwips.x(), boxTwips.y(), boxTwips.width(), boxTwips.height());
+  const QRect expected =
+      sievra::TwipsRect(boxTwips.x(), boxTwips.y(), boxTwips.width(), boxTwips.height());
   QCOMPARE(help.RichTextBox1->geometry(), expected);
 }
 

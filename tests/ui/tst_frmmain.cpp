@@ -132,7 +132,8 @@ void tst_frmMain::startState() {
   const auto* control = window_->findChild<QWidget*>(name);
   QVERIFY(control);
   QCOMPARE(CaptionOf(control), caption);
-  QCOMPARE(control->geometry(), sievra::TwipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+  QCOMPARE(control->geometry(),
+           sievra::TwipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
   QVERIFY(control->isVisibleTo(window_));
 }
 
@@ -143,7 +144,8 @@ void tst_frmMain::windowAndOptionsAtStart() {
   QVERIFY(window_->optStripPathNo->isChecked() && !window_->optStripPathYes->isChecked());
   QCOMPARE(window_->focusWidget(), window_->cmdBrowseInput);
   QVERIFY(window_->rtbResults->Text().isEmpty());
-  for (QGroupBox* frame : window_->findChildren<QGroupBox*>()) QCOMPARE(frame->focusPolicy(), Qt::NoFocus);
+  for (QGroupBox* frame : window_->findChildren<QGroupBox*>())
+    QCOMPARE(frame->focusPolicy(), Qt::NoFocus);
   for (QAbstractButton* button : window_->findChildren<QAbstractButton*>())
     QVERIFY2(!button->text().contains('&'), qPrintable(button->text()));
   const sievra::Engine& engine = window_->engine();
@@ -153,16 +155,18 @@ void tst_frmMain::windowAndOptionsAtStart() {
 void tst_frmMain::tabOrder() {
   window_->show();
   QVERIFY(QTest::qWaitForWindowActive(window_));
-  const QStringList expected = {"cmdBrowseInput", "txtInputFileName", "cmdBrowseOutput",
-                                "txtOutputFilename", "rtbResults", "txtKeyPhrase", "cmdStart",
-                                "optPacket", "cmdHelp", "cmdClose", "optStripPathNo"};
+  const QStringList expected = {"cmdBrowseInput",    "txtInputFileName", "cmdBrowseOutput",
+                                "txtOutputFilename", "rtbResults",       "txtKeyPhrase",
+                                "cmdStart",          "optPacket",        "cmdHelp",
+                                "cmdClose",          "optStripPathNo"};
   // Tab goes to the selected option of a group only, as arrow keys move within it.
   QStringList visited;
   for (int i = 0; i < expected.size(); ++i) {
     QWidget* focus = QApplication::focusWidget();
     QVERIFY(focus);
     while (focus && focus->objectName().isEmpty()) focus = focus->parentWidget();
-    if (focus && qobject_cast<sievra::RichTextBox*>(focus->parentWidget())) focus = focus->parentWidget();
+    if (focus && qobject_cast<sievra::RichTextBox*>(focus->parentWidget()))
+      focus = focus->parentWidget();
     visited << (focus ? focus->objectName() : QString("<none>"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
   }
@@ -186,9 +190,12 @@ void tst_frmMain::captionsFit() {
     if (qobject_cast<QRadioButton*>(button)) {
       QStyleOptionButton option;
       option.initFrom(button);
-      room = button->style()->subElementRect(QStyle::SE_RadioButtonContents, &option, button).width();
+      room =
+          button->style()->subElementRect(QStyle::SE_RadioButtonContents, &option, button).width();
     }
-    QVERIFY2(textWidth <= room, qPrintable(QStringLiteral("%1: %2 > %3").arg(button->text()).arg(textWidth).arg(room)));
+    QVERIFY2(
+        textWidth <= room,
+        qPrintable(QStringLiteral("%1: %2 > %3").arg(button->text()).arg(textWidth).arg(room)));
   }
   for (QGroupBox* frame : window_->findChildren<QGroupBox*>()) {
     const int textWidth = frame->fontMetrics().horizontalAdvance(frame->title());
@@ -200,11 +207,18 @@ void tst_frmMain::chooseInput_data() {
   QTest::addColumn<QString>("chosen");
   QTest::addColumn<QString>("folder");
   QTest::addColumn<QString>("shown");
-  QTest::newRow("nominal: Windows path") << "C:\\logs\\monitor.txt" << "C:\\logs" << "monitor.txt";
-  QTest::newRow("nominal: root of a drive") << "C:\\today.txt" << "C:" << "today.txt";
-  QTest::newRow("nominal: Unix path") << "/home/op/logs/monitor.txt" << "/home/op/logs" << "monitor.txt";
-  QTest::newRow("nominal: non-ASCII name") << QString::fromUtf8("C:\\journaux\\été.log")
-                                           << QString::fromUtf8("C:\\journaux") << QString::fromUtf8("été.log");
+  QTest::newRow("nominal: Windows path") << "C:\\logs\\monitor.txt"
+                                         << "C:\\logs"
+                                         << "monitor.txt";
+  QTest::newRow("nominal: root of a drive") << "C:\\today.txt"
+                                            << "C:"
+                                            << "today.txt";
+  QTest::newRow("nominal: Unix path") << "/home/op/logs/monitor.txt"
+                                      << "/home/op/logs"
+                                      << "monitor.txt";
+  QTest::newRow("nominal: non-ASCII name")
+      << QString::fromUtf8("C:\\journaux\\été.log") << QString::fromUtf8("C:\\journaux")
+      << QString::fromUtf8("été.log");
 }
 
 void tst_frmMain::chooseInput() {
@@ -217,9 +231,10 @@ void tst_frmMain::chooseInput() {
   const sievra::FileDialogRequest& request = chooser_->requests[0];
   QCOMPARE(request.kind, sievra::FileDialogKind::Open);
   QCOMPARE(request.title, QStringLiteral("Open/Import Data File"));
-  QCOMPARE(sievra::NameFiltersFromFilterList(request.filterList),
-           QStringList({"Text/Data files (*.txt, *.log) (*.txt *.log)", "Text files (*.txt) (*.txt)",
-                        "Data files (*.dat) (*.dat)", "all files (*.*) (*)"}));
+  QCOMPARE(
+      sievra::NameFiltersFromFilterList(request.filterList),
+      QStringList({"Text/Data files (*.txt, *.log) (*.txt *.log)", "Text files (*.txt) (*.txt)",
+                   "Data files (*.dat) (*.dat)", "all files (*.*) (*)"}));
   QCOMPARE(request.filterIndex, 1);
   QCOMPARE(QString::fromStdString(window_->engine().InputPath), chosen);
   QCOMPARE(QString::fromStdString(window_->engine().InputFolder), folder);
@@ -263,9 +278,15 @@ void tst_frmMain::startWithoutFiles_data() {
   QTest::addColumn<QString>("input");
   QTest::addColumn<QString>("output");
   QTest::addColumn<QString>("message");
-  QTest::newRow("no files") << "" << "" << "Must specify an input file";
-  QTest::newRow("output only") << "" << "C:\\out.txt" << "Must specify an input file";
-  QTest::newRow("input only") << "C:\\in.txt" << "" << "Must specify an output file";
+  QTest::newRow("no files") << ""
+                            << ""
+                            << "Must specify an input file";
+  QTest::newRow("output only") << ""
+                               << "C:\\out.txt"
+                               << "Must specify an input file";
+  QTest::newRow("input only") << "C:\\in.txt"
+                              << ""
+                              << "Must specify an output file";
 }
 
 void tst_frmMain::startWithoutFiles() {
@@ -315,8 +336,9 @@ void tst_frmMain::wholeRun_data() {
       << QByteArray("N0CALL-9>APRS,WIDE1-1,WIDE2-1:>status\r\nn0call>APRS,RELAY:hello\r\n");
   QTest::newRow("text, callsign ignored, strip ignored")
       << true << true << "n0call"
-      << QByteArray("N0CALL-9>APRS,WIDE1-1,WIDE2-1:>status\r\nK1ABC>APRS,WIDE1-1:>status\r\n"
-                    "n0call>APRS,RELAY:hello\r\nN0CALL>APRS:hello\r\nplain line\r\n");
+      << QByteArray(
+             "N0CALL-9>APRS,WIDE1-1,WIDE2-1:>status\r\nK1ABC>APRS,WIDE1-1:>status\r\n"
+             "n0call>APRS,RELAY:hello\r\nN0CALL>APRS:hello\r\nplain line\r\n");
 }
 
 void tst_frmMain::wholeRun() {
@@ -338,7 +360,8 @@ void tst_frmMain::wholeRun() {
     window_->cmdStart->click();
     QVERIFY2(sink_->messages.isEmpty(), qPrintable(sink_->messages.join('|')));
     QCOMPARE(ReadAll(output), expected);
-    QCOMPARE(window_->rtbResults->Text(), QString::fromLatin1(expected).replace("\r\n", "\n").chopped(1));
+    QCOMPARE(window_->rtbResults->Text(),
+             QString::fromLatin1(expected).replace("\r\n", "\n").chopped(1));
     QCOMPARE(window_->rtbResults->RightMargin(), window_->rtbResults->Width() + 10000.0f);
   }
   QCOMPARE(window_->engine().PacketMode, !text);
@@ -364,7 +387,8 @@ void tst_frmMain::runWithUnreadableInput() {
   ChooseFiles(input, dir_.filePath(QStringLiteral("out.txt")));
   window_->cmdStart->click();
   QCOMPARE(sink_->messages.size(), 1);
-  QVERIFY2(sink_->messages[0].startsWith("Cannot read the input file") && sink_->messages[0].contains(input),
+  QVERIFY2(sink_->messages[0].startsWith("Cannot read the input file") &&
+               sink_->messages[0].contains(input),
            qPrintable(sink_->messages[0]));
   // The window stays usable: the next run with a real file works.
   WriteAll(input, "x\r\n");
@@ -388,7 +412,8 @@ void tst_frmMain::helpWindowIsSingleAndReloadsAfterClose() {
   QCOMPARE(help->RichTextBox1->Text(), QStringLiteral("first"));  // brought forward, not reloaded
   const auto helpWindows = [] {
     int n = 0;
-    for (QWidget* w : QApplication::topLevelWidgets()) n += qobject_cast<sievra::frmHelp*>(w) != nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+      n += qobject_cast<sievra::frmHelp*>(w) != nullptr;
     return n;
   };
   QCOMPARE(helpWindows(), 1);

@@ -88,7 +88,8 @@ void tst_RichTextBox::plainLoad_data() {
   QTest::newRow("nominal: blank lines kept") << QByteArray("a\r\n\r\n\r\nb\r\n") << "a\n\n\nb" << 4;
   QTest::newRow("nominal: LF CR is two ends") << QByteArray("a\n\rb") << "a\n\nb" << 3;
   QTest::newRow("nominal: tabs and spaces as stored") << QByteArray(" a\tb ") << " a\tb " << 1;
-  QTest::newRow("nominal: 8-bit text decoded") << QByteArray("caf\xc3\xa9\r\n") << QString::fromUtf8("café") << 1;
+  QTest::newRow("nominal: 8-bit text decoded")
+      << QByteArray("caf\xc3\xa9\r\n") << QString::fromUtf8("café") << 1;
   QTest::newRow("edge: empty file") << QByteArray() << QString() << 0;
   QTest::newRow("edge: only a line end") << QByteArray("\r\n") << QString() << 1;
 }
