@@ -4,6 +4,7 @@
 #include <string>
 
 #include "file_io.h"
+#include "line_block_reader.h"
 #include "line_index.h"
 #include "sievra/engine.h"
 #include "sievra/line_scanner.h"
@@ -15,10 +16,8 @@ namespace sievra {
 namespace {
 
 constexpr std::size_t kPrefetchBatch = 16;  // lines hashed and prefetched ahead of their lookup
+constexpr std::size_t kReadBufferBytes = std::size_t{1} << 20;
 constexpr std::size_t kWriteBufferBytes = std::size_t{1} << 20;
-// The index stores kept slot numbers in 32 bits; 4 billion distinct lines would
-// need far more memory than the index's 8-byte slots save.
-constexpr std::size_t kMaxKeptLines = UINT32_MAX - 1;
 
 // Text mode: every line counts, compared whole.
 struct TextPolicy {
@@ -27,7 +26,9 @@ struct TextPolicy {
     return true;
   }
   static std::string_view KeyOfStored(std::string_view stored) { return stored; }
-  bool strip = false;
+  static std::string_view Store(KeptLineTable& table, std::size_t k, std::string_view line) {
+    return table.Store(k, line);
+  }
 };
 
 // Packet mode: the target's frames (or any line with a colon), compared by payload.
@@ -45,18 +46,12 @@ struct PacketPolicy {
     return true;
   }
   static std::string_view KeyOfStored(std::string_view stored) { return PacketPayload(stored); }
+  std::string_view Store(KeptLineTable& table, std::size_t k, std::string_view line) const {
+    DigiPathCut cut{};
+    if (!strip || !FindDigiPathCut(line, cut)) return table.Store(k, line);
+    return table.Store(k, line.substr(0, cut.keepPrefix), line.substr(cut.resumeAt));
+  }
 };
-
-// Cuts the digipeater path out of a line that lives in our own buffer. The cut
-// line is never longer, so it fits where the line was.
-std::string_view CutPathInPlace(char* base, std::string_view line) {
-  DigiPathCut cut{};
-  if (!FindDigiPathCut(line, cut)) return line;
-  char* at = base + (line.data() - base);
-  const std::size_t tail = line.size() - cut.resumeAt;
-  std::memmove(at + cut.keepPrefix, at + cut.resumeAt, tail);
-  return std::string_view(at, cut.keepPrefix + tail);
-}
 
 }  // namespace
 
@@ -74,58 +69,67 @@ void Engine::FilterPacketLines() {
 template <class Policy>
 void Engine::FilterLines(const Policy& policy) {
   outcome_ = RunOutcome::Completed;
-  std::unique_ptr<char[]> bytes;
-  std::size_t size = 0;
-  if (auto ec = ReadWholeFile(InputPath, bytes, size)) {
+  linesRead_ = keptCount_ = 0;
+  InputFile in;
+  std::error_code ec = in.Open(InputPath);
+  if (!ec) {
+    // Only this read's lines are stored from here on.
+    KeptLines.Resize(KeptLines.size() - 1);
+    ec = FilterBlocks(in, policy);
+  }
+  if (ec) {
     Fail("Cannot read the input file \"" + InputPath + "\": " + ec.message() + ".");
     return;
   }
-  char* const base = bytes.get();
-  KeptLines.AdoptBytes(std::move(bytes));
+  if (keptCount_ == 0) {
+    outcome_ = RunOutcome::NothingKept;
+    return;
+  }
+  WriteKeptLines(keptCount_);
+}
 
-  auto keyOf = [this](std::uint32_t k) { return Policy::KeyOfStored(KeptLines[k]); };
-  LineIndex<decltype(keyOf)> index(keyOf);
+template <class Policy>
+std::error_code Engine::FilterBlocks(InputFile& in, const Policy& policy) {
+  LineIndex index;
   index.Reset(KeptLines.size());
-
   struct Candidate {
     std::string_view line;
     std::string_view key;
     std::uint64_t hash;
   };
   Candidate batch[kPrefetchBatch];
-  std::size_t keptCount = 0;
-  std::string_view line;
-  std::string_view last;
-  LineScanner scanner(base, size);
-  for (bool more = true; more;) {
-    std::size_t n = 0;
-    while (n < kPrefetchBatch && (more = scanner.Next(line))) {
-      last = line;
-      std::string_view key;
-      if (!policy.Examine(line, key)) continue;
-      const std::uint64_t hash = HashText(key);
-      index.Prefetch(hash);
-      batch[n++] = {line, key, hash};
-    }
-    for (std::size_t i = 0; i < n; ++i) {
-      const Candidate& c = batch[i];
-      if (keptCount + 1 > kMaxKeptLines) {
-        Fail("Cannot keep more than " + std::to_string(kMaxKeptLines) + " distinct lines.");
-        return;
+  LineBlockReader reader(in, kReadBufferBytes);
+  for (;;) {
+    std::string_view block;
+    if (auto ec = reader.Next(block)) return ec;
+    if (block.empty()) return {};
+    LineScanner scanner(block.data(), block.size());
+    std::string_view line;
+    std::string_view last;
+    for (bool more = true; more;) {
+      std::size_t n = 0;
+      while (n < kPrefetchBatch && (more = scanner.Next(line))) {
+        ++linesRead_;
+        last = line;
+        std::string_view key;
+        if (!policy.Examine(line, key)) continue;
+        const std::uint64_t hash = HashText(key);
+        index.Prefetch(hash);
+        batch[n++] = {line, key, hash};
       }
-      if (index.FindOrInsert(c.hash, c.key, static_cast<std::uint32_t>(keptCount + 1))) continue;
-      ++keptCount;
-      const std::string_view stored = policy.strip ? CutPathInPlace(base, c.line) : c.line;
-      KeptLines.Store(keptCount, stored);
-      if (c.line.data() == last.data()) last = stored;
+      // The slots were prefetched while the batch was hashed; now the texts they point at.
+      for (std::size_t i = 0; i < n; ++i) index.PrefetchText(batch[i].hash);
+      for (std::size_t i = 0; i < n; ++i) {
+        const Candidate& c = batch[i];
+        if (index.Contains(c.hash, c.key)) continue;
+        ++keptCount_;
+        const std::string_view stored = policy.Store(KeptLines, keptCount_, c.line);
+        index.Insert(Policy::KeyOfStored(stored));
+        if (c.line.data() == last.data()) last = stored;
+      }
     }
+    CurrentLine.assign(last);
   }
-  CurrentLine.assign(last);
-  if (keptCount == 0) {
-    outcome_ = RunOutcome::NothingKept;
-    return;
-  }
-  WriteKeptLines(keptCount);
 }
 
 void Engine::WriteKeptLines(std::size_t keptCount) {

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <string_view>
 #include <vector>
@@ -11,76 +12,85 @@ namespace sievra {
 // Hash of a line's compared text.
 inline std::uint64_t HashText(std::string_view text) { return std::hash<std::string_view>{}(text); }
 
-// Set of the kept lines' compared texts, for an O(1) duplicate test.
+// The set of compared texts of the kept lines, for an O(1) duplicate test.
 //
-// A flat open-addressing table of 8-byte slots {hash tag, kept slot number}
-// rather than std::unordered_set: no node per line, no copy of the text (the
-// text stays in the kept-lines table), and a probe touches one cache line,
-// which the filters prefetch a few lines ahead. Kept slot 0 is never used, so
-// it marks an empty slot.
-//
-// KeyOf maps a kept slot number to its compared text.
-template <class KeyOf>
+// Hand-written rather than std::unordered_set: a flat open-addressing table of
+// 16-byte slots {text pointer, length and hash tag} has no node per line and
+// copies no text (slots point at the kept copies), a probe costs one cache line
+// which the filters prefetch a batch ahead, and a hit reads the text directly.
 class LineIndex {
  public:
-  explicit LineIndex(KeyOf keyOf) : keyOf_(keyOf) {}
+  // Sizes the table for `expected` texts; more may still be added.
+  void Reset(std::size_t expected);
 
-  // Sizes the table for `expected` entries; more may still be added.
-  void Reset(std::size_t expected) {
-    std::size_t capacity = 16;
-    while (capacity < expected + expected / 2) capacity *= 2;  // load stays at or below 2/3
-    slots_.assign(capacity, Slot{});
-    used_ = 0;
-  }
+  void Prefetch(std::uint64_t hash) const;
+  // Second stage of prefetching: the text of the slot a lookup will compare first.
+  void PrefetchText(std::uint64_t hash) const;
 
-  void Prefetch(std::uint64_t hash) const {
-#if defined(__GNUC__)
-    __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]);
-#else
-    (void)hash;
-#endif
-  }
-
-  // True when an equal text is present; otherwise records `keptSlot` under `hash`.
-  // Grows before inserting, never after: the new slot's line is not stored yet.
-  bool FindOrInsert(std::uint64_t hash, std::string_view text, std::uint32_t keptSlot) {
-    if ((used_ + 1) * 3 > slots_.size() * 2) Grow();
-    const std::uint32_t tag = Tag(hash);
-    const std::size_t mask = slots_.size() - 1;
-    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-      Slot& slot = slots_[i];
-      if (slot.keptSlot == 0) {
-        slot = Slot{tag, keptSlot};
-        ++used_;
-        return false;
-      }
-      if (slot.tag == tag && keyOf_(slot.keptSlot) == text) return true;
-    }
-  }
+  // Looks `text` up. When absent, returns false and remembers where it belongs,
+  // so that Insert can record the kept copy there without probing again.
+  bool Contains(std::uint64_t hash, std::string_view text);
+  // Records the kept copy of the text the last Contains did not find.
+  void Insert(std::string_view keptText);
 
  private:
   struct Slot {
-    std::uint32_t tag = 0;
-    std::uint32_t keptSlot = 0;
+    const char* text = nullptr;  // null marks an empty slot
+    std::uint64_t lengthAndTag = 0;
   };
+  static constexpr int kTagBits = 24;  // lengths keep 40 bits: up to a terabyte
 
-  static std::uint32_t Tag(std::uint64_t hash) { return static_cast<std::uint32_t>(hash >> 32); }
-
-  void Grow() {
-    std::vector<Slot> old(slots_.size() * 2);
-    old.swap(slots_);
-    const std::size_t mask = slots_.size() - 1;
-    for (const Slot& s : old) {
-      if (s.keptSlot == 0) continue;
-      std::size_t i = HashText(keyOf_(s.keptSlot)) & mask;
-      while (slots_[i].keptSlot != 0) i = (i + 1) & mask;
-      slots_[i] = s;
-    }
+  static std::uint64_t Pack(std::size_t length, std::uint64_t hash) {
+    return (static_cast<std::uint64_t>(length) << kTagBits) | (hash >> (64 - kTagBits));
   }
+  std::size_t Home(std::uint64_t hash) const { return hash & (slots_.size() - 1); }
+  void Grow();
 
-  KeyOf keyOf_;
   std::vector<Slot> slots_;
   std::size_t used_ = 0;
+  std::size_t vacancy_ = 0;
+  std::uint64_t vacancyHash_ = 0;
 };
+
+inline void LineIndex::Prefetch(std::uint64_t hash) const {
+#if defined(__GNUC__)
+  __builtin_prefetch(&slots_[Home(hash)]);
+#else
+  (void)hash;
+#endif
+}
+
+inline void LineIndex::PrefetchText(std::uint64_t hash) const {
+#if defined(__GNUC__)
+  const Slot& slot = slots_[Home(hash)];
+  if (slot.text != nullptr) __builtin_prefetch(slot.text);
+#else
+  (void)hash;
+#endif
+}
+
+inline bool LineIndex::Contains(std::uint64_t hash, std::string_view text) {
+  if ((used_ + 1) * 3 > slots_.size() * 2) Grow();  // load stays at or below 2/3
+  const std::uint64_t packed = Pack(text.size(), hash);
+  const std::size_t mask = slots_.size() - 1;
+  for (std::size_t i = Home(hash);; i = (i + 1) & mask) {
+    const Slot& slot = slots_[i];
+    if (slot.text == nullptr) {
+      vacancy_ = i;
+      vacancyHash_ = hash;
+      return false;
+    }
+    if (slot.lengthAndTag == packed && std::memcmp(slot.text, text.data(), text.size()) == 0) {
+      return true;
+    }
+  }
+}
+
+inline void LineIndex::Insert(std::string_view keptText) {
+  static const char kEmptyText = '\0';  // a kept empty text may have no address
+  slots_[vacancy_] =
+      Slot{keptText.empty() ? &kEmptyText : keptText.data(), Pack(keptText.size(), vacancyHash_)};
+  ++used_;
+}
 
 }  // namespace sievra

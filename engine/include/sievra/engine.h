@@ -3,11 +3,14 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 #include "sievra/kept_lines.h"
 #include "sievra/ui_ports.h"
 
 namespace sievra {
+
+class InputFile;
 
 // How a run request ended; the window and the benchmark driver act on it.
 enum class RunOutcome {
@@ -47,6 +50,9 @@ class Engine {
 
   // How the last procedure ended.
   RunOutcome LastOutcome() const { return outcome_; }
+  // Lines the last filter read and kept (for the benchmark driver and tests).
+  std::size_t LinesRead() const { return linesRead_; }
+  std::size_t KeptCount() const { return keptCount_; }
 
   // The run state.
   std::string InputPath;
@@ -62,12 +68,16 @@ class Engine {
  private:
   template <class Policy>
   void FilterLines(const Policy& policy);
+  template <class Policy>
+  std::error_code FilterBlocks(InputFile& in, const Policy& policy);
   void WriteKeptLines(std::size_t keptCount);
   void Fail(std::string message);
 
   ResultsBox& results_;
   MessageSink& messages_;
   RunOutcome outcome_ = RunOutcome::Completed;
+  std::size_t linesRead_ = 0;
+  std::size_t keptCount_ = 0;
 };
 
 }  // namespace sievra

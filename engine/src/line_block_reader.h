@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string_view>
+#include <system_error>
+
+#include "file_io.h"
+
+namespace sievra {
+
+// Reads a file through one reusable buffer as blocks that hold only whole
+// lines: a line cut by the end of a read is carried into the next block, and the
+// buffer grows for a line longer than itself. A block may end in a CR whose LF
+// starts the next read; that LF is dropped there, so CR LF stays one terminator.
+class LineBlockReader {
+ public:
+  LineBlockReader(InputFile& in, std::size_t bufferBytes);
+
+  // The next block, valid until the next call; an empty block once the file is done.
+  std::error_code Next(std::string_view& block);
+
+ private:
+  std::error_code Fill();
+  std::size_t EndOfLastLine(std::size_t from) const;
+
+  InputFile& in_;
+  std::unique_ptr<char[]> buffer_;
+  std::size_t capacity_;
+  std::size_t begin_ = 0;  // first byte not handed out yet
+  std::size_t end_ = 0;    // end of the bytes read
+  bool eof_ = false;
+  bool dropLf_ = false;
+};
+
+}  // namespace sievra
