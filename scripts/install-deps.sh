@@ -14,7 +14,7 @@ packages=(
 for group in "$@"; do
   case "$group" in
     bench) packages+=(gawk mawk) ;;
-    gui-check) packages+=(xvfb xauth x11-apps imagemagick) ;;
+    gui-check) packages+=(xvfb xauth x11-apps imagemagick xdotool) ;;
     fuzz) packages+=(clang libclang-rt-14-dev) ;;
     windows) packages+=(mingw-w64 g++-mingw-w64-x86-64-posix wine wine64) ;;
     *) echo "install-deps: unknown group '$group'" >&2; exit 2 ;;

@@ -174,7 +174,13 @@ void tst_RtfReader::paragraphFormat() {
   QCOMPARE(hang.rightMargin(), 20.0);
   QCOMPARE(hang.topMargin(), 10.0);
   QCOMPARE(hang.bottomMargin(), 5.0);
-  QCOMPARE(hang.tabPositions().value(0).position, 48.0);  // the first tab reaches the indent
+  // The first tab reaches the indent: 360 twips on from where the first line starts.
+  QCOMPARE(hang.tabPositions().value(0).position, 24.0);
+  QTextDocument tabbed;
+  ReadRtf("{\\rtf1\\pard\\li360\\tx200\\tx1440 a\\tab b\\par}", tabbed);
+  const QList<QTextOption::Tab> stops = tabbed.firstBlock().blockFormat().tabPositions();
+  QCOMPARE(stops.size(), 1);  // a stop left of the line's start cannot be reached
+  QCOMPARE(stops[0].position, 72.0);
   QCOMPARE(document.findBlockByNumber(2).blockFormat().leftMargin(), 0.0);
   QCOMPARE(document.findBlockByNumber(3).blockFormat().alignment() & Qt::AlignHorizontal_Mask,
            Qt::AlignRight);

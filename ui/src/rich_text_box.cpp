@@ -21,7 +21,8 @@ RichTextBox::RichTextBox(QWidget* parent)
   stack_->addWidget(plain_);
   stack_->addWidget(rich_);
   rich_->setReadOnly(true);
-  rich_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  // Selectable with the mouse for copying; no caret, as nothing can be typed.
+  rich_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   for (QWidget* view : {static_cast<QWidget*>(plain_), static_cast<QWidget*>(rich_)}) {
     view->setBackgroundRole(QPalette::Base);
   }

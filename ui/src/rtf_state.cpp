@@ -245,12 +245,17 @@ QTextBlockFormat GroupState::BlockFormat() const {
   format.setTextIndent(p.firstIndent / kTwipsPerPixel);
   format.setTopMargin(p.spaceBefore / kTwipsPerPixel);
   format.setBottomMargin(p.spaceAfter / kTwipsPerPixel);
+  // RTF measures tab stops from the left margin; Qt from where the line starts,
+  // which for the first line is the indent plus the first-line indent.
+  const int firstLineStart = p.leftIndent + p.firstIndent;
   QList<QTextOption::Tab> tabs;
-  for (int stop : p.tabStops)
-    tabs.append(QTextOption::Tab(stop / kTwipsPerPixel, QTextOption::LeftTab));
+  for (int stop : p.tabStops) {
+    if (stop > firstLineStart)
+      tabs.append(QTextOption::Tab((stop - firstLineStart) / kTwipsPerPixel, QTextOption::LeftTab));
+  }
   // A hanging indent without tab stops: the first tab goes to the indent, as in word processors.
-  if (tabs.isEmpty() && p.firstIndent < 0 && p.leftIndent > 0)
-    tabs.append(QTextOption::Tab(p.leftIndent / kTwipsPerPixel, QTextOption::LeftTab));
+  if (tabs.isEmpty() && p.firstIndent < 0)
+    tabs.append(QTextOption::Tab(-p.firstIndent / kTwipsPerPixel, QTextOption::LeftTab));
   if (!tabs.isEmpty()) format.setTabPositions(tabs);
   return format;
 }
