@@ -29,16 +29,16 @@ class Random {
 };
 
 const char* const kWords[] = {
-    "the",     "radio",  "packet", "beacon", "station", "relay",  "weather", "battery",
+    "the",     "radio",  "packet", "beacon", "station", "relay",  "weather",  "battery",
     "antenna", "north",  "south",  "east",   "west",    "mobile", "portable", "digipeater",
-    "igate",   "signal", "report", "net",    "check",   "in",     "out",     "at",
-    "on",      "with",   "via",    "from",   "to",      "and",    "qsl",     "73",
-    "tnc",     "kiss",   "aprs",   "frame",  "path",    "wide",   "trace",   "monitor",
-    "hello",   "world",  "local",  "remote", "field",   "day",    "contest", "club"};
+    "igate",   "signal", "report", "net",    "check",   "in",     "out",      "at",
+    "on",      "with",   "via",    "from",   "to",      "and",    "qsl",      "73",
+    "tnc",     "kiss",   "aprs",   "frame",  "path",    "wide",   "trace",    "monitor",
+    "hello",   "world",  "local",  "remote", "field",   "day",    "contest",  "club"};
 constexpr std::size_t kWordCount = sizeof(kWords) / sizeof(kWords[0]);
 
-const char* const kDestinations[] = {"APRS",   "APDR16", "APMI06", "APX219", "BEACON",
-                                     "ID",     "T2QT9V", "APN382", "APDW17", "CQ"};
+const char* const kDestinations[] = {"APRS", "APDR16", "APMI06", "APX219", "BEACON",
+                                     "ID",   "T2QT9V", "APN382", "APDW17", "CQ"};
 const char* const kPaths[] = {"",
                               ",WIDE1-1,WIDE2-1",
                               ",WIDE1*,WIDE2-1",
@@ -68,7 +68,8 @@ std::string Callsign(std::uint64_t seed, std::uint64_t station) {
   std::string call = kPrefixes[r.Below(10)];
   if (call.size() == 1 && r.Chance(0.5)) call += static_cast<char>('A' + r.Below(26));
   call += static_cast<char>('0' + r.Below(10));
-  for (std::uint64_t i = 0, n = 1 + r.Below(3); i < n; ++i) call += static_cast<char>('A' + r.Below(26));
+  for (std::uint64_t i = 0, n = 1 + r.Below(3); i < n; ++i)
+    call += static_cast<char>('A' + r.Below(26));
   if (r.Chance(0.6)) call += "-" + std::to_string(1 + r.Below(15));
   return call;
 }
@@ -86,20 +87,23 @@ std::string Frame(std::uint64_t seed, std::uint64_t id, std::uint64_t stations, 
   const unsigned kind = static_cast<unsigned>(r.Below(5));
   const unsigned long long a = r.Below(100000), b = r.Below(100000), t = id % 1000000;
   if (kind == 0) {
-    std::snprintf(buf, sizeof buf, "!%02llu%02llu.%02lluN/%03llu%02llu.%02lluW>%06lluh PHG2360 mobile",
-                  a % 90, a % 60, b % 100, b % 180, a % 60, b % 97, t);
+    std::snprintf(buf, sizeof buf,
+                  "!%02llu%02llu.%02lluN/%03llu%02llu.%02lluW>%06lluh PHG2360 mobile", a % 90,
+                  a % 60, b % 100, b % 180, a % 60, b % 97, t);
   } else if (kind == 1) {
-    std::snprintf(buf, sizeof buf, "@%06lluz%02llu%02llu.%02lluN/%03llu%02llu.%02lluE_%03llu/%03llug%03llut%03lluWX",
-                  t, a % 90, b % 60, a % 100, b % 180, a % 60, b % 100, a % 360, b % 100, a % 50, b % 120);
+    std::snprintf(buf, sizeof buf,
+                  "@%06lluz%02llu%02llu.%02lluN/%03llu%02llu.%02lluE_%03llu/%03llug%03llut%03lluWX",
+                  t, a % 90, b % 60, a % 100, b % 180, a % 60, b % 100, a % 360, b % 100, a % 50,
+                  b % 120);
   } else if (kind == 2) {
-    std::snprintf(buf, sizeof buf, ">%s %s %s %llu", kWords[a % kWordCount],
-                  kWords[b % kWordCount], kWords[(a + b) % kWordCount], t);
+    std::snprintf(buf, sizeof buf, ">%s %s %s %llu", kWords[a % kWordCount], kWords[b % kWordCount],
+                  kWords[(a + b) % kWordCount], t);
   } else if (kind == 3) {
     std::snprintf(buf, sizeof buf, ":%-9s:%s %s %s{%llu", Callsign(seed, b % stations).c_str(),
                   kWords[a % kWordCount], kWords[b % kWordCount], kWords[t % kWordCount], t % 1000);
   } else {
-    std::snprintf(buf, sizeof buf, "T#%03llu,%03llu,%03llu,%03llu,%03llu,%03llu,%08llu",
-                  t % 1000, a % 256, b % 256, (a + b) % 256, a % 100, b % 100, (a * b) % 100000000);
+    std::snprintf(buf, sizeof buf, "T#%03llu,%03llu,%03llu,%03llu,%03llu,%03llu,%08llu", t % 1000,
+                  a % 256, b % 256, (a + b) % 256, a % 100, b % 100, (a * b) % 100000000);
   }
   frame += buf;
   return frame;
@@ -121,18 +125,26 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const bool value = i + 1 < argc;
-    if (arg == "--text") text = true;
-    else if (arg == "--packet") packet = true;
-    else if (arg == "--lines" && value) lines = std::stoull(argv[++i]);
-    else if (arg == "--out" && value) out = argv[++i];
-    else if (arg == "--seed" && value) seed = std::stoull(argv[++i]);
-    else if (arg == "--stations" && value) stations = std::max<std::uint64_t>(2, std::stoull(argv[++i]));
-    else if (arg == "--dup-share" && value) dupShare = std::stod(argv[++i]);
+    if (arg == "--text")
+      text = true;
+    else if (arg == "--packet")
+      packet = true;
+    else if (arg == "--lines" && value)
+      lines = std::stoull(argv[++i]);
+    else if (arg == "--out" && value)
+      out = argv[++i];
+    else if (arg == "--seed" && value)
+      seed = std::stoull(argv[++i]);
+    else if (arg == "--stations" && value)
+      stations = std::max<std::uint64_t>(2, std::stoull(argv[++i]));
+    else if (arg == "--dup-share" && value)
+      dupShare = std::stod(argv[++i]);
     else if (arg == "--eol" && value) {
       const std::string e = argv[++i];
       eol = e == "lf" ? "\n" : e == "cr" ? "\r" : e == "crlf" ? "\r\n" : "";
       if (eol.empty()) return Usage();
-    } else return Usage();
+    } else
+      return Usage();
   }
   if (text == packet || out.empty()) return Usage();
   std::FILE* f = std::fopen(out.c_str(), "wb");

@@ -27,9 +27,7 @@ class RecordingResultsBox : public sievra::ResultsBox {
 
 class StderrMessages : public sievra::MessageSink {
  public:
-  void ShowMessage(std::string_view text) override {
-    std::cerr << "message: " << text << '\n';
-  }
+  void ShowMessage(std::string_view text) override { std::cerr << "message: " << text << '\n'; }
 };
 
 int Usage() {
@@ -81,9 +79,9 @@ int main(int argc, char** argv) {
   const sievra::RunOutcome outcome = engine.RunRequest({call, strip, text, packet});
   const auto elapsed = std::chrono::steady_clock::now() - start;
 
-  std::cout << "read=" << engine.LinesRead() << " kept=" << engine.KeptCount() << " ms="
-            << std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count() << '\n';
-  return outcome == sievra::RunOutcome::Completed || outcome == sievra::RunOutcome::NothingKept
-             ? 0
-             : 1;
+  std::cout << "read=" << engine.LinesRead() << " kept=" << engine.KeptCount()
+            << " ms=" << std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count()
+            << '\n';
+  return outcome == sievra::RunOutcome::Completed || outcome == sievra::RunOutcome::NothingKept ? 0
+                                                                                                : 1;
 }

@@ -181,7 +181,8 @@ Sample Spawn(const char* self, const char* approach, const QString& input, const
   if (got > 0) sample.ms = std::atof(buffer);
   rusage usage{};
   int status = 0;
-  if (rc == 0 && wait4(pid, &status, 0, &usage) == pid) sample.peakMb = static_cast<double>(usage.ru_maxrss) / 1024.0;
+  if (rc == 0 && wait4(pid, &status, 0, &usage) == pid)
+    sample.peakMb = static_cast<double>(usage.ru_maxrss) / 1024.0;
   return sample;
 }
 
@@ -197,7 +198,8 @@ bool WriteInput(const QString& path, long lines) {
   char line[96];
   for (long i = 0; i < lines; ++i) {
     // 61 characters and CR LF, all distinct, so the output is the input again.
-    std::snprintf(line, sizeof line, "K%05ld>APRS,WIDE1-1,WIDE2-1:!4903.50N/07201.75W-%013ld\r\n", i % 100000, i);
+    std::snprintf(line, sizeof line, "K%05ld>APRS,WIDE1-1,WIDE2-1:!4903.50N/07201.75W-%013ld\r\n",
+                  i % 100000, i);
     chunk += line;
     if (chunk.size() > (1 << 20)) {
       file.write(chunk);
@@ -210,14 +212,16 @@ bool WriteInput(const QString& path, long lines) {
 
 int Parent(const char* self, std::vector<long> sizes) {
   QTemporaryDir dir;
-  std::printf("%-9s %-15s %12s %14s %16s\n", "lines", "approach", "median ms", "ratio to QTE", "peak RSS MB");
+  std::printf("%-9s %-15s %12s %14s %16s\n", "lines", "approach", "median ms", "ratio to QTE",
+              "peak RSS MB");
   for (long lines : sizes) {
     const QString input = dir.filePath(QStringLiteral("in.txt"));
     const QString output = dir.filePath(QStringLiteral("out.txt"));
     if (!WriteInput(input, lines) || !QFile::copy(input, output)) return 1;
     std::map<std::string, std::vector<Sample>> samples;
     for (int rep = 0; rep < kRepetitions; ++rep) {
-      for (const char* approach : kApproaches) samples[approach].push_back(Spawn(self, approach, input, output));
+      for (const char* approach : kApproaches)
+        samples[approach].push_back(Spawn(self, approach, input, output));
       QFile::remove(dir.filePath(QStringLiteral("out.txt")));
       QFile::copy(input, output);
     }
@@ -229,8 +233,8 @@ int Parent(const char* self, std::vector<long> sizes) {
     const double reference = median("qtextedit", &Sample::ms);
     for (const char* approach : kApproaches) {
       const double ms = median(approach, &Sample::ms);
-      std::printf("%-9ld %-15s %12.0f %14.2f %16.0f\n", lines, approach, ms, reference > 0 ? ms / reference : 0.0,
-                  median(approach, &Sample::peakMb));
+      std::printf("%-9ld %-15s %12.0f %14.2f %16.0f\n", lines, approach, ms,
+                  reference > 0 ? ms / reference : 0.0, median(approach, &Sample::peakMb));
     }
     QFile::remove(input);
     QFile::remove(output);
@@ -244,7 +248,8 @@ int main(int argc, char* argv[]) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   if (argc == 5 && std::string(argv[1]) == "--child") {
     QApplication app(argc, argv);
-    std::printf("%.3f\n", RunChild(QString::fromUtf8(argv[2]), QString::fromUtf8(argv[3]), QString::fromUtf8(argv[4])));
+    std::printf("%.3f\n", RunChild(QString::fromUtf8(argv[2]), QString::fromUtf8(argv[3]),
+                                   QString::fromUtf8(argv[4])));
     return 0;
   }
   std::vector<long> sizes;

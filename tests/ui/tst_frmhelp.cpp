@@ -1,13 +1,23 @@
 #include <QFile>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextDocument>
 
+#include "fakes.h"
 #include "sievra/ui/frm_help.h"
+#include "sievra/ui/frm_main.h"
 #include "sievra/ui/rich_text_box.h"
 #include "sievra/ui/twips.h"
 
 using sievra::frmHelp;
+
+namespace {
+void WriteAll(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) qFatal("cannot write");
+}
+}  // namespace
 using sievra::TwipsToPixels;
 
 class tst_frmHelp : public QObject {
@@ -19,6 +29,8 @@ class tst_frmHelp : public QObject {
   void unreadableDocumentIsExplained();
   void resizeFitsTheBox_data();
   void resizeFitsTheBox();
+  void helpWindowIsSingleAndReloadsAfterClose();
+  void closeEndsWithHelpWindow();
 
  private:
   QTemporaryDir dir_;
@@ -78,6 +90,52 @@ void tst_frmHelp::resizeFitsTheBox() {
   const QRect expected =
       sievra::TwipsRect(boxTwips.x(), boxTwips.y(), boxTwips.width(), boxTwips.height());
   QCOMPARE(help.RichTextBox1->geometry(), expected);
+}
+
+void tst_frmHelp::helpWindowIsSingleAndReloadsAfterClose() {
+  const QString helpPath = dir_.filePath(QStringLiteral("help.rtf"));
+  WriteAll(helpPath, "{\\rtf1 first}");
+  FakeChooser chooser;
+  RecordingSink sink;
+  sievra::frmMain main(chooser, sink, helpPath);
+  main.cmdHelp->click();
+  QPointer<sievra::frmHelp> help = main.helpWindow();
+  QVERIFY(help && help->isVisible());
+  QCOMPARE(help->parentWidget(), nullptr);
+  QCOMPARE(help->RichTextBox1->Text(), QStringLiteral("first"));
+  WriteAll(helpPath, "{\\rtf1 second}");
+  main.cmdHelp->click();
+  QCOMPARE(main.helpWindow(), help.data());
+  QCOMPARE(help->RichTextBox1->Text(), QStringLiteral("first"));  // brought forward, not reloaded
+  const auto helpWindows = [] {
+    int n = 0;
+    for (QWidget* w : QApplication::topLevelWidgets())
+      n += qobject_cast<sievra::frmHelp*>(w) != nullptr;
+    return n;
+  };
+  QCOMPARE(helpWindows(), 1);
+  QVERIFY(main.isEnabled());  // not modal
+  help->close();
+  QTRY_VERIFY(help.isNull());
+  QCOMPARE(main.helpWindow(), nullptr);
+  main.cmdHelp->click();
+  QVERIFY(main.helpWindow());
+  QCOMPARE(main.helpWindow()->RichTextBox1->Text(), QStringLiteral("second"));
+}
+
+void tst_frmHelp::closeEndsWithHelpWindow() {
+  FakeChooser chooser;
+  RecordingSink sink;
+  sievra::frmMain main(chooser, sink, dir_.filePath(QStringLiteral("help.rtf")));
+  main.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&main));
+  main.cmdHelp->click();
+  QPointer<sievra::frmHelp> help = main.helpWindow();
+  QVERIFY(help);
+  main.cmdClose->click();
+  QVERIFY(!main.isVisible());
+  QVERIFY(help.isNull());
+  QVERIFY(sink.messages.isEmpty());  // no question asked
 }
 
 QTEST_MAIN(tst_frmHelp)

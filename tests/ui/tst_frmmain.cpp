@@ -10,7 +10,6 @@
 #include <QTest>
 
 #include "fakes.h"
-#include "sievra/ui/frm_help.h"
 #include "sievra/ui/frm_main.h"
 #include "sievra/ui/plain_lines_view.h"
 #include "sievra/ui/rich_text_box.h"
@@ -67,8 +66,6 @@ class tst_frmMain : public QObject {
   void wholeRun();
   void runKeepingNothing();
   void runWithUnreadableInput();
-  void helpWindowIsSingleAndReloadsAfterClose();
-  void closeEndsWithHelpWindow();
 
  private:
   void ChooseFiles(const QString& input, const QString& output);
@@ -396,46 +393,6 @@ void tst_frmMain::runWithUnreadableInput() {
   window_->cmdStart->click();
   QCOMPARE(sink_->messages.size(), 1);
   QCOMPARE(window_->rtbResults->Text(), QStringLiteral("x"));
-}
-
-void tst_frmMain::helpWindowIsSingleAndReloadsAfterClose() {
-  const QString helpPath = dir_.filePath(QStringLiteral("help.rtf"));
-  WriteAll(helpPath, "{\\rtf1 first}");
-  window_->cmdHelp->click();
-  QPointer<sievra::frmHelp> help = window_->helpWindow();
-  QVERIFY(help && help->isVisible());
-  QCOMPARE(help->parentWidget(), nullptr);
-  QCOMPARE(help->RichTextBox1->Text(), QStringLiteral("first"));
-  WriteAll(helpPath, "{\\rtf1 second}");
-  window_->cmdHelp->click();
-  QCOMPARE(window_->helpWindow(), help.data());
-  QCOMPARE(help->RichTextBox1->Text(), QStringLiteral("first"));  // brought forward, not reloaded
-  const auto helpWindows = [] {
-    int n = 0;
-    for (QWidget* w : QApplication::topLevelWidgets())
-      n += qobject_cast<sievra::frmHelp*>(w) != nullptr;
-    return n;
-  };
-  QCOMPARE(helpWindows(), 1);
-  QVERIFY(window_->isEnabled());  // not modal
-  help->close();
-  QTRY_VERIFY(help.isNull());
-  QCOMPARE(window_->helpWindow(), nullptr);
-  window_->cmdHelp->click();
-  QVERIFY(window_->helpWindow());
-  QCOMPARE(window_->helpWindow()->RichTextBox1->Text(), QStringLiteral("second"));
-}
-
-void tst_frmMain::closeEndsWithHelpWindow() {
-  window_->show();
-  QVERIFY(QTest::qWaitForWindowExposed(window_));
-  window_->cmdHelp->click();
-  QPointer<sievra::frmHelp> help = window_->helpWindow();
-  QVERIFY(help);
-  window_->cmdClose->click();
-  QVERIFY(!window_->isVisible());
-  QVERIFY(help.isNull());
-  QVERIFY(sink_->messages.isEmpty());  // no question asked
 }
 
 QTEST_MAIN(tst_frmMain)

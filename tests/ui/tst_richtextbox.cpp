@@ -1,4 +1,6 @@
+#include <QClipboard>
 #include <QFile>
+#include <QGuiApplication>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -28,6 +30,7 @@ class tst_RichTextBox : public QObject {
   void richLoadReplacesPlainContent();
   void geometryInTwips();
   void readOnlyOnWindowBackground();
+  void selectAndCopy();
 
  private:
   std::string Write(const QByteArray& bytes);
@@ -173,6 +176,29 @@ void tst_RichTextBox::readOnlyOnWindowBackground() {
   QVERIFY(box_->LoadFile(Write("{\\rtf1 y}"), LoadFileType::RichText));
   QTest::keyClicks(box_->CurrentView(), "typed");
   QCOMPARE(box_->Text(), QStringLiteral("y"));
+}
+
+void tst_RichTextBox::selectAndCopy() {
+  QVERIFY(box_->LoadFile(Write("alpha\r\nbeta gamma\r\nlast\r\n"), LoadFileType::PlainText));
+  auto* view = const_cast<sievra::PlainLinesView*>(box_->PlainView());
+  QWidget* viewport = view->viewport();
+  const int lineHeight = view->fontMetrics().lineSpacing();
+  const QPoint firstLineStart(1, 4 + lineHeight / 2);
+  // Dragging from the start of the first line to the far right of the second.
+  QTest::mousePress(viewport, Qt::LeftButton, {}, firstLineStart);
+  QTest::mouseMove(viewport, QPoint(viewport->width() - 2, 4 + lineHeight * 3 / 2));
+  QTest::mouseRelease(viewport, Qt::LeftButton, {},
+                      QPoint(viewport->width() - 2, 4 + lineHeight * 3 / 2));
+  QCOMPARE(view->SelectedText(), QStringLiteral("alpha\nbeta gamma"));
+  view->setFocus();
+  QTest::keySequence(view, QKeySequence::Copy);
+  QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("alpha\nbeta gamma"));
+  QTest::keySequence(view, QKeySequence::SelectAll);
+  QCOMPARE(view->SelectedText(), QStringLiteral("alpha\nbeta gamma\nlast"));
+  QTest::mouseClick(viewport, Qt::LeftButton, {}, firstLineStart);  // a click clears it
+  QCOMPARE(view->SelectedText(), QString());
+  QVERIFY(box_->LoadFile(Write("new\r\n"), LoadFileType::PlainText));
+  QCOMPARE(view->SelectedText(), QString());
 }
 
 QTEST_MAIN(tst_RichTextBox)

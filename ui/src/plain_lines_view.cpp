@@ -1,7 +1,11 @@
 #include "sievra/ui/plain_lines_view.h"
 
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QFile>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
 #include <QTextLayout>
@@ -50,6 +54,7 @@ bool PlainLinesView::LoadFile(const QString& path) {
   }
   if (lineStart < size) AddLine(lineStart, size);
   rows_.shrink_to_fit();
+  ClearSelection();
   verticalScrollBar()->setValue(0);
   horizontalScrollBar()->setValue(0);
   UpdateScrollBars();
@@ -71,6 +76,7 @@ void PlainLinesView::Clear() {
   bytes_.clear();
   rows_.clear();
   rows_.shrink_to_fit();
+  ClearSelection();
   UpdateScrollBars();
   viewport()->update();
 }
@@ -155,14 +161,102 @@ void PlainLinesView::UpdateScrollBars() {
 void PlainLinesView::paintEvent(QPaintEvent*) {
   QPainter painter(viewport());
   painter.setPen(palette().color(QPalette::Text));
+  const TextPoint from = std::min(anchor_, cursor_);
+  const TextPoint to = std::max(anchor_, cursor_);
+  QTextLayout::FormatRange selection;
+  selection.format.setBackground(palette().brush(QPalette::Highlight));
+  selection.format.setForeground(palette().brush(QPalette::HighlightedText));
   const qreal left = kTextMargin - horizontalScrollBar()->value();
   qreal y = kTextMargin;
   for (auto row = static_cast<std::size_t>(verticalScrollBar()->value());
        row < rows_.size() && y < viewport()->height(); ++row) {
     const auto layout = LayoutRow(row);
-    layout->draw(&painter, QPointF(left, y));
+    QList<QTextLayout::FormatRange> selected;
+    if (from != to && row >= from.row && row <= to.row) {
+      selection.start = static_cast<int>(row == from.row ? from.offset : 0);
+      const qsizetype end = row == to.row ? to.offset : layout->text().size();
+      selection.length = static_cast<int>(end) - selection.start;
+      selected.append(selection);
+    }
+    layout->draw(&painter, QPointF(left, y), selected);
     y += layout->boundingRect().height();
   }
+}
+
+PlainLinesView::TextPoint PlainLinesView::PointAt(QPoint position) const {
+  const qreal x = position.x() - kTextMargin + horizontalScrollBar()->value();
+  qreal y = kTextMargin;
+  auto row = static_cast<std::size_t>(verticalScrollBar()->value());
+  if (rows_.empty()) return {};
+  if (position.y() < 0) return {row, 0};
+  for (; row < rows_.size(); ++row) {
+    const auto layout = LayoutRow(row);
+    const qreal height = layout->boundingRect().height();
+    if (position.y() < y + height || row + 1 == rows_.size()) {
+      for (int i = 0; i < layout->lineCount(); ++i) {
+        const QTextLine line = layout->lineAt(i);
+        if (position.y() < y + line.y() + line.height() || i + 1 == layout->lineCount())
+          return {row, line.xToCursor(x)};
+      }
+    }
+    y += height;
+  }
+  return {rows_.size() - 1, 0};
+}
+
+void PlainLinesView::ClearSelection() { anchor_ = cursor_ = TextPoint{}; }
+
+void PlainLinesView::SelectAll() {
+  if (rows_.empty()) return;
+  anchor_ = TextPoint{};
+  cursor_ = TextPoint{rows_.size() - 1, RowText(rows_.size() - 1).size()};
+  viewport()->update();
+}
+
+QString PlainLinesView::SelectedText() const {
+  const TextPoint from = std::min(anchor_, cursor_);
+  const TextPoint to = std::max(anchor_, cursor_);
+  QString text;
+  for (std::size_t row = from.row; from != to && row <= to.row && row < rows_.size(); ++row) {
+    if (row > from.row && !rows_[row].continuesLine) text += QLatin1Char('\n');
+    const QString rowText = RowText(row);
+    const qsizetype begin = row == from.row ? from.offset : 0;
+    const qsizetype end = row == to.row ? to.offset : rowText.size();
+    text += rowText.mid(begin, end - begin);
+  }
+  return text;
+}
+
+void PlainLinesView::Copy() const {
+  const QString text = SelectedText();
+  if (!text.isEmpty()) QGuiApplication::clipboard()->setText(text);
+}
+
+void PlainLinesView::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return QAbstractScrollArea::mousePressEvent(event);
+  anchor_ = cursor_ = PointAt(event->position().toPoint());
+  viewport()->update();
+}
+
+void PlainLinesView::mouseMoveEvent(QMouseEvent* event) {
+  if (!(event->buttons() & Qt::LeftButton)) return QAbstractScrollArea::mouseMoveEvent(event);
+  const QPoint position = event->position().toPoint();
+  // Dragging past the top or bottom edge scrolls on, a line at a time.
+  if (position.y() < 0) verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+  if (position.y() > viewport()->height())
+    verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+  cursor_ = PointAt(position);
+  viewport()->update();
+}
+
+void PlainLinesView::contextMenuEvent(QContextMenuEvent* event) {
+  QMenu menu(this);
+  QAction* copy = menu.addAction(tr("&Copy"), this, &PlainLinesView::Copy);
+  copy->setShortcut(QKeySequence::Copy);
+  copy->setEnabled(anchor_ != cursor_);
+  menu.addAction(tr("Select &All"), this, &PlainLinesView::SelectAll)
+      ->setShortcut(QKeySequence::SelectAll);
+  menu.exec(event->globalPos());
 }
 
 void PlainLinesView::resizeEvent(QResizeEvent* event) {
@@ -178,6 +272,8 @@ void PlainLinesView::changeEvent(QEvent* event) {
 void PlainLinesView::scrollContentsBy(int, int) { viewport()->update(); }
 
 void PlainLinesView::keyPressEvent(QKeyEvent* event) {
+  if (event->matches(QKeySequence::Copy)) return Copy();
+  if (event->matches(QKeySequence::SelectAll)) return SelectAll();
   QScrollBar* vertical = verticalScrollBar();
   QScrollBar* horizontal = horizontalScrollBar();
   switch (event->key()) {

@@ -13,7 +13,8 @@ namespace sievra {
 // Shows a text file line by line without building a QTextDocument. The bytes stay
 // as read and only the rows on screen are decoded and laid out, so a result of a
 // million lines appears at once and costs little more memory than the file itself.
-// Rows scroll one stored line at a time; a line wraps at the wrap width.
+// Rows scroll one stored line at a time; a line wraps at the wrap width. Text can
+// be selected with the mouse (or all of it) and copied.
 class PlainLinesView : public QAbstractScrollArea {
   Q_OBJECT
 
@@ -33,6 +34,11 @@ class PlainLinesView : public QAbstractScrollArea {
   QString Text() const;
   // How many screen lines the stored line at `index` takes at the current wrap width.
   int ScreenLinesOf(qsizetype index) const;
+  // The selected text, lines joined by '\n'; empty without a selection.
+  QString SelectedText() const;
+  void SelectAll();
+  // Puts the selected text on the clipboard.
+  void Copy() const;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -40,6 +46,9 @@ class PlainLinesView : public QAbstractScrollArea {
   void keyPressEvent(QKeyEvent* event) override;
   void changeEvent(QEvent* event) override;
   void scrollContentsBy(int dx, int dy) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:
   // A slice of the bytes shown as one row; an over-long line is cut into several
@@ -50,7 +59,16 @@ class PlainLinesView : public QAbstractScrollArea {
     bool continuesLine = false;
   };
 
+  // A place in the text: a row and a UTF-16 offset in its decoded text.
+  struct TextPoint {
+    std::size_t row = 0;
+    qsizetype offset = 0;
+    auto operator<=>(const TextPoint&) const = default;
+  };
+
   void AddLine(qint64 start, qint64 end);
+  TextPoint PointAt(QPoint position) const;
+  void ClearSelection();
   QString RowText(std::size_t row) const;
   std::unique_ptr<QTextLayout> LayoutRow(std::size_t row) const;
   qreal LineWidth() const;
@@ -59,6 +77,8 @@ class PlainLinesView : public QAbstractScrollArea {
   QByteArray bytes_;
   std::vector<Row> rows_;
   int wrapWidth_ = 0;
+  TextPoint anchor_;  // where the selection started
+  TextPoint cursor_;  // where it ends; equal to anchor_ when nothing is selected
 };
 
 }  // namespace sievra
