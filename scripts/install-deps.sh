@@ -7,14 +7,14 @@ packages=(
   # build
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  # tests
-  libgtest-dev googletest
+  # tests (the window tests measure text, so they need a font)
+  libgtest-dev googletest fonts-dejavu-core
 )
 # Extra groups a caller may ask for: bench, gui-check, fuzz, windows.
 for group in "$@"; do
   case "$group" in
     bench) packages+=(gawk mawk) ;;
-    gui-check) packages+=(xvfb xauth x11-apps imagemagick xdotool) ;;
+    gui-check) packages+=(xvfb xauth x11-apps imagemagick xdotool desktop-file-utils) ;;
     fuzz) packages+=(clang libclang-rt-14-dev) ;;
     windows) packages+=(mingw-w64 g++-mingw-w64-x86-64-posix wine wine64) ;;
     *) echo "install-deps: unknown group '$group'" >&2; exit 2 ;;

@@ -12,6 +12,7 @@ if [ ! -x "$exe" ]; then
   cmake --preset "$preset" && cmake --build --preset "$preset" -j2
 fi
 mkdir -p "$out"
+desktop-file-validate ui/resources/sievra.desktop
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 printf '%s\r\n' \
