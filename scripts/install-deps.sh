@@ -16,7 +16,9 @@ for group in "$@"; do
     bench) packages+=(gawk mawk) ;;
     gui-check) packages+=(xvfb xauth x11-apps imagemagick xdotool desktop-file-utils) ;;
     fuzz) packages+=(clang libclang-rt-14-dev) ;;
-    windows) packages+=(mingw-w64 g++-mingw-w64-x86-64-posix wine wine64) ;;
+    # The 64-bit posix-thread cross compiler with its binutils (windres), Wine's
+    # commands (wine, wineboot, wineserver) and its 64-bit loader.
+    windows) packages+=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64) ;;
     *) echo "install-deps: unknown group '$group'" >&2; exit 2 ;;
   esac
 done

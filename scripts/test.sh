@@ -7,3 +7,7 @@ scripts/install-deps.sh
 cmake --preset dev
 cmake --build --preset dev
 ctest --preset dev
+
+# The engine and its tests again, as Windows programs run under Wine.
+scripts/install-deps.sh windows
+scripts/windows-tests.sh

@@ -49,6 +49,16 @@ std::error_code OsReplace(const fs::path& from, const fs::path& to) {
     return {};
   return {static_cast<int>(GetLastError()), std::system_category()};
 }
+// Windows refuses to replace a read-only file only at the final rename (Wine not
+// at all), after the temporary took on its read-only flag and so could not be
+// removed. Refusing up front gives the same answer everywhere.
+std::error_code OsCheckReplaceable(const fs::path& target) {
+  const DWORD attributes = GetFileAttributesW(target.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+    return {ERROR_ACCESS_DENIED, std::system_category()};
+  }
+  return {};
+}
 #else
 using StatBuf = struct stat;
 int OsOpenRead(const fs::path& p) { return ::open(p.c_str(), O_RDONLY | O_CLOEXEC); }
@@ -64,6 +74,7 @@ std::error_code OsReplace(const fs::path& from, const fs::path& to) {
   if (std::rename(from.c_str(), to.c_str()) == 0) return {};
   return {errno, std::generic_category()};
 }
+std::error_code OsCheckReplaceable(const fs::path&) { return {}; }
 #endif
 
 std::error_code LastErrno() { return {errno, std::generic_category()}; }
@@ -154,6 +165,7 @@ std::error_code AtomicOutputFile::Open(const std::string& utf8Path) {
   target_ = FollowLinks(FromUtf8(utf8Path));
   std::error_code ec;
   if (fs::is_directory(target_, ec)) return std::make_error_code(std::errc::is_a_directory);
+  if (auto refused = OsCheckReplaceable(target_)) return refused;
   std::random_device seed;
   std::mt19937 random(seed());
   for (int attempt = 0; attempt < 100; ++attempt) {

@@ -6,6 +6,7 @@
 #include "file_io.h"
 #include "line_block_reader.h"
 #include "line_index.h"
+#include "lookup_pipeline.h"
 #include "sievra/engine.h"
 #include "sievra/line_scanner.h"
 #include "sievra/packet_frame.h"
@@ -15,7 +16,6 @@ namespace sievra {
 
 namespace {
 
-constexpr std::size_t kPrefetchBatch = 16;  // lines hashed and prefetched ahead of their lookup
 constexpr std::size_t kReadBufferBytes = std::size_t{1} << 20;
 constexpr std::size_t kWriteBufferBytes = std::size_t{1} << 20;
 
@@ -70,12 +70,17 @@ template <class Policy>
 void Engine::FilterLines(const Policy& policy) {
   outcome_ = RunOutcome::Completed;
   linesRead_ = keptCount_ = 0;
-  InputFile in;
-  std::error_code ec = in.Open(InputPath);
-  if (!ec) {
-    // Only this read's lines are stored from here on.
-    KeptLines.Resize(KeptLines.size() - 1);
-    ec = FilterBlocks(in, policy);
+  std::error_code ec;
+  {
+    // Closed before the output is written: Windows cannot replace a file that is
+    // still open, and the output may be the input itself.
+    InputFile in;
+    ec = in.Open(InputPath);
+    if (!ec) {
+      // Only this read's lines are stored from here on.
+      KeptLines.Resize(KeptLines.size() - 1);
+      ec = FilterBlocks(in, policy);
+    }
   }
   if (ec) {
     Fail("Cannot read the input file \"" + InputPath + "\": " + ec.message() + ".");
@@ -92,12 +97,14 @@ template <class Policy>
 std::error_code Engine::FilterBlocks(InputFile& in, const Policy& policy) {
   LineIndex index;
   index.Reset(KeptLines.size());
-  struct Candidate {
-    std::string_view line;
-    std::string_view key;
-    std::uint64_t hash;
+  std::string_view lastStored;  // the copy of the most recently kept line
+  const char* lastStoredFrom = nullptr;
+  auto storeNew = [&](std::string_view line) {
+    lastStored = policy.Store(KeptLines, ++keptCount_, line);
+    lastStoredFrom = line.data();
+    return Policy::KeyOfStored(lastStored);
   };
-  Candidate batch[kPrefetchBatch];
+  LookupPipeline<decltype(storeNew)> pipeline(index, storeNew);
   LineBlockReader reader(in, kReadBufferBytes);
   for (;;) {
     std::string_view block;
@@ -105,30 +112,14 @@ std::error_code Engine::FilterBlocks(InputFile& in, const Policy& policy) {
     if (block.empty()) return {};
     LineScanner scanner(block.data(), block.size());
     std::string_view line;
-    std::string_view last;
-    for (bool more = true; more;) {
-      std::size_t n = 0;
-      while (n < kPrefetchBatch && (more = scanner.Next(line))) {
-        ++linesRead_;
-        last = line;
-        std::string_view key;
-        if (!policy.Examine(line, key)) continue;
-        const std::uint64_t hash = HashText(key);
-        index.Prefetch(hash);
-        batch[n++] = {line, key, hash};
-      }
-      // The slots were prefetched while the batch was hashed; now the texts they point at.
-      for (std::size_t i = 0; i < n; ++i) index.PrefetchText(batch[i].hash);
-      for (std::size_t i = 0; i < n; ++i) {
-        const Candidate& c = batch[i];
-        if (index.Contains(c.hash, c.key)) continue;
-        ++keptCount_;
-        const std::string_view stored = policy.Store(KeptLines, keptCount_, c.line);
-        index.Insert(Policy::KeyOfStored(stored));
-        if (c.line.data() == last.data()) last = stored;
-      }
+    std::string_view key;
+    while (scanner.Next(line)) {
+      ++linesRead_;
+      if (policy.Examine(line, key)) pipeline.Push(line, key);
     }
-    CurrentLine.assign(last);
+    pipeline.Drain();
+    // The last line read, as stored when it was kept (a cut frame is stored cut).
+    CurrentLine.assign(lastStoredFrom == line.data() ? lastStored : line);
   }
 }
 

@@ -4,8 +4,10 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <string_view>
-#include <vector>
+
+#include "large_buffer.h"
 
 namespace sievra {
 
@@ -43,10 +45,13 @@ class LineIndex {
   static std::uint64_t Pack(std::size_t length, std::uint64_t hash) {
     return (static_cast<std::uint64_t>(length) << kTagBits) | (hash >> (64 - kTagBits));
   }
-  std::size_t Home(std::uint64_t hash) const { return hash & (slots_.size() - 1); }
+  std::size_t Home(std::uint64_t hash) const { return hash & (capacity_ - 1); }
+  void Allocate(std::size_t capacity);
   void Grow();
 
-  std::vector<Slot> slots_;
+  LargeBuffer storage_;
+  Slot* slots_ = nullptr;
+  std::size_t capacity_ = 0;
   std::size_t used_ = 0;
   std::size_t vacancy_ = 0;
   std::uint64_t vacancyHash_ = 0;
@@ -70,9 +75,9 @@ inline void LineIndex::PrefetchText(std::uint64_t hash) const {
 }
 
 inline bool LineIndex::Contains(std::uint64_t hash, std::string_view text) {
-  if ((used_ + 1) * 3 > slots_.size() * 2) Grow();  // load stays at or below 2/3
+  if ((used_ + 1) * 3 > capacity_ * 2) Grow();  // load stays at or below 2/3
   const std::uint64_t packed = Pack(text.size(), hash);
-  const std::size_t mask = slots_.size() - 1;
+  const std::size_t mask = capacity_ - 1;
   for (std::size_t i = Home(hash);; i = (i + 1) & mask) {
     const Slot& slot = slots_[i];
     if (slot.text == nullptr) {

@@ -15,12 +15,4 @@ std::string UpperCaser::Apply(std::string_view text) const {
   return upper;
 }
 
-bool UpperCaser::LineStartsWith(std::string_view line, std::string_view upperTarget) const {
-  if (line.size() < upperTarget.size()) return false;
-  for (std::size_t i = 0; i < upperTarget.size(); ++i) {
-    if ((*this)(line[i]) != static_cast<unsigned char>(upperTarget[i])) return false;
-  }
-  return true;
-}
-
 }  // namespace sievra

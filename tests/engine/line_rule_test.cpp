@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,37 @@ TEST(LineRuleTest, SplitsAtCrLfAndCrLf) {
   for (const auto& row : kLineRules) {
     SCOPED_TRACE(row.name);
     EXPECT_EQ(Split(row.bytes), row.lines);
+  }
+}
+
+// Lines of every length around the scanner's 64-byte windows, with every kind of
+// terminator, against a byte-by-byte reading of the rule.
+TEST(LineRuleTest, LongAndShortLinesAcrossScanWindows) {
+  std::mt19937 random(64);
+  const char alphabet[] = {'a', 'b', '\r', '\n'};
+  for (int round = 0; round < 2000; ++round) {
+    std::string bytes;
+    const std::size_t size = random() % 300;
+    const auto terminatorOdds = 1 + random() % 80;  // from dense to rare terminators
+    for (std::size_t i = 0; i < size; ++i) {
+      bytes += random() % terminatorOdds == 0 ? alphabet[2 + random() % 2] : alphabet[random() % 2];
+    }
+    std::vector<std::string> expected;
+    std::string current;
+    bool open = false;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+      if (bytes[i] != '\r' && bytes[i] != '\n') {
+        current += bytes[i];
+        open = true;
+        continue;
+      }
+      expected.push_back(current);
+      current.clear();
+      open = false;
+      if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+    }
+    if (open) expected.push_back(current);
+    ASSERT_EQ(Split(bytes), expected) << "round " << round;
   }
 }
 

@@ -1,0 +1,110 @@
+// Troubles a Windows user can meet with the chosen files. Each must end the run
+// with one clear message, leave the old output as it was with no temporary file
+// beside it, and leave the engine ready to run again once the trouble is gone.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "windows_test_support.h"
+
+namespace sievra::wintest {
+namespace {
+
+constexpr const char* kInput = "a\r\nb\r\na\r\n";
+constexpr const char* kDistinct = "a\r\nb\r\n";
+constexpr const char* kOldOutput = "old output\r\n";
+
+struct Scene {
+  ScratchFolder folder{L"trouble ü"};
+  std::wstring input = folder.Child(L"in é.txt");
+  std::wstring output = folder.Child(L"out é.txt");
+};
+
+enum class Culprit { Input, Output };
+
+struct Trouble {
+  const char* name;
+  Culprit culprit;
+  // Causes the trouble (it may point the scene's paths elsewhere); returns what ends it.
+  std::function<std::function<void()>(Scene&)> cause;
+};
+
+void PrintTo(const Trouble& row, std::ostream* out) { *out << row.name; }
+
+// Opens a file the way a program that locks it would: no sharing at all.
+std::function<void()> HoldOpenUnshared(const std::wstring& path) {
+  HANDLE held = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  EXPECT_NE(held, INVALID_HANDLE_VALUE);
+  return [held] { CloseHandle(held); };
+}
+
+const Trouble kTroubles[] = {
+    {"OutputFolderMissing", Culprit::Output,
+     [](Scene& scene) -> std::function<void()> {
+       const std::wstring missing = scene.folder.Child(L"gone ü");
+       scene.output = missing + L"\\out.txt";
+       return [missing] { CreateDirectoryW(missing.c_str(), nullptr); };
+     }},
+    {"OutputReadOnly", Culprit::Output,
+     [](Scene& scene) -> std::function<void()> {
+       SetFileAttributesW(scene.output.c_str(), FILE_ATTRIBUTE_READONLY);
+       return [path = scene.output] { SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL); };
+     }},
+    {"OutputHeldOpenByAnotherProgram", Culprit::Output,
+     [](Scene& scene) { return HoldOpenUnshared(scene.output); }},
+    {"OutputIsAFolder", Culprit::Output,
+     [](Scene& scene) -> std::function<void()> {
+       scene.output = scene.folder.Child(L"a folder");
+       CreateDirectoryW(scene.output.c_str(), nullptr);
+       return [path = scene.output] { RemoveDirectoryW(path.c_str()); };
+     }},
+    {"InputMissing", Culprit::Input,
+     [](Scene& scene) -> std::function<void()> {
+       DeleteFileW(scene.input.c_str());
+       return [path = scene.input] { WriteBytes(path, kInput); };
+     }},
+    {"InputHeldOpenByAnotherProgram", Culprit::Input,
+     [](Scene& scene) { return HoldOpenUnshared(scene.input); }},
+};
+
+class FileFailuresTest : public ::testing::TestWithParam<Trouble> {};
+
+TEST_P(FileFailuresTest, ClearMessageOldOutputKeptAndNextRunWorks) {
+  Scene scene;
+  ASSERT_TRUE(WriteBytes(scene.input, kInput));
+  ASSERT_TRUE(WriteBytes(scene.output, kOldOutput));
+  const std::wstring oldOutput = scene.output;
+  const std::function<void()> endTrouble = GetParam().cause(scene);
+  const std::vector<std::wstring> entriesBefore = scene.folder.Entries();
+
+  EngineUnderTest run(scene.input, scene.output);
+  EXPECT_EQ(run.RunText(), RunOutcome::Failed);
+  ASSERT_EQ(run.messages.shown.size(), 1u);
+  const std::string& message = run.messages.shown.front();
+  const bool input = GetParam().culprit == Culprit::Input;
+  EXPECT_EQ(message.rfind(input ? "Cannot read the input file" : "Cannot write the output file", 0),
+            0u)
+      << message;
+  EXPECT_NE(message.find(input ? run.engine.InputPath : run.engine.OutputPath), std::string::npos)
+      << message;
+  EXPECT_EQ(message.find_first_of("\r\n"), std::string::npos) << message;
+  EXPECT_EQ(scene.folder.Entries(), entriesBefore) << "a file was left behind or removed";
+
+  endTrouble();
+  EXPECT_EQ(ReadBytes(oldOutput), std::string(kOldOutput));
+  run.messages.shown.clear();
+  EXPECT_EQ(run.RunText(), RunOutcome::Completed) << run.messages.shown.front();
+  EXPECT_EQ(ReadBytes(scene.output), std::string(kDistinct));
+}
+
+INSTANTIATE_TEST_SUITE_P(Windows, FileFailuresTest, ::testing::ValuesIn(kTroubles),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+}  // namespace
+}  // namespace sievra::wintest
