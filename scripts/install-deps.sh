@@ -7,14 +7,14 @@ packages=(
   # build
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  # tests
-  libgtest-dev googletest
+  # tests (the window tests measure text, so they need a font)
+  libgtest-dev googletest fonts-dejavu-core
 )
 # Extra groups a caller may ask for: bench, gui-check, fuzz, windows.
 for group in "$@"; do
   case "$group" in
     bench) packages+=(gawk mawk) ;;
-    gui-check) packages+=(xvfb xauth x11-apps imagemagick) ;;
+    gui-check) packages+=(xvfb xauth x11-apps imagemagick xdotool desktop-file-utils) ;;
     fuzz) packages+=(clang libclang-rt-14-dev llvm) ;;  # llvm: symbolised crash reports
     # The 64-bit posix-thread cross compiler with its binutils (windres), Wine's
     # commands (wine, wineboot, wineserver) and its 64-bit loader.

@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Starts the real program on a virtual X server, drives it like a user (both file
+# dialogs, a packet run with path stripping, Help, Close) and saves screenshots
+# of the main window and the help window. Needs: scripts/install-deps.sh gui-check
+# Usage: scripts/screenshots.sh [output folder]   (PRESET=dev|release, default release)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+preset=${PRESET:-release}
+out=$(realpath -m "${1:-build/screenshots}")
+exe=$PWD/build/$preset/ui/Sievra
+if [ ! -x "$exe" ]; then
+  cmake --preset "$preset" && cmake --build --preset "$preset" -j2
+fi
+mkdir -p "$out"
+desktop-file-validate ui/resources/sievra.desktop
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+printf '%s\r\n' \
+  'N0CALL-9>APRS,WIDE1-1,WIDE2-1:!4903.50N/07201.75W-PHG2360 Sievra test station' \
+  'K1ABC>APRS,WIDE1-1:>Net tonight at 8 pm' \
+  'n0call>APRS,RELAY,WIDE2-1:>Status: portable in the hills' \
+  'N0CALL-9>APRS,WIDE2-2:!4903.50N/07201.75W-PHG2360 Sievra test station' \
+  'N0CALL>BEACON,WIDE1-1:This beacon line is long enough to show that the results box wraps it well beyond the visible edge of the box, not at the edge itself' \
+  'N0CALL-7>APRS:>Status: portable in the hills' > "$work/monitor.txt"
+
+export exe out work
+xvfb-run -a -s "-screen 0 1280x800x24" bash -euo pipefail -c '
+  # Waits for a window with this exact title and prints its id.
+  window() {
+    for _ in $(seq 100); do
+      id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1 || true)
+      [ -n "$id" ] && { echo "$id"; return; }
+      sleep 0.1
+    done
+    echo "no window \"$1\"" >&2; return 1
+  }
+  # Clicks a point given in pixels inside a window.
+  click() { xdotool mousemove --window "$1" "$2" "$3" click 1; sleep 0.3; }
+  # Types a path into the file dialog with this title and confirms it.
+  answer_dialog() {
+    dialog=$(window "$1")
+    xdotool windowfocus --sync "$dialog"; sleep 0.3
+    xdotool type --delay 2 "$2"; xdotool key Return; sleep 0.5
+  }
+
+  "$exe" & pid=$!
+  main=$(window Sievra); sleep 0.5
+  import -window "$main" "$out/main-start.png"
+  click "$main" 320 36;  answer_dialog "Open/Import Data File" "$work/monitor.txt"
+  click "$main" 320 99;  answer_dialog "Select or Enter Export Data File" "$work/unique.txt"
+  click "$main" 470 34;  xdotool type --delay 2 "n0call"
+  click "$main" 500 108                 # Yes under Strip Digi Path
+  click "$main" 605 368                 # Start
+  sleep 0.5
+  import -window "$main" "$out/main-after-run.png"
+  echo "--- output file ---"; cat "$work/unique.txt" | tr -d "\r"
+  click "$main" 605 35                  # Help
+  help=$(window Help); sleep 0.5
+  import -window "$help" "$out/help.png"
+  xdotool windowsize --sync "$help" 640 560; sleep 0.5
+  import -window "$help" "$out/help-large.png"
+  xdotool windowraise "$main"; sleep 0.3
+  click "$main" 605 413                 # Close
+  for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  if kill -0 "$pid" 2>/dev/null; then echo "Sievra still running after Close" >&2; kill "$pid"; exit 1; fi
+  echo "Close ended the program."
+'
+echo "Screenshots in $out:"
+ls "$out"

@@ -1,0 +1,399 @@
+#include <QAbstractButton>
+#include <QFile>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "fakes.h"
+#include "sievra/ui/frm_main.h"
+#include "sievra/ui/plain_lines_view.h"
+#include "sievra/ui/rich_text_box.h"
+#include "sievra/ui/twips.h"
+
+using sievra::frmMain;
+
+namespace {
+QString CaptionOf(const QWidget* widget) {
+  if (auto* frame = qobject_cast<const QGroupBox*>(widget)) return frame->title();
+  if (auto* button = qobject_cast<const QAbstractButton*>(widget)) return button->text();
+  if (auto* box = qobject_cast<const QLineEdit*>(widget)) return box->text();
+  return QString();
+}
+
+QByteArray ReadAll(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void WriteAll(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) qFatal("cannot write");
+}
+
+const QByteArray kLog =
+    "N0CALL-9>APRS,WIDE1-1,WIDE2-1:>status\r\n"
+    "K1ABC>APRS,WIDE1-1:>status\r\n"
+    "n0call>APRS,RELAY:hello\r\n"
+    "N0CALL>APRS:hello\r\n"
+    "plain line\r\n"
+    "plain line\r\n";
+}  // namespace
+
+class tst_frmMain : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init();
+  void cleanup();
+  void startState_data();
+  void startState();
+  void windowAndOptionsAtStart();
+  void tabOrder();
+  void captionsFit();
+  void chooseInput_data();
+  void chooseInput();
+  void chooseOutput();
+  void cancelledChooserChangesNothing();
+  void startWithoutFiles_data();
+  void startWithoutFiles();
+  void fileTypeSwitchKeepsCallsign();
+  void wholeRun_data();
+  void wholeRun();
+  void runKeepingNothing();
+  void runWithUnreadableInput();
+
+ private:
+  void ChooseFiles(const QString& input, const QString& output);
+
+  QTemporaryDir dir_;
+  FakeChooser* chooser_ = nullptr;
+  RecordingSink* sink_ = nullptr;
+  frmMain* window_ = nullptr;
+};
+
+void tst_frmMain::init() {
+  chooser_ = new FakeChooser;
+  sink_ = new RecordingSink;
+  window_ = new frmMain(*chooser_, *sink_, dir_.filePath(QStringLiteral("help.rtf")));
+}
+
+void tst_frmMain::cleanup() {
+  delete window_;
+  delete sink_;
+  delete chooser_;
+}
+
+void tst_frmMain::ChooseFiles(const QString& input, const QString& output) {
+  chooser_->answers = {input, output};
+  window_->cmdBrowseInput->click();
+  window_->cmdBrowseOutput->click();
+}
+
+void tst_frmMain::startState_data() {
+  QTest::addColumn<QString>("name");
+  QTest::addColumn<QString>("caption");
+  QTest::addColumn<QRect>("twips");
+  const auto row = [](const char* name, const char* caption, int l, int t, int w, int h) {
+    QTest::newRow(name) << QString(name) << QString(caption) << QRect(l, t, w, h);
+  };
+  row("frmInput", "Input File", 90, 90, 5325, 735);
+  row("txtInputFileName", "enter filename or hit browse", 135, 270, 4065, 285);
+  row("cmdBrowseInput", "Browse", 4365, 225, 780, 375);
+  row("frmOutput", "Output File", 90, 1035, 5325, 780);
+  row("txtOutputFilename", "enter filename or hit browse", 90, 270, 4110, 285);
+  row("cmdBrowseOutput", "Browse", 4365, 225, 780, 375);
+  row("frmCallsign", "Target Callsign", 5670, 90, 2850, 735);
+  row("txtKeyPhrase", "", 180, 270, 2535, 285);
+  row("frmPacketorTxt", "FileType", 5670, 990, 1095, 825);
+  row("optPacket", "Packet", 90, 225, 870, 330);
+  row("optText", "Text", 90, 495, 690, 285);
+  row("frmStripPath", "Strip Digi Path", 7020, 990, 1500, 825);
+  row("optStripPathYes", "Yes", 360, 495, 690, 285);
+  row("optStripPathNo", "No", 360, 225, 690, 285);
+  row("frmOutputTxt", "Output File", 90, 1935, 8430, 4560);
+  row("rtbResults", "", 90, 225, 8250, 4245);
+  row("cmdStart", "Start", 8640, 5265, 870, 510);
+  row("cmdHelp", "Help", 8640, 270, 870, 510);
+  row("cmdClose", "Close", 8640, 5940, 870, 510);
+}
+
+void tst_frmMain::startState() {
+  QFETCH(QString, name);
+  QFETCH(QString, caption);
+  QFETCH(QRect, twips);
+  const auto* control = window_->findChild<QWidget*>(name);
+  QVERIFY(control);
+  QCOMPARE(CaptionOf(control), caption);
+  QCOMPARE(control->geometry(),
+           sievra::TwipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+  QVERIFY(control->isVisibleTo(window_));
+}
+
+void tst_frmMain::windowAndOptionsAtStart() {
+  QCOMPARE(window_->windowTitle(), QStringLiteral("Sievra"));
+  QCOMPARE(window_->size(), QSize(sievra::TwipsToPixels(9615), sievra::TwipsToPixels(6585)));
+  QVERIFY(window_->optPacket->isChecked() && !window_->optText->isChecked());
+  QVERIFY(window_->optStripPathNo->isChecked() && !window_->optStripPathYes->isChecked());
+  QCOMPARE(window_->focusWidget(), window_->cmdBrowseInput);
+  QVERIFY(window_->rtbResults->Text().isEmpty());
+  for (QGroupBox* frame : window_->findChildren<QGroupBox*>())
+    QCOMPARE(frame->focusPolicy(), Qt::NoFocus);
+  for (QAbstractButton* button : window_->findChildren<QAbstractButton*>())
+    QVERIFY2(!button->text().contains('&'), qPrintable(button->text()));
+  const sievra::Engine& engine = window_->engine();
+  QVERIFY(engine.InputPath.empty() && engine.OutputPath.empty() && !engine.PacketMode);
+}
+
+void tst_frmMain::tabOrder() {
+  window_->show();
+  QVERIFY(QTest::qWaitForWindowActive(window_));
+  const QStringList expected = {"cmdBrowseInput",    "txtInputFileName", "cmdBrowseOutput",
+                                "txtOutputFilename", "rtbResults",       "txtKeyPhrase",
+                                "cmdStart",          "optPacket",        "cmdHelp",
+                                "cmdClose",          "optStripPathNo"};
+  // Tab goes to the selected option of a group only, as arrow keys move within it.
+  QStringList visited;
+  for (int i = 0; i < expected.size(); ++i) {
+    QWidget* focus = QApplication::focusWidget();
+    QVERIFY(focus);
+    while (focus && focus->objectName().isEmpty()) focus = focus->parentWidget();
+    if (focus && qobject_cast<sievra::RichTextBox*>(focus->parentWidget()))
+      focus = focus->parentWidget();
+    visited << (focus ? focus->objectName() : QString("<none>"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  }
+  QCOMPARE(visited, expected);
+  QCOMPARE(QApplication::focusWidget(), window_->cmdBrowseInput);  // and round again
+  // An arrow key selects the other option, which then holds the group's tab stop.
+  window_->optStripPathNo->setFocus();
+  QTest::keyClick(window_->optStripPathNo, Qt::Key_Down);
+  QVERIFY(window_->optStripPathYes->isChecked());
+  window_->cmdClose->setFocus();
+  QTest::keyClick(window_->cmdClose, Qt::Key_Tab);
+  QCOMPARE(QApplication::focusWidget(), window_->optStripPathYes);
+}
+
+void tst_frmMain::captionsFit() {
+  window_->show();
+  QVERIFY(QTest::qWaitForWindowExposed(window_));
+  for (QAbstractButton* button : window_->findChildren<QAbstractButton*>()) {
+    const int textWidth = button->fontMetrics().horizontalAdvance(button->text());
+    int room = button->width() - 6;
+    if (qobject_cast<QRadioButton*>(button)) {
+      QStyleOptionButton option;
+      option.initFrom(button);
+      room =
+          button->style()->subElementRect(QStyle::SE_RadioButtonContents, &option, button).width();
+    }
+    QVERIFY2(
+        textWidth <= room,
+        qPrintable(QStringLiteral("%1: %2 > %3").arg(button->text()).arg(textWidth).arg(room)));
+  }
+  for (QGroupBox* frame : window_->findChildren<QGroupBox*>()) {
+    const int textWidth = frame->fontMetrics().horizontalAdvance(frame->title());
+    QVERIFY2(textWidth + 8 <= frame->width(), qPrintable(frame->title()));
+  }
+}
+
+void tst_frmMain::chooseInput_data() {
+  QTest::addColumn<QString>("chosen");
+  QTest::addColumn<QString>("folder");
+  QTest::addColumn<QString>("shown");
+  QTest::newRow("nominal: Windows path") << "C:\\logs\\monitor.txt"
+                                         << "C:\\logs"
+                                         << "monitor.txt";
+  QTest::newRow("nominal: root of a drive") << "C:\\today.txt"
+                                            << "C:"
+                                            << "today.txt";
+  QTest::newRow("nominal: Unix path") << "/home/op/logs/monitor.txt"
+                                      << "/home/op/logs"
+                                      << "monitor.txt";
+  QTest::newRow("nominal: non-ASCII name")
+      << QString::fromUtf8("C:\\journaux\\été.log") << QString::fromUtf8("C:\\journaux")
+      << QString::fromUtf8("été.log");
+}
+
+void tst_frmMain::chooseInput() {
+  QFETCH(QString, chosen);
+  QFETCH(QString, folder);
+  QFETCH(QString, shown);
+  chooser_->answers = {chosen};
+  window_->cmdBrowseInput->click();
+  QCOMPARE(chooser_->requests.size(), std::size_t{1});
+  const sievra::FileDialogRequest& request = chooser_->requests[0];
+  QCOMPARE(request.kind, sievra::FileDialogKind::Open);
+  QCOMPARE(request.title, QStringLiteral("Open/Import Data File"));
+  QCOMPARE(
+      sievra::NameFiltersFromFilterList(request.filterList),
+      QStringList({"Text/Data files (*.txt, *.log) (*.txt *.log)", "Text files (*.txt) (*.txt)",
+                   "Data files (*.dat) (*.dat)", "all files (*.*) (*)"}));
+  QCOMPARE(request.filterIndex, 1);
+  QCOMPARE(QString::fromStdString(window_->engine().InputPath), chosen);
+  QCOMPARE(QString::fromStdString(window_->engine().InputFolder), folder);
+  QCOMPARE(window_->txtInputFileName->text(), shown);
+  // The output dialog starts in the input's folder.
+  window_->cmdBrowseOutput->click();
+  QCOMPARE(chooser_->requests.back().initialFolder, folder);
+}
+
+void tst_frmMain::chooseOutput() {
+  chooser_->answers = {QStringLiteral("D:\\out\\unique.txt")};
+  window_->cmdBrowseOutput->click();
+  const sievra::FileDialogRequest& request = chooser_->requests.at(0);
+  QCOMPARE(request.kind, sievra::FileDialogKind::SaveAs);
+  QCOMPARE(request.title, QStringLiteral("Select or Enter Export Data File"));
+  QCOMPARE(sievra::NameFiltersFromFilterList(request.filterList),
+           QStringList({"Text/Log files (*.txt, *.log) (*.txt *.log)", "Text files (*.txt) (*.txt)",
+                        "Log files (*.log) (*.log)", "all files (*.*) (*)"}));
+  QCOMPARE(request.filterIndex, 2);
+  QCOMPARE(request.initialFolder, QString());  // no input chosen yet
+  QCOMPARE(window_->engine().OutputPath, std::string("D:\\out\\unique.txt"));
+  QCOMPARE(window_->engine().InputFolder, std::string());
+  QCOMPARE(window_->txtOutputFilename->text(), QStringLiteral("unique.txt"));
+}
+
+void tst_frmMain::cancelledChooserChangesNothing() {
+  ChooseFiles("C:\\a\\in.txt", "C:\\b\\out.txt");
+  chooser_->answers = {std::nullopt, std::nullopt};
+  window_->cmdBrowseInput->click();
+  window_->cmdBrowseOutput->click();
+  const sievra::Engine& engine = window_->engine();
+  QCOMPARE(engine.InputPath, std::string("C:\\a\\in.txt"));
+  QCOMPARE(engine.InputFolder, std::string("C:\\a"));
+  QCOMPARE(engine.OutputPath, std::string("C:\\b\\out.txt"));
+  QCOMPARE(window_->txtInputFileName->text(), QStringLiteral("in.txt"));
+  QCOMPARE(window_->txtOutputFilename->text(), QStringLiteral("out.txt"));
+  QVERIFY(sink_->messages.isEmpty());
+}
+
+void tst_frmMain::startWithoutFiles_data() {
+  QTest::addColumn<QString>("input");
+  QTest::addColumn<QString>("output");
+  QTest::addColumn<QString>("message");
+  QTest::newRow("no files") << ""
+                            << ""
+                            << "Must specify an input file";
+  QTest::newRow("output only") << ""
+                               << "C:\\out.txt"
+                               << "Must specify an input file";
+  QTest::newRow("input only") << "C:\\in.txt"
+                              << ""
+                              << "Must specify an output file";
+}
+
+void tst_frmMain::startWithoutFiles() {
+  QFETCH(QString, input);
+  QFETCH(QString, output);
+  QFETCH(QString, message);
+  const auto answer = [](const QString& path) {  // an empty one cancels the dialog
+    return path.isEmpty() ? std::nullopt : std::optional<QString>(path);
+  };
+  chooser_->answers = {answer(input), answer(output)};
+  window_->cmdBrowseInput->click();
+  window_->cmdBrowseOutput->click();
+  window_->txtInputFileName->setText(QStringLiteral("typed.txt"));  // typed names are not used
+  window_->cmdStart->click();
+  QCOMPARE(sink_->messages, QStringList{message});
+  window_->cmdStart->click();
+  QCOMPARE(sink_->messages, QStringList({message, message}));
+  QVERIFY(window_->rtbResults->Text().isEmpty());
+}
+
+void tst_frmMain::fileTypeSwitchKeepsCallsign() {
+  window_->show();
+  QVERIFY(QTest::qWaitForWindowExposed(window_));
+  QTest::keyClicks(window_->txtKeyPhrase, "n0call");
+  QTest::mouseClick(window_->optText, Qt::LeftButton, {}, QPoint(5, 5));
+  QVERIFY(window_->optText->isChecked());
+  QVERIFY(!window_->frmCallsign->isVisible());
+  QVERIFY(!window_->engine().PacketMode);
+  QTest::mouseClick(window_->optPacket, Qt::LeftButton, {}, QPoint(5, 5));
+  QVERIFY(window_->frmCallsign->isVisible());
+  QVERIFY(window_->engine().PacketMode);
+  QCOMPARE(window_->txtKeyPhrase->text(), QStringLiteral("n0call"));
+}
+
+void tst_frmMain::wholeRun_data() {
+  QTest::addColumn<bool>("text");
+  QTest::addColumn<bool>("strip");
+  QTest::addColumn<QString>("callsign");
+  QTest::addColumn<QByteArray>("expected");
+  QTest::newRow("packet, target, strip")
+      << false << true << "n0call" << QByteArray("N0CALL-9>APRS:>status\r\nn0call>APRS:hello\r\n");
+  QTest::newRow("packet, target, no strip")
+      << false << false << "n0call"
+      << QByteArray("N0CALL-9>APRS,WIDE1-1,WIDE2-1:>status\r\nn0call>APRS,RELAY:hello\r\n");
+  QTest::newRow("packet, every station")
+      << false << false << ""
+      << QByteArray("N0CALL-9>APRS,WIDE1-1,WIDE2-1:>status\r\nn0call>APRS,RELAY:hello\r\n");
+  QTest::newRow("text, callsign ignored, strip ignored")
+      << true << true << "n0call"
+      << QByteArray(
+             "N0CALL-9>APRS,WIDE1-1,WIDE2-1:>status\r\nK1ABC>APRS,WIDE1-1:>status\r\n"
+             "n0call>APRS,RELAY:hello\r\nN0CALL>APRS:hello\r\nplain line\r\n");
+}
+
+void tst_frmMain::wholeRun() {
+  QFETCH(bool, text);
+  QFETCH(bool, strip);
+  QFETCH(QString, callsign);
+  QFETCH(QByteArray, expected);
+  const QString input = dir_.filePath(QStringLiteral("monitor.txt"));
+  const QString output = dir_.filePath(QStringLiteral("unique.txt"));
+  WriteAll(input, kLog);
+  QFile::remove(output);
+  ChooseFiles(QDir::toNativeSeparators(input), QDir::toNativeSeparators(output));
+  window_->show();
+  QVERIFY(QTest::qWaitForWindowExposed(window_));
+  (text ? window_->optText : window_->optPacket)->click();
+  (strip ? window_->optStripPathYes : window_->optStripPathNo)->click();
+  window_->txtKeyPhrase->setText(callsign);
+  for (int press = 0; press < 2; ++press) {  // Start again repeats the run
+    window_->cmdStart->click();
+    QVERIFY2(sink_->messages.isEmpty(), qPrintable(sink_->messages.join('|')));
+    QCOMPARE(ReadAll(output), expected);
+    QCOMPARE(window_->rtbResults->Text(),
+             QString::fromLatin1(expected).replace("\r\n", "\n").chopped(1));
+    QCOMPARE(window_->rtbResults->RightMargin(), window_->rtbResults->Width() + 10000.0f);
+  }
+  QCOMPARE(window_->engine().PacketMode, !text);
+  QCOMPARE(window_->engine().StripPath, strip);
+  QCOMPARE(window_->engine().TargetCall, callsign.toUpper().toStdString());
+}
+
+void tst_frmMain::runKeepingNothing() {
+  const QString input = dir_.filePath(QStringLiteral("monitor.txt"));
+  const QString output = dir_.filePath(QStringLiteral("older.txt"));
+  WriteAll(input, kLog);
+  WriteAll(output, "older result\r\n");
+  ChooseFiles(input, output);
+  window_->txtKeyPhrase->setText(QStringLiteral("W1XYZ"));
+  window_->cmdStart->click();
+  QCOMPARE(sink_->messages, QStringList{"No lines were kept; the output file was not written."});
+  QCOMPARE(ReadAll(output), QByteArray("older result\r\n"));
+  QVERIFY(window_->rtbResults->Text().isEmpty());
+}
+
+void tst_frmMain::runWithUnreadableInput() {
+  const QString input = dir_.filePath(QStringLiteral("absent.txt"));
+  ChooseFiles(input, dir_.filePath(QStringLiteral("out.txt")));
+  window_->cmdStart->click();
+  QCOMPARE(sink_->messages.size(), 1);
+  QVERIFY2(sink_->messages[0].startsWith("Cannot read the input file") &&
+               sink_->messages[0].contains(input),
+           qPrintable(sink_->messages[0]));
+  // The window stays usable: the next run with a real file works.
+  WriteAll(input, "x\r\n");
+  window_->optText->click();
+  window_->cmdStart->click();
+  QCOMPARE(sink_->messages.size(), 1);
+  QCOMPARE(window_->rtbResults->Text(), QStringLiteral("x"));
+}
+
+QTEST_MAIN(tst_frmMain)
+#include "tst_frmmain.moc"
