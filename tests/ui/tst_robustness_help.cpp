@@ -1,0 +1,117 @@
+// A help document edited by hand, cut short, replaced by a binary or grown
+// huge: the help window still opens, shows what it can and stays responsive.
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextEdit>
+#include <QTimer>
+
+#include "sievra/ui/frm_help.h"
+#include "sievra/ui/rich_text_box.h"
+#include "sievra/ui/twips.h"
+
+namespace {
+
+void WriteAll(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) qFatal("cannot write");
+}
+
+QByteArray RandomBytes(qsizetype size, quint32 seed) {
+  QByteArray bytes(size, Qt::Uninitialized);
+  QRandomGenerator random(seed);
+  random.fillRange(reinterpret_cast<quint32*>(bytes.data()), size / 4);
+  return bytes;
+}
+
+QByteArray Repeated(const QByteArray& piece, qsizetype totalBytes) {
+  QByteArray bytes = piece;
+  while (bytes.size() < totalBytes) bytes += bytes;
+  bytes.truncate(totalBytes);
+  return bytes;
+}
+
+QByteArray RealHelp() {
+  QFile file(QStringLiteral(SIEVRA_HELP_RTF));
+  if (!file.open(QIODevice::ReadOnly)) qFatal("no help.rtf to cut");
+  return file.readAll();
+}
+
+constexpr qsizetype kHuge = 50 << 20;
+
+}  // namespace
+
+class tst_robustnessHelp : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void hostileDocumentStillOpens_data();
+  void hostileDocumentStillOpens();
+
+ private:
+  QTemporaryDir dir_;
+};
+
+void tst_robustnessHelp::hostileDocumentStillOpens_data() {
+  QTest::addColumn<QByteArray>("bytes");
+  QTest::addColumn<QString>("shows");  // a piece of text the box must show; empty: anything
+  const QByteArray help = RealHelp();
+  QTest::newRow("robustness: empty file") << QByteArray() << "";
+  QTest::newRow("robustness: binary") << RandomBytes(1 << 16, 1) << "";
+  QTest::newRow("robustness: binary after an RTF header")
+      << "{\\rtf1 " + RandomBytes(1 << 16, 2) << "";
+  QTest::newRow("robustness: cut in half") << help.left(help.size() / 2) << "What Sievra does";
+  QTest::newRow("robustness: cut inside an escape") << QByteArray("{\\rtf1 caf\\'e") << "caf";
+  QTest::newRow("robustness: cut inside a control word") << QByteArray("{\\rtf1 A\\pa") << "A";
+  QTest::newRow("robustness: a million groups never closed")
+      << "{\\rtf1 deep" + QByteArray(1'000'000, '{') << "deep";
+  QTest::newRow("robustness: a million stray closing braces")
+      << "{\\rtf1 flat" + QByteArray(1'000'000, '}') << "flat";
+  QTest::newRow("robustness: binary data longer than the file")
+      << QByteArray("{\\rtf1 before\\bin2000000000 xyz}") << "before";
+  QTest::newRow("robustness: numbers beyond any range")
+      << QByteArray("{\\rtf1\\fs99999999999999 big\\u-99999999999 \\li-2147483649 end}") << "end";
+  QTest::newRow("robustness: 50 MB of paragraphs")
+      << "{\\rtf1 " + Repeated("Sievra help, one more paragraph.\\par\n", kHuge) + "}"
+      << "one more paragraph";
+  QTest::newRow("robustness: 50 MB of one paragraph") << "{\\rtf1 " + Repeated("word ", kHuge) + "}"
+                                                      << "word";
+  QTest::newRow("robustness: 50 MB binary") << RandomBytes(kHuge, 3) << "";
+}
+
+void tst_robustnessHelp::hostileDocumentStillOpens() {
+  QFETCH(QByteArray, bytes);
+  QFETCH(QString, shows);
+  const QString path = dir_.filePath(QStringLiteral("help.rtf"));
+  WriteAll(path, bytes);
+  QElapsedTimer timer;
+  timer.start();
+  sievra::frmHelp help(path);
+  help.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&help));
+  qInfo() << "opened after" << timer.elapsed() << "ms";
+  QVERIFY2(help.RichTextBox1->Text().contains(shows),
+           qPrintable(help.RichTextBox1->Text().left(200)));
+
+  // Responsive: events keep flowing, the box follows the window, and the view
+  // scrolls to the end of whatever was read.
+  bool timerFired = false;
+  QTimer::singleShot(0, &help, [&timerFired] { timerFired = true; });
+  QTRY_VERIFY(timerFired);
+  help.resize(help.size() + QSize(40, 30));
+  QTRY_COMPARE(help.RichTextBox1->width(),
+               sievra::TwipsToPixels(sievra::PixelsToTwips(help.frameGeometry().width()) - 200));
+  if (auto* view = qobject_cast<QTextEdit*>(help.RichTextBox1->CurrentView())) {
+    QScrollBar* bar = view->verticalScrollBar();
+    bar->setValue(bar->maximum());
+    QCOMPARE(bar->value(), bar->maximum());
+  }
+  qInfo() << "responsive after" << timer.elapsed() << "ms";
+}
+
+QTEST_MAIN(tst_robustnessHelp)
+#include "tst_robustness_help.moc"
