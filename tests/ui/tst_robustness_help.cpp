@@ -1,7 +1,6 @@
 // A help document edited by hand, cut short, replaced by a binary or grown
 // huge: the help window still opens, shows what it can and stays responsive.
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QScrollBar>
@@ -75,12 +74,17 @@ void tst_robustnessHelp::hostileDocumentStillOpens_data() {
       << QByteArray("{\\rtf1 before\\bin2000000000 xyz}") << "before";
   QTest::newRow("robustness: numbers beyond any range")
       << QByteArray("{\\rtf1\\fs99999999999999 big\\u-99999999999 \\li-2147483649 end}") << "end";
+  // Far beyond any help document: reading and laying one out froze the window
+  // for minutes, so the window says so instead.
   QTest::newRow("robustness: 50 MB of paragraphs")
       << "{\\rtf1 " + Repeated("Sievra help, one more paragraph.\\par\n", kHuge) + "}"
-      << "one more paragraph";
+      << "too large";
   QTest::newRow("robustness: 50 MB of one paragraph") << "{\\rtf1 " + Repeated("word ", kHuge) + "}"
-                                                      << "word";
-  QTest::newRow("robustness: 50 MB binary") << RandomBytes(kHuge, 3) << "";
+                                                      << "too large";
+  QTest::newRow("robustness: 50 MB binary") << RandomBytes(kHuge, 3) << "too large";
+  QTest::newRow("nominal: a long document just under the limit")
+      << "{\\rtf1 " + Repeated("Sievra help, one more paragraph.\\par\n", (1 << 20) - 8) + "}"
+      << "one more paragraph";
 }
 
 void tst_robustnessHelp::hostileDocumentStillOpens() {
@@ -88,12 +92,9 @@ void tst_robustnessHelp::hostileDocumentStillOpens() {
   QFETCH(QString, shows);
   const QString path = dir_.filePath(QStringLiteral("help.rtf"));
   WriteAll(path, bytes);
-  QElapsedTimer timer;
-  timer.start();
   sievra::frmHelp help(path);
   help.show();
   QVERIFY(QTest::qWaitForWindowExposed(&help));
-  qInfo() << "opened after" << timer.elapsed() << "ms";
   QVERIFY2(help.RichTextBox1->Text().contains(shows),
            qPrintable(help.RichTextBox1->Text().left(200)));
 
@@ -110,7 +111,6 @@ void tst_robustnessHelp::hostileDocumentStillOpens() {
     bar->setValue(bar->maximum());
     QCOMPARE(bar->value(), bar->maximum());
   }
-  qInfo() << "responsive after" << timer.elapsed() << "ms";
 }
 
 QTEST_MAIN(tst_robustnessHelp)

@@ -1,6 +1,7 @@
 #include "sievra/ui/frm_help.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -23,7 +24,19 @@ frmHelp::frmHelp(QString helpFilePath)
   Form_Load();
 }
 
+namespace {
+// A help document is a few pages. One of many megabytes is no help document, and
+// reading and laying it out would freeze the window (minutes for 50 MB of one paragraph).
+constexpr qint64 kMaxHelpBytes = qint64{1} << 20;
+}  // namespace
+
 void frmHelp::Form_Load() {
+  if (const QFileInfo info(helpFilePath_); info.isFile() && info.size() > kMaxHelpBytes) {
+    RichTextBox1->SetText(
+        QStringLiteral("Help is not available: the help file \"%1\" is too large (over 1 MB).")
+            .arg(QDir::toNativeSeparators(helpFilePath_)));
+    return;
+  }
   const std::string path = helpFilePath_.toStdString();
   if (RichTextBox1->LoadFile(path, LoadFileType::RichText)) return;
   RichTextBox1->SetText(
