@@ -68,4 +68,17 @@ void LargeBuffer::Release() {
   data_ = nullptr;
 }
 
+void PrefaultPages(void* data, std::size_t bytes) {
+#if defined(__linux__) && defined(MADV_POPULATE_WRITE)
+  constexpr std::uintptr_t kPage = 4096;
+  const auto start = reinterpret_cast<std::uintptr_t>(data);
+  const std::uintptr_t first = (start + kPage - 1) & ~(kPage - 1);  // whole pages only
+  const std::uintptr_t last = (start + bytes) & ~(kPage - 1);
+  if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_POPULATE_WRITE);
+#else
+  (void)data;
+  (void)bytes;
+#endif
+}
+
 }  // namespace sievra

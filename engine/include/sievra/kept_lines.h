@@ -1,6 +1,5 @@
 #pragma once
 
-#include <algorithm>
 #include <cstddef>
 #include <memory>
 #include <string_view>
@@ -19,18 +18,21 @@ class KeptLineTable {
   // counting pass counted fewer; returns the stored copy.
   std::string_view Store(std::size_t k, std::string_view head, std::string_view tail = {});
 
-  std::size_t size() const { return std::max(lastSlot_ + 1, slots_.size()); }
+  std::size_t size() const { return lastSlot_ + 1 > stored_ ? lastSlot_ + 1 : stored_; }
   std::string_view operator[](std::size_t k) const {
-    return k < slots_.size() ? slots_[k] : std::string_view();
+    return k < stored_ ? chunks_[k / kChunkSlots][k % kChunkSlots] : std::string_view();
   }
 
  private:
+  // Slots live in fixed chunks that are only allocated once a line reaches them:
+  // sizing the table for every input line costs nothing for lines never kept.
+  static constexpr std::size_t kChunkSlots = std::size_t{1} << 16;
   char* Allocate(std::size_t bytes);
+  std::string_view& Slot(std::size_t k);
 
   std::size_t lastSlot_ = 0;
-  // Slots up to the last one stored; empty slots past it are implied, so sizing
-  // the table for every input line touches no memory for lines never kept.
-  std::vector<std::string_view> slots_;
+  std::size_t stored_ = 0;  // slots below this are allocated
+  std::vector<std::unique_ptr<std::string_view[]>> chunks_;
   std::vector<std::unique_ptr<char[]>> blocks_;
   char* free_ = nullptr;
   std::size_t freeBytes_ = 0;
