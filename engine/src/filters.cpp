@@ -121,6 +121,8 @@ std::error_code Engine::FilterBlocks(InputFile& in, const Policy& policy) {
     pipeline.Drain();
     // The last line read, as stored when it was kept (a cut frame is stored cut).
     CurrentLine.assign(lastStoredFrom == line.data() ? lastStored : line);
+    // The next block reuses the buffer: an address from this one means nothing there.
+    lastStoredFrom = nullptr;
   }
 }
 
