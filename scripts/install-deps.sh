@@ -8,7 +8,7 @@ packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   # tests (the window tests measure text, so they need a font)
-  libgtest-dev googletest fonts-dejavu-core
+  libgtest-dev googletest fonts-dejavu-core clang-format git
 )
 # Extra groups a caller may ask for: bench, gui-check, fuzz, windows.
 for group in "$@"; do
