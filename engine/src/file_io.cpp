@@ -91,6 +91,18 @@ std::error_code OsCheckReplaceable(const fs::path& target) {
 
 std::error_code LastErrno() { return {errno, std::generic_category()}; }
 
+// The system has no error of its own for "a pipe or a device, not a file";
+// "Invalid argument" would leave the user guessing.
+std::error_code NotARegularFile() {
+  class Category : public std::error_category {
+   public:
+    const char* name() const noexcept override { return "sievra.file"; }
+    std::string message(int) const override { return "Not a regular file"; }
+  };
+  static const Category category;
+  return {1, category};
+}
+
 fs::path FromUtf8(const std::string& utf8) {
   return fs::path(std::u8string(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size()));
 }
@@ -117,8 +129,8 @@ std::error_code InputFile::Open(const std::string& utf8Path) {
   if (OsFstat(fd_, st) != 0) return LastErrno();
   // A folder, device or pipe is no log: reading one fails, blocks or never ends.
   if (!IsRegular(st)) {
-    return std::make_error_code((st.st_mode & S_IFMT) == S_IFDIR ? std::errc::is_a_directory
-                                                                 : std::errc::invalid_argument);
+    if ((st.st_mode & S_IFMT) == S_IFDIR) return std::make_error_code(std::errc::is_a_directory);
+    return NotARegularFile();
   }
   sizeHint_ = static_cast<std::size_t>(st.st_size);
   return {};

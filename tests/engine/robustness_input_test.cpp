@@ -131,7 +131,7 @@ TEST(InputFaultTest, NamedPipeIsRefusedWithoutWaitingForAWriter) {
     ADD_FAILURE() << "the run waits for a program to write into the pipe";
     ::close(::open(pipe.c_str(), O_WRONLY));  // lets the blocked open return
   }
-  ExpectRefusedThenRecovers(rig, folder, run.get(), "");
+  ExpectRefusedThenRecovers(rig, folder, run.get(), "Not a regular file");
 }
 
 // Address space the process uses now, from /proc; 0 when unknown.
