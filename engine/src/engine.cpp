@@ -42,8 +42,8 @@ void Engine::RunDuplicateCheck() {
       FilterTextLines();
     }
   } catch (const std::bad_alloc&) {
-    // The whole input is held in memory; a log larger than what is left must
-    // not end the program. The output file was not touched.
+    // Every kept line is held in memory; a log with more distinct text than
+    // the memory left must not end the program. The output file was not touched.
     KeptLines.Resize(0);
     Fail("There is not enough memory to filter the input file \"" + InputPath + "\".");
     return;
