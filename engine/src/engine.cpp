@@ -75,10 +75,14 @@ void Engine::CountInputLines() {
     if (!ec) counter.Feed(std::string_view(chunk.get(), got));
   }
   if (ec) {
-    Fail("Cannot read the input file \"" + InputPath + "\": " + ec.message() + ".");
+    FailReadingInput(ec);
     return;
   }
   KeptLines.Resize(counter.Finish());
+}
+
+void Engine::FailReadingInput(const std::error_code& ec) {
+  Fail("Cannot read the input file \"" + InputPath + "\": " + ec.message() + ".");
 }
 
 void Engine::Fail(std::string message) {

@@ -132,7 +132,6 @@ std::error_code InputFile::Open(const std::string& utf8Path) {
     if ((st.st_mode & S_IFMT) == S_IFDIR) return std::make_error_code(std::errc::is_a_directory);
     return NotARegularFile();
   }
-  sizeHint_ = static_cast<std::size_t>(st.st_size);
   return {};
 }
 
@@ -145,32 +144,6 @@ std::error_code InputFile::Read(char* into, std::size_t capacity, std::size_t& g
     }
     if (errno != EINTR) return LastErrno();
   }
-}
-
-std::error_code ReadWholeFile(const std::string& utf8Path, std::unique_ptr<char[]>& bytes,
-                              std::size_t& size) {
-  InputFile in;
-  if (auto ec = in.Open(utf8Path)) return ec;
-  // One byte beyond the size seen at open lets an unchanged file end in one read.
-  std::size_t capacity = in.SizeHint() + 1;
-  auto buffer = std::make_unique_for_overwrite<char[]>(capacity);
-  std::size_t filled = 0;
-  for (;;) {
-    if (filled == capacity) {  // the file grew while we read it
-      std::size_t bigger = capacity + capacity / 2 + 4096;
-      auto grown = std::make_unique_for_overwrite<char[]>(bigger);
-      std::copy_n(buffer.get(), filled, grown.get());
-      buffer = std::move(grown);
-      capacity = bigger;
-    }
-    std::size_t got = 0;
-    if (auto ec = in.Read(buffer.get() + filled, capacity - filled, got)) return ec;
-    if (got == 0) break;
-    filled += got;
-  }
-  bytes = std::move(buffer);
-  size = filled;
-  return {};
 }
 
 AtomicOutputFile::~AtomicOutputFile() { Discard(); }

@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <filesystem>
-#include <memory>
 #include <string>
 #include <system_error>
 
@@ -20,19 +19,12 @@ class InputFile {
 
   // Fails for a missing or unreadable path and for anything but a regular file.
   std::error_code Open(const std::string& utf8Path);
-  // Size when opened (a hint: the file may grow or shrink while read).
-  std::size_t SizeHint() const { return sizeHint_; }
   // Reads up to `capacity` bytes; 0 at end of file.
   std::error_code Read(char* into, std::size_t capacity, std::size_t& got);
 
  private:
   int fd_ = -1;
-  std::size_t sizeHint_ = 0;
 };
-
-// Reads a whole file to its current end, however it changed since it was opened.
-std::error_code ReadWholeFile(const std::string& utf8Path, std::unique_ptr<char[]>& bytes,
-                              std::size_t& size);
 
 // Replaces a file in one step: bytes go to a temporary file beside it, which is
 // renamed over the target on Commit. Until then the target is untouched, and a

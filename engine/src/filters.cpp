@@ -84,14 +84,14 @@ void Engine::FilterLines(const Policy& policy) {
     }
   }
   if (ec) {
-    Fail("Cannot read the input file \"" + InputPath + "\": " + ec.message() + ".");
+    FailReadingInput(ec);
     return;
   }
   if (keptCount_ == 0) {
     outcome_ = RunOutcome::NothingKept;
     return;
   }
-  WriteKeptLines(keptCount_);
+  WriteKeptLines();
 }
 
 template <class Policy>
@@ -126,7 +126,7 @@ std::error_code Engine::FilterBlocks(InputFile& in, const Policy& policy) {
   }
 }
 
-void Engine::WriteKeptLines(std::size_t keptCount) {
+void Engine::WriteKeptLines() {
   AtomicOutputFile out;
   std::error_code ec = out.Open(OutputPath);
   auto buffer = std::make_unique_for_overwrite<char[]>(kWriteBufferBytes);
@@ -135,7 +135,7 @@ void Engine::WriteKeptLines(std::size_t keptCount) {
     if (!ec && filled > 0) ec = out.Write(buffer.get(), filled);
     filled = 0;
   };
-  for (std::size_t k = 1; k <= keptCount && !ec; ++k) {
+  for (std::size_t k = 1; k <= keptCount_ && !ec; ++k) {
     const std::string_view line = KeptLines[k];
     if (filled + line.size() + 2 > kWriteBufferBytes) flush();
     if (line.size() + 2 > kWriteBufferBytes) {

@@ -70,7 +70,8 @@ class Engine {
   void FilterLines(const Policy& policy);
   template <class Policy>
   std::error_code FilterBlocks(InputFile& in, const Policy& policy);
-  void WriteKeptLines(std::size_t keptCount);
+  void WriteKeptLines();
+  void FailReadingInput(const std::error_code& ec);
   void Fail(std::string message);
 
   ResultsBox& results_;
