@@ -10,6 +10,7 @@
 
 namespace sievra {
 
+class BlockWriter;
 class InputFile;
 
 // Hands progress to the observer no more often than it can use, and answers
@@ -21,6 +22,8 @@ class RunMonitor {
   void Begin(RunPhase phase, std::uint64_t total);
   // Reports `done` when enough time has passed; true when the run must stop.
   bool Advance(std::uint64_t done);
+  // Reports the phase's last figure, however soon after the one before.
+  void End(std::uint64_t done) { Report(done); }
   bool Cancelled() const { return observer_.cancel != nullptr && observer_.cancel->IsCancelled(); }
 
  private:
@@ -60,8 +63,9 @@ class DuplicateCheck {
   template <class Policy>
   void FilterLines(const Policy& policy);
   template <class Policy>
-  std::error_code FilterBlocks(InputFile& in, const Policy& policy);
-  void WriteKeptLines();
+  std::error_code FilterBlocks(InputFile& in, const Policy& policy, BlockWriter& writer);
+  // Hands the writer the kept blocks it has not had yet and waits for the output.
+  void WriteKeptLines(BlockWriter& writer);
   void FailReadingInput(const std::error_code& ec);
   void Fail(std::string message);
   // Reports `done` bytes of the phase; false, with the run cancelled, when asked to stop.
@@ -71,6 +75,7 @@ class DuplicateCheck {
   RunResult result_;
   std::uint64_t inputBytes_ = 0;  // the input's size when the run began, for progress
   std::uint64_t keptBytes_ = 0;
+  std::size_t postedBlocks_ = 0;  // kept blocks handed to the writer
 };
 
 }  // namespace sievra
