@@ -33,7 +33,7 @@ void BlockWriter::Post(std::string_view bytes) {
 }
 
 void BlockWriter::Run() {
-  ec_ = out_.Open(path_);
+  ec_ = out_.Open(path_, acceptStreams_);
   for (;;) {
     std::string_view next;
     {

@@ -21,7 +21,9 @@ namespace sievra {
 // renames it; a writer that is not finished removes it.
 class BlockWriter {
  public:
-  explicit BlockWriter(std::string outputPath) : path_(std::move(outputPath)) {}
+  // With `acceptStreams`, "-" is standard output.
+  BlockWriter(std::string outputPath, bool acceptStreams)
+      : path_(std::move(outputPath)), acceptStreams_(acceptStreams) {}
   BlockWriter(const BlockWriter&) = delete;
   BlockWriter& operator=(const BlockWriter&) = delete;
   ~BlockWriter();
@@ -42,6 +44,7 @@ class BlockWriter {
   void Stop();
 
   std::string path_;
+  bool acceptStreams_;
   AtomicOutputFile out_;  // used by the writer thread only, until it is joined
   std::error_code ec_;    // likewise
   std::mutex mutex_;

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -11,6 +12,7 @@
 #include "line_block_reader.h"
 #include "line_index.h"
 #include "lookup_pipeline.h"
+#include "sievra/line_counter.h"
 #include "sievra/line_scanner.h"
 #include "sievra/packet_frame.h"
 #include "sievra/upper_case.h"
@@ -90,6 +92,26 @@ void RebuildIndex(LineIndex& index, const KeptLineTable& kept) {
   addBatch();
 }
 
+// Runs the block's lines through the filter's test and the duplicate lookup;
+// returns the block's last line.
+template <class Policy, class Pipeline>
+std::string_view PushLines(std::string_view block, const Policy& policy, Pipeline& pipeline,
+                           RunCounts& counts) {
+  LineScanner scanner(block.data(), block.size());
+  std::string_view line;
+  std::string_view key;
+  while (scanner.Next(line)) {
+    ++counts.linesRead;
+    if (policy.Examine(line, key)) {
+      pipeline.Push(line, key);
+    } else {
+      ++counts.linesSkipped;
+    }
+  }
+  pipeline.Drain();
+  return line;
+}
+
 }  // namespace
 
 void DuplicateCheck::FilterTextLines() { FilterLines(TextPolicy{}); }
@@ -107,18 +129,22 @@ template <class Policy>
 void DuplicateCheck::FilterLines(const Policy& policy) {
   monitor_.Begin(RunPhase::Filtering, inputBytes_);
   std::error_code ec;
-  BlockWriter writer(OutputPath);  // a temporary until WriteKeptLines; removed otherwise
+  // A temporary until WriteKeptLines; removed otherwise.
+  BlockWriter writer(OutputPath, acceptStreams_);
   {
     // Closed before the output is written: Windows cannot replace a file that is
     // still open, and the output may be the input itself.
-    InputFile in;
-    ec = in.Open(InputPath);
+    std::unique_ptr<InputFile> in = std::move(stream_);
+    if (!in) {
+      in = std::make_unique<InputFile>();
+      ec = in->Open(InputPath, acceptStreams_);
+    }
     if (!ec) {
       // Only this read's lines are stored from here on.
       KeptLines.Resize(KeptLines.size() - 1);
-      KeptLines.SetLineEnd("\r\n");
-      ec = FilterBlocks(in, policy, writer);
-      result_.counts.bytesRead = in.BytesRead();
+      KeptLines.SetLineEnd(lineEnd_);
+      ec = FilterBlocks(*in, policy, writer);
+      result_.counts.bytesRead = in->BytesRead();
     }
   }
   RunCounts& counts = result_.counts;
@@ -152,39 +178,41 @@ std::error_code DuplicateCheck::FilterBlocks(InputFile& in, const Policy& policy
   };
   LookupPipeline<decltype(keepNew)> pipeline(index, keepNew, policy.RepeatsAreDuplicates());
   LineBlockReader reader(in, kReadBufferBytes);
+  const bool writeEarly = !IsStandardStream(OutputPath);
+  const UpperCaser upper;
+  std::optional<LineCounter> streamCount;  // a stream's count, taken on this one read
+  if (in.IsStream()) streamCount.emplace(upper, TargetCall);
   for (;;) {
     std::string_view block;
     if (auto ec = reader.Next(block)) return ec;
-    if (block.empty()) return {};
-    LineScanner scanner(block.data(), block.size());
-    std::string_view line;
-    std::string_view key;
-    while (scanner.Next(line)) {
-      ++counts.linesRead;
-      if (policy.Examine(line, key)) {
-        pipeline.Push(line, key);
-      } else {
-        ++counts.linesSkipped;
-      }
+    if (streamCount) streamCount->Feed(block);
+    if (block.empty()) {
+      if (streamCount) counts.linesCounted = streamCount->Finish();
+      monitor_.Complete(in.BytesRead());
+      return {};
     }
-    pipeline.Drain();
+    const std::string_view line = PushLines(block, policy, pipeline, counts);
     // The last line read, as stored when it was kept (a cut frame is stored cut).
     CurrentLine.assign(lastStoredFrom == line.data() ? lastStored : line);
     // The next block reuses the buffer: an address from this one means nothing there.
     lastStoredFrom = nullptr;
-    // Kept blocks that are full go to the writer now (all but the one being filled).
-    for (; postedBlocks_ + 1 < KeptLines.BlockCount(); ++postedBlocks_)
-      writer.Post(KeptLines.Block(postedBlocks_));
+    // Standard output cannot be taken back: it gets nothing before the input was read well.
+    if (writeEarly && KeptLines.BlockCount() > 1)
+      PostKeptBlocks(writer, KeptLines.BlockCount() - 1);
     if (!Proceed(in.BytesRead())) return {};
   }
+}
+
+void DuplicateCheck::PostKeptBlocks(BlockWriter& writer, std::size_t upTo) {
+  for (; postedBlocks_ < upTo; ++postedBlocks_) writer.Post(KeptLines.Block(postedBlocks_));
 }
 
 void DuplicateCheck::WriteKeptLines(BlockWriter& writer) {
   std::uint64_t total = 0;
   for (std::size_t b = 0; b < KeptLines.BlockCount(); ++b) total += KeptLines.Block(b).size();
-  for (; postedBlocks_ < KeptLines.BlockCount(); ++postedBlocks_)
-    writer.Post(KeptLines.Block(postedBlocks_));
+  PostKeptBlocks(writer, KeptLines.BlockCount());
   monitor_.Begin(RunPhase::Writing, total);
+  if (!Proceed(writer.Written())) return;  // the output is put in place only by Finish
   bool cancelled = false;
   const std::error_code ec = writer.Finish(
       [this](std::uint64_t written) { return !monitor_.Advance(written); }, cancelled);
@@ -193,12 +221,11 @@ void DuplicateCheck::WriteKeptLines(BlockWriter& writer) {
     return;
   }
   if (ec) {
-    Fail("Cannot write the output file \"" + OutputPath + "\": " + ec.message() +
-         ". The file was left as it was.");
+    FailWritingOutput(ec);
     return;
   }
-  monitor_.End(total);
   result_.counts.bytesWritten = total;
+  monitor_.Complete(total);
 }
 
 }  // namespace sievra
