@@ -3,9 +3,10 @@
 # floor (reading the input once plus copying a file the size of the output), on
 # the same generated files, interleaved: median wall time, MB/s, peak memory,
 # and each tool's time over sievra's as the median of the per-round ratios.
-#   bench/run-bench.sh [--reps N] [--data DIR] [--quick] [--only REGEX] [--vs BINARY]
+#   bench/run-bench.sh [--reps N] [--data DIR] [--quick] [--only REGEX] [--vs BINARY] [--no-peers]
 # --quick: 1M-line files only. --only: cases whose label matches. --vs: an
-# other sievra-bench build run as one more tool, for A/B of a change.
+# other sievra-bench build run as one more tool, for A/B of a change;
+# --no-peers leaves out awk, sort and the floor (an A/B alone).
 # awk outputs are compared byte for byte with sievra's.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -15,6 +16,7 @@ data=${TMPDIR:-/tmp}/sievra-bench-data
 quick=0
 only=.
 vs=
+peers=1
 while [ $# -gt 0 ]; do
   case "$1" in
     --reps) reps=$2; shift 2 ;;
@@ -22,7 +24,9 @@ while [ $# -gt 0 ]; do
     --quick) quick=1; shift ;;
     --only) only=$2; shift 2 ;;
     --vs) vs=$(realpath "$2"); shift 2 ;;
-    *) echo "usage: $0 [--reps N] [--data DIR] [--quick] [--only REGEX] [--vs BINARY]" >&2; exit 2 ;;
+    --no-peers) peers=0; shift ;;
+    *) echo "usage: $0 [--reps N] [--data DIR] [--quick] [--only REGEX] [--vs BINARY] [--no-peers]" >&2
+       exit 2 ;;
   esac
 done
 
@@ -65,7 +69,7 @@ run_case() {
   OUT=$data/out-sievra.txt
   local names=(sievra) cmds=("\"$bin/sievra-bench\" --input \"\$IN\" --output \"\$OUT\" $args")
   [ -n "$vs" ] && names+=(vs) cmds+=("\"$vs\" --input \"\$IN\" --output \"\$OUT.vs\" $args")
-  while [ $# -gt 0 ]; do names+=("$1"); cmds+=("$2"); shift 2; done
+  while [ $peers -eq 1 ] && [ $# -gt 0 ]; do names+=("$1"); cmds+=("$2"); shift 2; done
   local size_mb
   size_mb=$(awk -v b="$(stat -c %s "$IN")" 'BEGIN {printf "%.1f", b / 1e6}')
   declare -A walls mems ratios

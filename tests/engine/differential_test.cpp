@@ -103,12 +103,15 @@ std::vector<ShapeRow> ShapeRows() {
   rows.push_back(
       {"identical lines", false, std::vector<std::string>(100000, "identical line 001")});
   std::vector<std::string> distinct;  // 7919 is invertible modulo the prime 1000003
-  for (int i = 0; i < 60000; ++i) distinct.push_back("line " + std::to_string(i * 7919 % 1000003));
+  for (int i = 0; i < 60000; ++i)
+    distinct.emplace_back("line ").append(std::to_string(i * 7919 % 1000003));
   rows.push_back({"all distinct: the index grows many times", false, distinct});
   std::vector<std::string> runs;  // runs of equal payloads under changing headers
   for (int i = 0; i < 60000; ++i)
-    runs.push_back("K" + std::to_string(i % 7) + ">APRS:run of repeats " +
-                   std::to_string(i / 500 % 90));
+    runs.emplace_back("K")
+        .append(std::to_string(i % 7))
+        .append(">APRS:run of repeats ")
+        .append(std::to_string(i / 500 % 90));
   rows.push_back({"runs of repeats across read blocks", true, runs});
   std::mt19937 random(11);
   std::vector<std::string> longLines;  // 10-100 KB, and one just beyond a kept block
@@ -133,9 +136,9 @@ TEST(DifferentialTest, DataShapesKeepEachKeysFirstLine) {
       std::string expected;
       std::unordered_set<std::string> seen;
       for (const std::string& line : row.lines) {
-        log += line + "\r\n";
+        log.append(line).append("\r\n");
         const std::string key = row.packet ? line.substr(line.find(':') + 1) : line;
-        if (seen.insert(key).second) expected += line + terminator;
+        if (seen.insert(key).second) expected.append(line).append(terminator);
       }
       EngineFixture f;
       f.settings.lineEnd = end;
