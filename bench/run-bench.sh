@@ -49,16 +49,17 @@ target_awk='toupper(substr($0,1,6))=="N0CALL" { i=index($0,":"); p=substr($0,i+1
 export IN OUT   # what the tool commands below read
 floor='cat "$IN" >/dev/null; rm -f "$OUT.floor"; cp "$OUT" "$OUT.floor"'
 
-# One measurement: prints "wall_seconds peak_kb".
+# One measurement: prints "wall_seconds peak_kb cpu_seconds".
 measure() {
-  /usr/bin/time -f "%e %M" -o "$data/.time" bash -c "$1" > "$2"
-  cat "$data/.time"
+  /usr/bin/time -f "%e %M %U %S" -o "$data/.time" bash -c "$1" > "$2"
+  awk '{printf "%s %s %.2f\n", $1, $2, $3 + $4}' "$data/.time"
 }
 
 median() { sort -g | awk '{v[NR]=$1} END {print v[int((NR+1)/2)]}'; }
 
 echo "reps=$reps, $(nproc) cores, $(date -u +%F)"
-printf '| case | tool | median s | MB/s | peak MB | time / sievra |\n|---|---|---:|---:|---:|---:|\n'
+printf '| case | tool | median s | MB/s | peak MB | time / sievra | CPU s | CPU / sievra |\n'
+printf '|---|---|---:|---:|---:|---:|---:|---:|\n'
 
 # run_case LABEL FILE "SIEVRA ARGS" [NAME COMMAND ...]; commands read "$IN", print the output.
 run_case() {
@@ -72,8 +73,8 @@ run_case() {
   while [ $peers -eq 1 ] && [ $# -gt 0 ]; do names+=("$1"); cmds+=("$2"); shift 2; done
   local size_mb
   size_mb=$(awk -v b="$(stat -c %s "$IN")" 'BEGIN {printf "%.1f", b / 1e6}')
-  declare -A walls mems ratios
-  local r k t base
+  declare -A walls mems ratios cpus cpuratios
+  local r k t base basecpu wall mem cpu
   for ((r = 0; r < reps; r++)); do  # interleaved, so a change of load hits every tool alike
     for k in "${!names[@]}"; do
       t=$(measure "${cmds[k]}" "$data/out-${names[k]}.stdout")
@@ -82,18 +83,24 @@ run_case() {
           { echo "${names[k]}'s output differs from sievra's on $label" >&2; exit 1; } ;;
         vs) cmp -s "$OUT.vs" "$OUT" || { echo "vs output differs on $label" >&2; exit 1; } ;;
       esac
-      [ "$k" -eq 0 ] && base=${t% *}
-      walls[$k]+="${t% *} "
-      ratios[$k]+="$(awk -v a="${t% *}" -v b="$base" 'BEGIN {print a / (b > 0 ? b : 0.01)}') "
-      mems[$k]=${t#* }
+      read -r wall mem cpu <<< "$t"
+      [ "$k" -eq 0 ] && base=$wall basecpu=$cpu
+      walls[$k]+="$wall "
+      cpus[$k]+="$cpu "
+      ratios[$k]+="$(awk -v a="$wall" -v b="$base" 'BEGIN {print a / (b > 0 ? b : 0.01)}') "
+      cpuratios[$k]+="$(awk -v a="$cpu" -v b="$basecpu" 'BEGIN {print a / (b > 0 ? b : 0.01)}') "
+      mems[$k]=$mem
     done
   done
-  local m q
+  local m q c cq
   for k in "${!names[@]}"; do
     m=$(tr ' ' '\n' <<< "${walls[$k]}" | grep . | median)
     q=$(tr ' ' '\n' <<< "${ratios[$k]}" | grep . | median)
+    c=$(tr ' ' '\n' <<< "${cpus[$k]}" | grep . | median)
+    cq=$(tr ' ' '\n' <<< "${cpuratios[$k]}" | grep . | median)
     awk -v l="$label" -v n="${names[k]}" -v m="$m" -v s="$size_mb" -v kb="${mems[$k]}" -v q="$q" \
-      'BEGIN {printf "| %s | %s | %.2f | %.0f | %.0f | %.2f |\n", l, n, m, s / (m > 0 ? m : 0.01), kb / 1024, q}'
+      -v c="$c" -v cq="$cq" 'BEGIN {printf "| %s | %s | %.2f | %.0f | %.0f | %.2f | %.2f | %.2f |\n",
+        l, n, m, s / (m > 0 ? m : 0.01), kb / 1024, q, c, cq}'
   done
   rm -f "$data"/out-*
 }

@@ -165,7 +165,7 @@ template <class Policy>
 std::error_code DuplicateCheck::FilterBlocks(InputFile& in, const Policy& policy,
                                              BlockWriter& writer) {
   LineIndex index;
-  index.Reset();
+  index.Reset(lineEnd_);
   std::string_view lastStored;  // the copy of the most recently kept line
   const char* lastStoredFrom = nullptr;
   RunCounts& counts = result_.counts;

@@ -13,7 +13,8 @@ std::size_t KeptTextLength(const char* kept) {
   return n;
 }
 
-void LineIndex::Reset() {
+void LineIndex::Reset(std::string_view lineEnd) {
+  endByte_ = lineEnd.front();
   Allocate(kFirstCapacity);
   used_ = 0;
 }

