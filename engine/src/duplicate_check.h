@@ -12,7 +12,6 @@
 
 namespace sievra {
 
-class BlockWriter;
 class InputFile;
 
 // Hands progress to the observer no more often than it can use, and answers
@@ -66,11 +65,8 @@ class DuplicateCheck {
   template <class Policy>
   void FilterLines(const Policy& policy);
   template <class Policy>
-  std::error_code FilterBlocks(InputFile& in, const Policy& policy, BlockWriter& writer);
-  // Hands the writer the kept blocks it has not had yet and waits for the output.
-  void WriteKeptLines(BlockWriter& writer);
-  // Hands the writer the kept blocks below `upTo` it has not had yet.
-  void PostKeptBlocks(BlockWriter& writer, std::size_t upTo);
+  std::error_code FilterBlocks(InputFile& in, const Policy& policy);
+  void WriteKeptLines();
   void FailReadingInput(const std::error_code& ec);
   void FailWritingOutput(const std::error_code& ec);
   bool IsStandardStream(const std::string& path) const;
@@ -85,7 +81,6 @@ class DuplicateCheck {
   std::unique_ptr<InputFile> stream_;  // an input that can be read only once, kept for the filter
   std::uint64_t inputBytes_ = 0;       // the input's size when the run began, for progress
   std::uint64_t keptBytes_ = 0;
-  std::size_t postedBlocks_ = 0;  // kept blocks handed to the writer
 };
 
 }  // namespace sievra

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -6,7 +7,6 @@
 #include <string>
 #include <utility>
 
-#include "block_writer.h"
 #include "duplicate_check.h"
 #include "file_io.h"
 #include "line_block_reader.h"
@@ -22,6 +22,7 @@ namespace sievra {
 namespace {
 
 constexpr std::size_t kReadBufferBytes = std::size_t{1} << 20;
+constexpr std::size_t kWritePieceBytes = std::size_t{4} << 20;
 
 // Text mode: every line counts, compared whole.
 struct TextPolicy {
@@ -129,8 +130,6 @@ template <class Policy>
 void DuplicateCheck::FilterLines(const Policy& policy) {
   monitor_.Begin(RunPhase::Filtering, inputBytes_);
   std::error_code ec;
-  // A temporary until WriteKeptLines; removed otherwise.
-  BlockWriter writer(OutputPath, acceptStreams_);
   {
     // Closed before the output is written: Windows cannot replace a file that is
     // still open, and the output may be the input itself.
@@ -143,7 +142,7 @@ void DuplicateCheck::FilterLines(const Policy& policy) {
       // Only this read's lines are stored from here on.
       KeptLines.Resize(KeptLines.size() - 1);
       KeptLines.SetLineEnd(lineEnd_);
-      ec = FilterBlocks(*in, policy, writer);
+      ec = FilterBlocks(*in, policy);
       result_.counts.bytesRead = in->BytesRead();
     }
   }
@@ -158,12 +157,11 @@ void DuplicateCheck::FilterLines(const Policy& policy) {
     result_.outcome = RunOutcome::NothingKept;
     return;
   }
-  WriteKeptLines(writer);
+  WriteKeptLines();
 }
 
 template <class Policy>
-std::error_code DuplicateCheck::FilterBlocks(InputFile& in, const Policy& policy,
-                                             BlockWriter& writer) {
+std::error_code DuplicateCheck::FilterBlocks(InputFile& in, const Policy& policy) {
   LineIndex index;
   index.Reset(lineEnd_);
   std::string_view lastStored;  // the copy of the most recently kept line
@@ -178,7 +176,6 @@ std::error_code DuplicateCheck::FilterBlocks(InputFile& in, const Policy& policy
   };
   LookupPipeline<decltype(keepNew)> pipeline(index, keepNew, policy.RepeatsAreDuplicates());
   LineBlockReader reader(in, kReadBufferBytes);
-  const bool writeEarly = !IsStandardStream(OutputPath);
   const UpperCaser upper;
   std::optional<LineCounter> streamCount;  // a stream's count, taken on this one read
   if (in.IsStream()) streamCount.emplace(upper, TargetCall);
@@ -196,36 +193,35 @@ std::error_code DuplicateCheck::FilterBlocks(InputFile& in, const Policy& policy
     CurrentLine.assign(lastStoredFrom == line.data() ? lastStored : line);
     // The next block reuses the buffer: an address from this one means nothing there.
     lastStoredFrom = nullptr;
-    // Standard output cannot be taken back: it gets nothing before the input was read well.
-    if (writeEarly && KeptLines.BlockCount() > 1)
-      PostKeptBlocks(writer, KeptLines.BlockCount() - 1);
     if (!Proceed(in.BytesRead())) return {};
   }
 }
 
-void DuplicateCheck::PostKeptBlocks(BlockWriter& writer, std::size_t upTo) {
-  for (; postedBlocks_ < upTo; ++postedBlocks_) writer.Post(KeptLines.Block(postedBlocks_));
-}
-
-void DuplicateCheck::WriteKeptLines(BlockWriter& writer) {
+void DuplicateCheck::WriteKeptLines() {
   std::uint64_t total = 0;
   for (std::size_t b = 0; b < KeptLines.BlockCount(); ++b) total += KeptLines.Block(b).size();
-  PostKeptBlocks(writer, KeptLines.BlockCount());
   monitor_.Begin(RunPhase::Writing, total);
-  if (!Proceed(writer.Written())) return;  // the output is put in place only by Finish
-  bool cancelled = false;
-  const std::error_code ec = writer.Finish(
-      [this](std::uint64_t written) { return !monitor_.Advance(written); }, cancelled);
-  if (cancelled) {
-    result_.outcome = RunOutcome::Cancelled;
-    return;
+  AtomicOutputFile out;
+  std::error_code ec = out.Open(OutputPath, acceptStreams_);
+  std::uint64_t written = 0;
+  for (std::size_t b = 0; b < KeptLines.BlockCount() && !ec; ++b) {
+    // The kept blocks are the output: written as they are, in pieces small
+    // enough that a cancel is seen within milliseconds.
+    for (std::string_view block = KeptLines.Block(b); !block.empty() && !ec;) {
+      const std::size_t n = std::min(block.size(), kWritePieceBytes);
+      ec = out.Write(block.data(), n);
+      block.remove_prefix(n);
+      written += n;
+      if (!Proceed(written)) return;  // cancelled: the temporary goes with `out`
+    }
   }
+  if (!ec) ec = out.Commit();
   if (ec) {
     FailWritingOutput(ec);
     return;
   }
-  result_.counts.bytesWritten = total;
-  monitor_.Complete(total);
+  result_.counts.bytesWritten = written;
+  monitor_.Complete(written);
 }
 
 }  // namespace sievra

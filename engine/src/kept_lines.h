@@ -10,8 +10,7 @@ namespace sievra {
 // The table of kept lines, indexed from 0; slot 0 is never used. The table owns
 // a copy of every stored line, each followed by the run's line end, laid out in
 // blocks in the order stored: the blocks are the output, written as they are
-// (measured: no copy into a write buffer, and a full block can be written while
-// the filter goes on). Memory grows with what is kept, not with the input.
+// (no copy into a write buffer). Memory grows with what is kept, not with the input.
 class KeptLineTable {
  public:
   // Slots 0..lastSlot, all empty; whatever an earlier run left is discarded.
