@@ -163,7 +163,7 @@ void DuplicateCheck::FilterLines(const Policy& policy) {
 template <class Policy>
 std::error_code DuplicateCheck::FilterBlocks(InputFile& in, const Policy& policy) {
   LineIndex index;
-  index.Reset(lineEnd_);
+  index.Reset(KeptLines.size(), lineEnd_);
   std::string_view lastStored;  // the copy of the most recently kept line
   const char* lastStoredFrom = nullptr;
   RunCounts& counts = result_.counts;

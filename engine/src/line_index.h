@@ -34,10 +34,11 @@ std::size_t KeptTextLength(const char* kept);
 // the size of 16-byte slots (measured: less page clearing, fewer cache misses).
 class LineIndex {
  public:
-  // Starts small: the table grows with the distinct texts met, not with the
-  // lines counted (a log of repeats keeps a table of its few distinct lines).
-  // `lineEnd` is what follows every kept text.
-  void Reset(std::string_view lineEnd);
+  // Sizes the table for `expected` texts, but to 32 MiB at most: beyond that it
+  // grows with the distinct texts met, not with the lines counted, so a log of
+  // repeats never holds a table sized for lines it does not keep. `lineEnd` is
+  // what follows every kept text.
+  void Reset(std::size_t expected, std::string_view lineEnd);
   // True when the table should be enlarged before the next Insert: its load
   // stays at or below 3/4, where linear probing stays within a cache line or
   // two and 8-byte slots cost 11 to 21 bytes per kept text.
