@@ -41,7 +41,7 @@ gen() {  # name, then sievra-gen arguments
   [ -s "$data/$name" ] || "$bin/sievra-gen" "$@" --seed 42 --out "$data/$name"
 }
 identical() {  # name lines: 20-byte lines (18 characters and CR LF), all the same
-  [ -s "$data/$1" ] || yes $'identical line 001\r' | head -n "$2" > "$data/$1"
+  [ -s "$data/$1" ] || { (yes $'identical line 001\r' || true) | head -n "$2" > "$data/$1"; }
 }
 
 payload_awk='i=index($0,":") { p=substr($0,i+1); if (!(p in s)) { s[p]=1; print } }'
