@@ -1,0 +1,104 @@
+#include "sievra/cli/report.h"
+
+#include <algorithm>
+#include <climits>
+#include <clocale>
+#include <cstdio>
+
+namespace sievra::cli {
+
+namespace {
+
+std::string Counted(std::uint64_t n, const char* one, const char* many) {
+  return GroupedNumber(n) + " " + (n == 1 ? one : many);
+}
+
+// What a Packet run skipped, in the words of the test that skipped it.
+std::string SkippedPart(const RunSettings& settings, std::uint64_t skipped) {
+  std::string call = settings.callsignText;
+  call.erase(0, call.find_first_not_of(' '));
+  call.erase(call.find_last_not_of(' ') + 1);
+  std::transform(call.begin(), call.end(), call.begin(), [](char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+  });
+  const std::string why = call.empty() ? " without ':'" : " not from " + call;
+  return "; skipped " + Counted(skipped, "line", "lines") + why;
+}
+
+std::string OneDecimal(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f", value);
+  return text;
+}
+
+std::string Megabytes(std::uint64_t bytes) {
+  return std::to_string((bytes + 500'000) / 1'000'000);
+}
+
+}  // namespace
+
+std::string GroupedNumber(std::uint64_t value) {
+  // localeconv, not std::numpunct<char>: the latter keeps only the first byte of
+  // a multibyte separator (the narrow no-break space of fr_FR.UTF-8).
+  const std::lconv* conv = std::localeconv();
+  std::string separator = conv && conv->thousands_sep ? conv->thousands_sep : "";
+  std::string grouping = conv && conv->grouping ? conv->grouping : "";
+  if (separator.empty() || grouping.empty()) {
+    separator = ",";
+    grouping = "\3";
+  }
+  std::string digits = std::to_string(value);
+  std::string out;
+  std::size_t groupIndex = 0;
+  int inGroup = 0;
+  for (std::size_t i = digits.size(); i-- > 0;) {
+    const int size = grouping[groupIndex];
+    if (size > 0 && size != CHAR_MAX && inGroup == size) {
+      out.insert(0, separator);
+      inGroup = 0;
+      if (groupIndex + 1 < grouping.size()) ++groupIndex;
+    }
+    out.insert(out.begin(), digits[i]);
+    ++inGroup;
+  }
+  return out;
+}
+
+std::string SummaryLine(const RunSettings& settings, const RunResult& result) {
+  const RunCounts& c = result.counts;
+  std::string line = "Read " + Counted(c.linesRead, "line", "lines") + "; kept " +
+                     GroupedNumber(c.linesKept) + "; removed " +
+                     Counted(c.duplicatesRemoved, "duplicate", "duplicates");
+  if (settings.fileType == FileType::Packet) line += SkippedPart(settings, c.linesSkipped);
+  const double seconds = std::chrono::duration<double>(result.elapsed).count();
+  return line + " in " + OneDecimal(seconds) + " s";
+}
+
+std::string ProgressLine(const RunProgress& progress) {
+  const char* phase = progress.phase == RunPhase::Counting    ? "counting"
+                      : progress.phase == RunPhase::Filtering ? "filtering"
+                                                              : "writing";
+  if (progress.total == 0) return std::string(phase) + " " + Megabytes(progress.done) + " MB";
+  const std::uint64_t done = std::min(progress.done, progress.total);
+  const std::uint64_t percent = done * 100 / progress.total;
+  return std::string(phase) + " " + std::to_string(percent) + "% (" + Megabytes(done) + " of " +
+         Megabytes(progress.total) + " MB)";
+}
+
+int ExitStatus(RunOutcome outcome) {
+  switch (outcome) {
+    case RunOutcome::Completed:
+      return 0;
+    case RunOutcome::NothingKept:
+      return 1;
+    case RunOutcome::Cancelled:
+      return 130;
+    case RunOutcome::MissingInput:
+    case RunOutcome::MissingOutput:
+    case RunOutcome::Failed:
+      break;
+  }
+  return 2;
+}
+
+}  // namespace sievra::cli
