@@ -1,19 +1,28 @@
 # A Debian package made by CPack from the install rules of every folder:
-#   cpack --config build/<preset>/CPackConfig.cmake -G DEB   (scripts/package.sh)
+#   cpack --preset release   (scripts/package.sh)
 include(GNUInstallDirs)
 
 if(UNIX AND NOT APPLE)
-  # What Debian expects of every package: its copyright and a compressed changelog.
-  set(doc ${CMAKE_INSTALL_DATADIR}/doc/sievra)
-  set(changelog ${CMAKE_CURRENT_BINARY_DIR}/packaging/changelog.gz)
-  add_custom_command(
-    OUTPUT ${changelog}
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/packaging
-    COMMAND gzip -9n -c ${CMAKE_CURRENT_SOURCE_DIR}/packaging/changelog > ${changelog}
-    DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/packaging/changelog
-    VERBATIM)
-  add_custom_target(sievra-changelog ALL DEPENDS ${changelog})
-  install(FILES packaging/copyright ${changelog} DESTINATION ${doc})
+  # Debian wants manual pages and the changelog compressed, the copyright as it is.
+  function(sievra_install_gzipped source destination)
+    get_filename_component(name ${source} NAME)
+    set(gz ${CMAKE_CURRENT_BINARY_DIR}/packaging/${name}.gz)
+    add_custom_command(
+      OUTPUT ${gz}
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/packaging
+      COMMAND gzip -9n -c ${source} > ${gz}
+      DEPENDS ${source}
+      VERBATIM)
+    add_custom_target(sievra-gzip-${name} ALL DEPENDS ${gz})
+    install(FILES ${gz} DESTINATION ${destination})
+  endfunction()
+  if(TARGET Sievra)
+    sievra_install_gzipped(${CMAKE_CURRENT_SOURCE_DIR}/ui/resources/Sievra.1
+                           ${CMAKE_INSTALL_MANDIR}/man1)
+  endif()
+  sievra_install_gzipped(${CMAKE_CURRENT_SOURCE_DIR}/packaging/changelog
+                         ${CMAKE_INSTALL_DATADIR}/doc/sievra)
+  install(FILES packaging/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/sievra)
 endif()
 
 set(CPACK_PACKAGE_NAME sievra)
@@ -26,9 +35,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)  # sievra_1.0.0_amd64.deb
 set(CPACK_DEBIAN_PACKAGE_SECTION hamradio)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The synopsis line comes from the summary above; this is the long description.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "remove duplicate lines from text files and packet-radio logs
-Sievra writes each distinct line of a text file once, in the order it
+    "Sievra writes each distinct line of a text file once, in the order it
 first occurs. For packet-radio monitor logs it keeps only the frames of
 a target callsign, treats frames with the same payload as duplicates
 whatever their header, and can cut the digipeater path.

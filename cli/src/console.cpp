@@ -81,7 +81,7 @@ void CancelOnInterrupt(CancelToken& token) {
   sigemptyset(&action.sa_mask);
   // Restart interrupted reads and writes (the run sees the token at its next
   // check instead of failing on EINTR); the second signal takes the default.
-  action.sa_flags = SA_RESTART | SA_RESETHAND;
+  action.sa_flags = static_cast<int>(SA_RESTART | SA_RESETHAND);
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
 }

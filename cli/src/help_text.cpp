@@ -44,7 +44,7 @@ Exit status is 0 if a line was kept, 1 if none was, 2 if there was trouble
 Examples:
   sievra-cli -o unique.txt notes.txt
          Write the distinct lines of notes.txt to unique.txt.
-  tail -n 100000 monitor.log | sievra-cli --packet --call N0CALL --strip
+  cat *.log | sievra-cli --packet --call N0CALL --strip
          Keep the frames of N0CALL (and N0CALL-1 and so on) from a pipe, one per
          payload, without their digipeater paths.
   sievra-cli --lf --stats notes.txt > unique.txt

@@ -80,7 +80,8 @@ class Parser {
 
   void Output(const std::string& name, const std::optional<std::string>& attached) {
     std::string path;
-    if (!TakeValue(args_, i_, attached, path)) return Fail("option '" + name + "' needs a file name");
+    if (!TakeValue(args_, i_, attached, path))
+      return Fail("option '" + name + "' needs a file name");
     if (path.empty()) return Fail("option '" + name + "' was given an empty file name");
     options_.settings.outputPath = path;
   }
@@ -122,8 +123,7 @@ class Parser {
   void CheckCombination() {
     if (options_.settings.fileType == FileType::Text && (callGiven_ || options_.settings.strip))
       Fail("--call and --strip apply to --packet runs only");
-    if (inputSeen_ && options_.settings.inputPath.empty())
-      Fail("the input file name is empty");
+    if (inputSeen_ && options_.settings.inputPath.empty()) Fail("the input file name is empty");
   }
 
   const Args& args_;

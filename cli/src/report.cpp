@@ -31,9 +31,7 @@ std::string OneDecimal(double value) {
   return text;
 }
 
-std::string Megabytes(std::uint64_t bytes) {
-  return std::to_string((bytes + 500'000) / 1'000'000);
-}
+std::string Megabytes(std::uint64_t bytes) { return std::to_string((bytes + 500'000) / 1'000'000); }
 
 }  // namespace
 

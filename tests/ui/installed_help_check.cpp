@@ -16,8 +16,9 @@ int main(int argc, char* argv[]) {
   help->show();
   const QString text = help->RichTextBox1->Text();
   const bool shown = text.contains(QStringLiteral("What Sievra does"));
-  std::printf("help file: %s\n%s\n", qPrintable(QDir::toNativeSeparators(path)),
-              shown ? "help shown" : qPrintable(QStringLiteral("help not shown: ") + text.left(200)));
+  std::printf(
+      "help file: %s\n%s\n", qPrintable(QDir::toNativeSeparators(path)),
+      shown ? "help shown" : qPrintable(QStringLiteral("help not shown: ") + text.left(200)));
   help->close();
   return shown ? 0 : 1;
 }

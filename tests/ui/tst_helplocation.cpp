@@ -20,11 +20,10 @@ void tst_HelpLocation::findsTheHelpFile_data() {
   QTest::addColumn<QString>("expected");
   const QString beside = QStringLiteral("bin/help.rtf");
   const QString shared = QStringLiteral("share/sievra/help.rtf");
-  QTest::newRow("nominal: beside the program (build tree, Windows)") << QStringList{beside}
-                                                                     << beside;
+  QTest::newRow("nominal: beside the program (build tree, Windows)")
+      << QStringList{beside} << beside;
   QTest::newRow("nominal: installed under a prefix") << QStringList{shared} << shared;
-  QTest::newRow("nominal: the program's own folder wins") << QStringList{beside, shared}
-                                                          << beside;
+  QTest::newRow("nominal: the program's own folder wins") << QStringList{beside, shared} << beside;
   QTest::newRow("robustness: neither names the program's folder") << QStringList{} << beside;
   QTest::newRow("robustness: a folder named help.rtf is no help file")
       << QStringList{QStringLiteral("bin/help.rtf/"), shared} << shared;
