@@ -39,27 +39,25 @@ std::string GroupedNumber(std::uint64_t value) {
   // localeconv, not std::numpunct<char>: the latter keeps only the first byte of
   // a multibyte separator (the narrow no-break space of fr_FR.UTF-8).
   const std::lconv* conv = std::localeconv();
-  std::string separator = conv && conv->thousands_sep ? conv->thousands_sep : "";
-  std::string grouping = conv && conv->grouping ? conv->grouping : "";
-  if (separator.empty() || grouping.empty()) {
-    separator = ",";
-    grouping = "\3";
-  }
-  std::string digits = std::to_string(value);
-  std::string out;
+  const bool fromLocale =
+      conv && conv->thousands_sep && *conv->thousands_sep && conv->grouping && *conv->grouping;
+  const std::string separator = fromLocale ? conv->thousands_sep : ",";
+  const std::string grouping = fromLocale ? conv->grouping : "\3";
+  const std::string digits = std::to_string(value);
+  std::string reversed;  // built from the last digit on, then turned round
   std::size_t groupIndex = 0;
   int inGroup = 0;
-  for (std::size_t i = digits.size(); i-- > 0;) {
+  for (auto digit = digits.rbegin(); digit != digits.rend(); ++digit) {
     const int size = grouping[groupIndex];
     if (size > 0 && size != CHAR_MAX && inGroup == size) {
-      out.insert(0, separator);
+      reversed.append(separator.rbegin(), separator.rend());
       inGroup = 0;
       if (groupIndex + 1 < grouping.size()) ++groupIndex;
     }
-    out.insert(out.begin(), digits[i]);
+    reversed.push_back(*digit);
     ++inGroup;
   }
-  return out;
+  return {reversed.rbegin(), reversed.rend()};
 }
 
 std::string SummaryLine(const RunSettings& settings, const RunResult& result) {
