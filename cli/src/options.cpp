@@ -137,6 +137,7 @@ class Parser {
     options.settings.inputPath = std::string(kStandardStream);
     options.settings.outputPath = std::string(kStandardStream);
     options.settings.fileType = FileType::Text;
+    options.settings.acceptStreams = true;  // "-", pipes and devices, read once
     return options;
   }
 };

@@ -15,6 +15,7 @@ TEST(CliOptions, DefaultsAreStandardStreamsTextAndCrLf) {
   EXPECT_EQ(o.settings.fileType, FileType::Text);
   EXPECT_EQ(o.settings.lineEnd, LineEnd::CrLf);
   EXPECT_EQ(o.progress, ProgressMode::Auto);
+  EXPECT_TRUE(o.settings.acceptStreams);
 }
 
 TEST(CliOptions, EveryFormOfAValue) {
