@@ -19,7 +19,7 @@ for f in usr/bin/Sievra usr/bin/sievra-cli usr/share/sievra/help.rtf \
   usr/share/doc/sievra/copyright usr/share/doc/sievra/changelog.gz; do
   [ -s "$root/$f" ] || fail "the package lacks $f"
 done
-dpkg-deb -f "$deb" Depends | grep -q 'libQt6Widgets6' || fail "no Qt dependency was computed"
+dpkg-deb -f "$deb" Depends | grep -q 'libqt6widgets6' || fail "no Qt dependency was computed"
 
 "$bin/sievra-cli" --version | grep -q '^sievra-cli 1\.00' || fail "sievra-cli --version"
 printf 'b\r\na\r\nb\r\n\r\nc\ra\r\n' | "$bin/sievra-cli" >"$scratch/out.txt" ||
