@@ -73,10 +73,13 @@ int Run(const CliOptions& options) {
   const RunResult result = RunRequest(options.settings, observer);
   printer.Clear();
   const int status = ExitStatus(result.outcome);
-  // The nothing-kept note is news, not trouble: --quiet silences it.
-  const bool isNote = result.outcome == RunOutcome::NothingKept;
-  if (!result.message.empty() && !(isNote && options.quiet)) Say(result.message);
-  if (options.stats && !options.quiet && status <= 1) Say(SummaryLine(options.settings, result));
+  if (options.stats && !options.quiet && status <= 1) {
+    // The window's summary; for a run that kept nothing it says so itself.
+    Say(SummaryLine(options.settings, result));
+  } else if (!result.message.empty() && !(options.quiet && status == 1)) {
+    // The nothing-kept note is news, not trouble: --quiet silences it.
+    Say(result.message);
+  }
   return status;
 }
 

@@ -1,6 +1,7 @@
 #include "sievra/cli/report.h"
 
 #include <algorithm>
+#include <chrono>
 #include <climits>
 #include <clocale>
 #include <cstdio>
@@ -8,22 +9,6 @@
 namespace sievra::cli {
 
 namespace {
-
-std::string Counted(std::uint64_t n, const char* one, const char* many) {
-  return GroupedNumber(n) + " " + (n == 1 ? one : many);
-}
-
-// What a Packet run skipped, in the words of the test that skipped it.
-std::string SkippedPart(const RunSettings& settings, std::uint64_t skipped) {
-  std::string call = settings.callsignText;
-  call.erase(0, call.find_first_not_of(' '));
-  call.erase(call.find_last_not_of(' ') + 1);
-  std::transform(call.begin(), call.end(), call.begin(), [](char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-  });
-  const std::string why = call.empty() ? " without ':'" : " not from " + call;
-  return "; skipped " + Counted(skipped, "line", "lines") + why;
-}
 
 std::string OneDecimal(double value) {
   char text[32];
@@ -61,13 +46,7 @@ std::string GroupedNumber(std::uint64_t value) {
 }
 
 std::string SummaryLine(const RunSettings& settings, const RunResult& result) {
-  const RunCounts& c = result.counts;
-  std::string line = "Read " + Counted(c.linesRead, "line", "lines") + "; kept " +
-                     GroupedNumber(c.linesKept) + "; removed " +
-                     Counted(c.duplicatesRemoved, "duplicate", "duplicates");
-  if (settings.fileType == FileType::Packet) line += SkippedPart(settings, c.linesSkipped);
-  const double seconds = std::chrono::duration<double>(result.elapsed).count();
-  return line + " in " + OneDecimal(seconds) + " s";
+  return RunSummary(settings, result, {GroupedNumber, OneDecimal});
 }
 
 std::string ProgressLine(const RunProgress& progress) {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "sievra/engine.h"
+#include "sievra/run_summary.h"
 
 namespace sievra::cli {
 
@@ -11,8 +12,8 @@ namespace sievra::cli {
 // stay readable in scripts' logs): 10000000 -> "10,000,000".
 std::string GroupedNumber(std::uint64_t value);
 
-// The window's summary of a run, e.g. "Read 10,000,000 lines; kept 6,827,925;
-// removed 3,172,075 duplicates in 1.9 s"; Packet runs also say what they skipped.
+// The window's summary of a run (RunSummary) with this locale's numbers, e.g. "Read
+// 10,000,000 lines; kept 6,827,925; removed 3,172,075 duplicates in 1.9 s".
 std::string SummaryLine(const RunSettings& settings, const RunResult& result);
 
 // One progress line, e.g. "filtering 45% (382 of 850 MB)"; with no known total
