@@ -121,7 +121,7 @@ const StatusCase kStatuses[] = {
      {"--stats"},
      "",
      1,
-     "sievra-cli: Read 0 lines; kept none; the output file was not written.\n",
+     "sievra-cli: Read 0 lines; kept none; the output file was not written.",
      ""},
     {"stats_quiet", {"--stats", "--quiet"}, "a\r", 0, "", "a\r\n"},
     {"progress_asked_for", {"--progress"}, "a\r", 0, "sievra-cli: writing 100% (", "a\r\n"},
