@@ -102,6 +102,23 @@ grep -q "^sievra-cli: Cannot read the input file" "$work/stderr.txt"
 cmp "$work/text-out.txt" <(printf 'b\r\na\r\n\r\nc\r\n')
 echo "windows-tests: missing input: ok ($(tr -d '\r' <"$work/stderr.txt"))"
 
+# Ctrl-C mid-run: Wine turns SIGINT into the console's Ctrl-C event. Input comes
+# slowly through a pipe for up to a minute, so the run is surely still going.
+printf 'old\r\n' >"$work/kept.txt"
+feed() { for ((i = 0; i < 1200; i++)); do seq $((i * 1000)) $((i * 1000 + 999)) || return; sleep 0.05; done; }
+feed 2>/dev/null | wine "$cli" -o "$(winpath "$work/kept.txt")" 2>"$work/stderr.txt" &
+cli_pid=$!
+sleep 5
+kill -INT "$cli_pid"
+status=0
+wait "$cli_pid" || status=$?
+if [ $status -ne 130 ] || ! cmp -s "$work/kept.txt" <(printf 'old\r\n') ||
+  [ "$(find "$work" -name '*.tmp' | wc -l)" -ne 0 ]; then
+  echo "windows-tests: Ctrl-C gave exit status $status, or changed the output, or left a temporary" >&2
+  exit 1
+fi
+echo "windows-tests: Ctrl-C: ok ($(tr -d '\r' <"$work/stderr.txt"))"
+
 # The same generated log must give the same bytes on Windows as natively.
 native=build/dev
 if [ -x "$native/cli/sievra-cli" ] && [ -x "$native/bench/sievra-gen" ]; then
