@@ -11,9 +11,14 @@ using std::chrono::milliseconds;
 NumberFormat Grouped() {
   NumberFormat numbers = PlainNumbers();
   numbers.whole = [](std::uint64_t value) {
-    std::string digits = std::to_string(value);
-    for (std::size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, ",");
-    return digits;
+    // Built front to back: GCC 12's -Wrestrict misreads string::insert at -O3.
+    const std::string digits = std::to_string(value);
+    std::string grouped;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+      if (i > 0 && (digits.size() - i) % 3 == 0) grouped += ',';
+      grouped += digits[i];
+    }
+    return grouped;
   };
   return numbers;
 }
