@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
-# Benchmarks sievra-bench against awk one-liners, `LC_ALL=C sort -u` and the
+# Benchmarks sievra-cli against awk one-liners, `LC_ALL=C sort -u` and the
 # floor (reading the input once plus copying a file the size of the output), on
 # the same generated files, interleaved: median wall time, MB/s, peak memory,
 # and each tool's time over sievra's as the median of the per-round ratios.
 #   bench/run-bench.sh [--reps N] [--data DIR] [--quick] [--only REGEX] [--vs BINARY] [--no-peers]
 # --quick: 1M-line files only. --only: cases whose label matches. --vs: an
-# other sievra-bench build run as one more tool, for A/B of a change;
+# other sievra-cli build run as one more tool, for A/B of a change;
 # --no-peers leaves out awk, sort and the floor (an A/B alone).
 # awk outputs are compared byte for byte with sievra's.
 set -euo pipefail
@@ -32,8 +32,9 @@ done
 
 scripts/install-deps.sh bench
 cmake --preset release >/dev/null
-cmake --build --preset release --target sievra-bench sievra-gen >/dev/null
+cmake --build --preset release --target sievra-cli sievra-gen >/dev/null
 bin=$PWD/build/release/bench
+cli=$PWD/build/release/cli/sievra-cli
 mkdir -p "$data"
 
 gen() {  # name, then sievra-gen arguments
@@ -68,8 +69,8 @@ run_case() {
   [[ $label =~ $only ]] || return 0
   IN=$data/$file
   OUT=$data/out-sievra.txt
-  local names=(sievra) cmds=("\"$bin/sievra-bench\" --input \"\$IN\" --output \"\$OUT\" $args")
-  [ -n "$vs" ] && names+=(vs) cmds+=("\"$vs\" --input \"\$IN\" --output \"\$OUT.vs\" $args")
+  local names=(sievra) cmds=("\"$cli\" --quiet \"\$IN\" -o \"\$OUT\" $args")
+  [ -n "$vs" ] && names+=(vs) cmds+=("\"$vs\" --quiet \"\$IN\" -o \"\$OUT.vs\" $args")
   while [ $peers -eq 1 ] && [ $# -gt 0 ]; do names+=("$1"); cmds+=("$2"); shift 2; done
   local size_mb
   size_mb=$(awk -v b="$(stat -c %s "$IN")" 'BEGIN {printf "%.1f", b / 1e6}')

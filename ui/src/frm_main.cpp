@@ -14,6 +14,7 @@
 #include "sievra/paths.h"
 #include "sievra/ui/file_chooser.h"
 #include "sievra/ui/frm_help.h"
+#include "sievra/ui/help_location.h"
 #include "sievra/ui/rich_text_box.h"
 #include "sievra/ui/twips.h"
 
@@ -63,7 +64,7 @@ frmMain::frmMain(FileChooser& chooser, MessageSink& messages, QString helpFilePa
 frmMain::~frmMain() { delete help_.data(); }
 
 QString frmMain::DefaultHelpFile() {
-  return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("help.rtf"));
+  return HelpFileForProgramIn(QCoreApplication::applicationDirPath());
 }
 
 void frmMain::createControls() {
