@@ -73,7 +73,7 @@ run_case() {
   [ -n "$vs" ] && names+=(vs) cmds+=("\"$vs\" --quiet \"\$IN\" -o \"\$OUT.vs\" $args")
   while [ $peers -eq 1 ] && [ $# -gt 0 ]; do names+=("$1"); cmds+=("$2"); shift 2; done
   local size_mb
-  size_mb=$(awk -v b="$(stat -c %s "$IN")" 'BEGIN {printf "%.1f", b / 1e6}')
+  size_mb=$(awk -v b="$(stat -L -c %s "$IN")" 'BEGIN {printf "%.1f", b / 1e6}')
   declare -A walls mems ratios cpus cpuratios
   local r k t base basecpu wall mem cpu
   for ((r = 0; r < reps; r++)); do  # interleaved, so a change of load hits every tool alike

@@ -1,11 +1,9 @@
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
-#include <utility>
 
 #include "duplicate_check.h"
 #include "file_io.h"
@@ -62,36 +60,6 @@ struct PacketPolicy {
     return table.Store(k, line.substr(0, cut.keepPrefix), line.substr(cut.resumeAt));
   }
 };
-
-// Enlarges the index and records every kept line's compared text again, reading
-// the kept blocks in order: the hardware streams them, where the texts reached
-// through the old slots would cost a cache miss each.
-template <class Policy>
-void RebuildIndex(LineIndex& index, const KeptLineTable& kept) {
-  index.Enlarge();
-  // Slots are prefetched a batch ahead, as for lookups (measured: the rebuilds
-  // of a 7-million-line run took a quarter of it without).
-  constexpr std::size_t kBatch = 16;
-  std::array<std::pair<std::uint64_t, std::string_view>, kBatch> batch;
-  std::size_t size = 0;
-  auto addBatch = [&] {
-    for (std::size_t i = 0; i < size; ++i)
-      index.Add(batch[i].first, batch[i].second.data(), batch[i].second.size());
-    size = 0;
-  };
-  for (std::size_t b = 0; b < kept.BlockCount(); ++b) {
-    const std::string_view block = kept.Block(b);
-    LineScanner scanner(block.data(), block.size());
-    std::string_view line;
-    while (scanner.Next(line)) {
-      const std::string_view key = Policy::KeyOfStored(line);
-      batch[size] = {HashText(key), key};
-      index.Prefetch(batch[size].first);
-      if (++size == kBatch) addBatch();
-    }
-  }
-  addBatch();
-}
 
 // Runs the block's lines through the filter's test and the duplicate lookup;
 // returns the block's last line.
@@ -172,7 +140,7 @@ std::error_code DuplicateCheck::FilterBlocks(InputFile& in, const Policy& policy
     keptBytes_ += lastStored.size();
     lastStoredFrom = line.data();
     index.Insert(Policy::KeyOfStored(lastStored).data());
-    if (index.Full()) RebuildIndex<Policy>(index, KeptLines);
+    if (index.Full()) index.Enlarge();
   };
   LookupPipeline<decltype(keepNew)> pipeline(index, keepNew, policy.RepeatsAreDuplicates());
   LineBlockReader reader(in, kReadBufferBytes);

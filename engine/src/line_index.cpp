@@ -1,5 +1,7 @@
 #include "line_index.h"
 
+#include <algorithm>
+
 namespace sievra {
 
 namespace {
@@ -22,6 +24,9 @@ void LineIndex::Reset(std::size_t expected, std::string_view lineEnd) {
   while (capacity < kMaxSizedCapacity && capacity * 3 < expected * 4) capacity *= 2;
   Allocate(capacity);
   used_ = 0;
+  log_.clear();
+  logged_ = 0;
+  logging_ = capacity >= kMaxSizedCapacity;
 }
 
 void LineIndex::Allocate(std::size_t capacity) {
@@ -30,17 +35,43 @@ void LineIndex::Allocate(std::size_t capacity) {
   capacity_ = capacity;
 }
 
-void LineIndex::Enlarge() {
-  Allocate(capacity_ * 2);
-  used_ = 0;
+void LineIndex::AddLogChunk() {
+  log_.push_back(std::make_unique_for_overwrite<LogChunk>());
+  PrefaultPages(log_.back().get(), sizeof(LogChunk));
 }
 
-void LineIndex::Add(std::uint64_t hash, const char* keptText, std::size_t size) {
+// Starts the log when a table sized from the count must grow all the same (a
+// live log that grew since it was counted): each text is read and hashed once.
+void LineIndex::LogFromSlots() {
+  for (std::size_t i = 0; i < capacity_; ++i) {
+    if (slots_[i] == 0) continue;
+    const char* text = TextOf(slots_[i]);
+    Log(slots_[i], HashText({text, KeptTextLength(text)}));
+  }
+  logging_ = true;
+}
+
+void LineIndex::Enlarge() {
+  if (!logging_) LogFromSlots();
+  Allocate(capacity_ * 2);
+  // Slots are prefetched this many entries ahead, as lookups are (measured: the
+  // rebuilds of a 7-million-line run took a quarter of it without).
+  constexpr std::size_t kAhead = 16;
+  for (std::size_t c = 0; c < log_.size(); ++c) {
+    const LogChunk& chunk = *log_[c];
+    const std::size_t n = std::min(kLogChunk, logged_ - c * kLogChunk);
+    for (std::size_t i = 0; i < n; ++i) {
+      if (i + kAhead < n) Prefetch(chunk.hashes[i + kAhead]);
+      Place(chunk.slots[i], chunk.hashes[i]);
+    }
+  }
+}
+
+void LineIndex::Place(std::uint64_t slot, std::uint32_t hash) {
   const std::size_t mask = capacity_ - 1;
   std::size_t i = Home(hash);
   while (slots_[i] != 0) i = (i + 1) & mask;
-  slots_[i] = reinterpret_cast<std::uintptr_t>(keptText) | Mark(size, hash);
-  ++used_;
+  slots_[i] = slot;
 }
 
 }  // namespace sievra

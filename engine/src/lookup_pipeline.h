@@ -34,7 +34,7 @@ class LookupPipeline {
       return false;
     }
     previous_ = key;
-    const std::uint64_t hash = HashText(key);
+    const std::uint32_t hash = HashText(key);
     index_.Prefetch(hash);
     batch_[size_++] = {line, key, hash};
     if (size_ == kBatch) LookUpBatch();
@@ -60,7 +60,7 @@ class LookupPipeline {
   struct Candidate {
     std::string_view line;
     std::string_view key;
-    std::uint64_t hash;
+    std::uint32_t hash;
   };
   static constexpr std::size_t kBatch = 16;
 
