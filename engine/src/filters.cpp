@@ -10,7 +10,6 @@
 #include "line_block_reader.h"
 #include "line_index.h"
 #include "lookup_pipeline.h"
-#include "scan_ahead.h"
 #include "sievra/line_counter.h"
 #include "sievra/line_scanner.h"
 #include "sievra/packet_frame.h"
@@ -20,6 +19,7 @@ namespace sievra {
 
 namespace {
 
+constexpr std::size_t kReadBufferBytes = std::size_t{1} << 20;
 constexpr std::size_t kWritePieceBytes = std::size_t{4} << 20;
 
 // Text mode: every line counts, compared whole.
@@ -60,6 +60,26 @@ struct PacketPolicy {
     return table.Store(k, line.substr(0, cut.keepPrefix), line.substr(cut.resumeAt));
   }
 };
+
+// Runs the block's lines through the filter's test and the duplicate lookup;
+// returns the block's last line.
+template <class Policy, class Pipeline>
+std::string_view PushLines(std::string_view block, const Policy& policy, Pipeline& pipeline,
+                           RunCounts& counts) {
+  LineScanner scanner(block.data(), block.size());
+  std::string_view line;
+  std::string_view key;
+  while (scanner.Next(line)) {
+    ++counts.linesRead;
+    if (policy.Examine(line, key)) {
+      pipeline.Push(line, key);
+    } else {
+      ++counts.linesSkipped;
+    }
+  }
+  pipeline.Drain();
+  return line;
+}
 
 }  // namespace
 
@@ -122,32 +142,26 @@ std::error_code DuplicateCheck::FilterBlocks(InputFile& in, const Policy& policy
     index.Insert(Policy::KeyOfStored(lastStored).data());
     if (index.Full()) index.Enlarge();
   };
-  LookupPipeline<decltype(keepNew)> pipeline(index, keepNew);
+  LookupPipeline<decltype(keepNew)> pipeline(index, keepNew, policy.RepeatsAreDuplicates());
+  LineBlockReader reader(in, kReadBufferBytes);
   const UpperCaser upper;
   std::optional<LineCounter> streamCount;  // a stream's count, taken on this one read
   if (in.IsStream()) streamCount.emplace(upper, TargetCall);
-  ScanAhead<Policy> scan(in, policy, streamCount ? &*streamCount : nullptr);
   for (;;) {
-    ScannedBlock& block = scan.Next();
-    if (block.failure) std::rethrow_exception(block.failure);
-    if (block.error) return block.error;
-    if (block.end) {
+    std::string_view block;
+    if (auto ec = reader.Next(block)) return ec;
+    if (streamCount) streamCount->Feed(block);
+    if (block.empty()) {
       if (streamCount) counts.linesCounted = streamCount->Finish();
-      monitor_.Complete(block.bytesRead);
+      monitor_.Complete(in.BytesRead());
       return {};
     }
-    for (const ScannedLine& c : block.candidates) pipeline.Push(c.line, c.key, c.hash);
-    pipeline.Drain();
-    counts.linesRead += block.linesRead;
-    counts.linesSkipped += block.linesSkipped;
+    const std::string_view line = PushLines(block, policy, pipeline, counts);
     // The last line read, as stored when it was kept (a cut frame is stored cut).
-    const std::string_view line = block.lastLine;
     CurrentLine.assign(lastStoredFrom == line.data() ? lastStored : line);
-    // The block's buffer is reused: an address from it means nothing after this.
+    // The next block reuses the buffer: an address from this one means nothing there.
     lastStoredFrom = nullptr;
-    const std::uint64_t done = block.bytesRead;
-    scan.Recycle(block);
-    if (!Proceed(done)) return {};
+    if (!Proceed(in.BytesRead())) return {};
   }
 }
 

