@@ -39,6 +39,10 @@ struct ChangeRow {
 const ChangeRow kChangeRows[] = {
     {"robustness: log grows far beyond the count", "", Frames(0, 5),
      Frames(0, 400) + Frames(0, 400)},
+    // More distinct lines than the index sized from the count can hold: it
+    // grows, and must still know the lines from before.
+    {"robustness: log grows past the index's first size", "", Frames(0, 5),
+     Frames(0, 6300) + Frames(0, 100)},
     {"robustness: log created between the passes", "", "", Frames(0, 50)},
     {"robustness: log truncated to a few lines", "", Frames(0, 1000), Frames(0, 3)},
     {"robustness: log truncated inside a line", "", Frames(0, 1000),
