@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "frame_caption_style.h"
 #include "sievra/paths.h"
 #include "sievra/ui/file_chooser.h"
 #include "sievra/ui/frm_help.h"
@@ -101,6 +102,9 @@ void frmMain::createControls() {
   cmdHelp = Place(new QPushButton(QStringLiteral("Help"), this), "cmdHelp", 8640, 270, 870, 510);
   cmdClose =
       Place(new QPushButton(QStringLiteral("Close"), this), "cmdClose", 8640, 5940, 870, 510);
+  for (QGroupBox* frame :
+       {frmInput, frmOutput, frmCallsign, frmPacketorTxt, frmStripPath, frmOutputTxt})
+    frame->setStyle(FrameCaptionStyle());
   optPacket->setChecked(true);
   optStripPathNo->setChecked(true);
   for (QPushButton* button : {cmdBrowseInput, cmdBrowseOutput, cmdStart, cmdHelp, cmdClose})
