@@ -8,27 +8,8 @@
 #include <string>
 
 #include "sievra/engine.h"
-#include "sievra/paths.h"
 
 namespace {
-
-// Records what it was asked to show instead of reading the file.
-class RecordingResultsBox : public sievra::ResultsBox {
- public:
-  bool LoadFile(const std::string& path, sievra::LoadFileType) override {
-    loaded = path;
-    return true;
-  }
-  void Clear() override { loaded.clear(); }
-  float Width() const override { return 8250.0f; }
-  void SetRightMargin(float) override {}
-  std::string loaded;
-};
-
-class StderrMessages : public sievra::MessageSink {
- public:
-  void ShowMessage(std::string_view text) override { std::cerr << "message: " << text << '\n'; }
-};
 
 int Usage() {
   std::cerr << "usage: sievra-bench --input IN --output OUT (--text|--packet) [--call TEXT] "
@@ -67,21 +48,20 @@ int main(int argc, char** argv) {
   }
   if (text == packet) return Usage();
 
-  RecordingResultsBox results;
-  StderrMessages messages;
-  sievra::Engine engine(results, messages);
-  // As the choosers store them.
-  engine.InputPath = input;
-  engine.InputFolder = sievra::FolderOfPath(input);
-  engine.OutputPath = output;
+  sievra::RunSettings settings;
+  settings.inputPath = input;
+  settings.outputPath = output;
+  settings.fileType = packet ? sievra::FileType::Packet : sievra::FileType::Text;
+  settings.callsignText = call;
+  settings.strip = strip;
+  const sievra::RunResult result = sievra::RunRequest(settings);
+  if (!result.message.empty()) std::cerr << "message: " << result.message << '\n';
 
-  const auto start = std::chrono::steady_clock::now();
-  const sievra::RunOutcome outcome = engine.RunRequest({call, strip, text, packet});
-  const auto elapsed = std::chrono::steady_clock::now() - start;
-
-  std::cout << "read=" << engine.LinesRead() << " kept=" << engine.KeptCount()
-            << " ms=" << std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count()
+  std::cout << "read=" << result.counts.linesRead << " kept=" << result.counts.linesKept << " ms="
+            << std::chrono::duration_cast<std::chrono::milliseconds>(result.elapsed).count()
             << '\n';
-  return outcome == sievra::RunOutcome::Completed || outcome == sievra::RunOutcome::NothingKept ? 0
-                                                                                                : 1;
+  return result.outcome == sievra::RunOutcome::Completed ||
+                 result.outcome == sievra::RunOutcome::NothingKept
+             ? 0
+             : 1;
 }

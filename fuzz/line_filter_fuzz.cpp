@@ -32,7 +32,6 @@ namespace fs = std::filesystem;
 namespace reference = sievra::reference;
 using sievra::fuzz::Require;
 
-constexpr float kBoxWidth = 8250.0f;
 constexpr std::string_view kOldOutput = "an older output\r\n";
 constexpr std::string_view kNothingKept = "No lines were kept; the output file was not written.";
 
@@ -55,31 +54,6 @@ FuzzCase Decode(std::string_view bytes) {
   c.file = bytes.substr(callLength);
   return c;
 }
-
-class RecordingResults : public sievra::ResultsBox {
- public:
-  bool LoadFile(const std::string& path, sievra::LoadFileType type) override {
-    ++loads;
-    loadedPath = path;
-    plainText = type == sievra::LoadFileType::PlainText;
-    return true;
-  }
-  void Clear() override { ++clears; }
-  float Width() const override { return kBoxWidth; }
-  void SetRightMargin(float twips) override { margin = twips; }
-
-  int loads = 0;
-  int clears = 0;
-  bool plainText = false;
-  std::string loadedPath;
-  float margin = 0;
-};
-
-class RecordingMessages : public sievra::MessageSink {
- public:
-  void ShowMessage(std::string_view text) override { shown.emplace_back(text); }
-  std::vector<std::string> shown;
-};
 
 // A RAM-backed folder when there is one: every execution writes two files.
 const fs::path& WorkFolder() {
@@ -137,41 +111,36 @@ void CheckBlockReader(const FuzzCase& c, const fs::path& input) {
   Require(lines == reference::Lines(c.file), "the blocks hold the file's lines, each whole");
 }
 
-void CheckRun(const FuzzCase& c, const reference::Run& expected, sievra::Engine& engine,
-              const RecordingResults& results, const RecordingMessages& messages,
-              sievra::RunOutcome outcome) {
+void CheckRun(const FuzzCase& c, const reference::Run& expected, const fs::path& output,
+              const sievra::RunResult& result) {
   const std::size_t kept = expected.kept.size();
-  Require(engine.KeptLines.size() > kept, "every kept line has a slot");
-  for (std::size_t k = 1; k < engine.KeptLines.size(); ++k) {
-    Require(engine.KeptLines[k] == (k <= kept ? std::string_view(expected.kept[k - 1]) : ""),
-            "kept lines match the first-match scan, slot by slot");
-  }
-  Require(engine.CurrentLine == expected.currentLine, "CurrentLine is the last line read");
-  Require(engine.PacketMode == c.settings.packet && engine.StripPath == c.settings.strip,
-          "the run request captured the options");
-  const std::string output = ReadFile(engine.OutputPath);
+  Require(result.counts.linesCounted == expected.counted, "the counting pass counts as the model");
+  Require(result.counts.linesKept == kept, "as many lines kept as the first-match scan keeps");
+  Require(result.counts.linesRead == reference::Lines(c.file).size(), "every line is read");
+  const std::string written = ReadFile(output);
   if (kept == 0) {
-    Require(outcome == sievra::RunOutcome::NothingKept, "nothing kept is reported as such");
-    Require(output == kOldOutput, "nothing kept leaves the old output alone");
-    Require(results.clears == 1 && results.loads == 0, "nothing kept empties the results box");
-    Require(messages.shown.size() == 1 && messages.shown[0] == kNothingKept,
-            "nothing kept says so once");
+    Require(result.outcome == sievra::RunOutcome::NothingKept, "nothing kept is reported as such");
+    Require(written == kOldOutput, "nothing kept leaves the old output alone");
+    Require(result.message == kNothingKept, "nothing kept says so");
   } else {
-    Require(outcome == sievra::RunOutcome::Completed, "a run that kept lines completes");
-    Require(output == Joined(expected.kept), "the output holds the kept lines, CR LF ended");
-    Require(results.loads == 1 && results.plainText && results.loadedPath == engine.OutputPath,
-            "the output is shown once, as plain text");
-    Require(results.margin == kBoxWidth + 10000.0f, "the right margin is widened");
-    Require(messages.shown.empty(), "a completed run shows no message");
+    Require(result.outcome == sievra::RunOutcome::Completed, "a run that kept lines completes");
+    Require(written == Joined(expected.kept), "the output holds the kept lines, CR LF ended");
+    Require(result.counts.bytesWritten == written.size(), "bytes written are counted");
+    Require(result.message.empty(), "a completed run has no message");
   }
   std::size_t files = 0;
   for ([[maybe_unused]] const auto& entry : fs::directory_iterator(WorkFolder())) ++files;
   Require(files == 2, "no temporary file is left beside the output");
 }
 
-sievra::RunOutcome PressStart(const FuzzCase& c, sievra::Engine& engine) {
-  return engine.RunRequest(
-      {c.settings.callsign, c.settings.strip, !c.settings.packet, c.settings.packet});
+sievra::RunResult PressStart(const FuzzCase& c, const fs::path& input, const fs::path& output) {
+  sievra::RunSettings settings;
+  settings.inputPath = input.string();
+  settings.outputPath = output.string();
+  settings.fileType = c.settings.packet ? sievra::FileType::Packet : sievra::FileType::Text;
+  settings.callsignText = c.settings.callsign;
+  settings.strip = c.settings.strip;
+  return sievra::RunRequest(settings);
 }
 
 }  // namespace
@@ -187,21 +156,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   WriteFile(output, kOldOutput);
   CheckBlockReader(c, input);
 
-  RecordingResults results;
-  RecordingMessages messages;
-  sievra::Engine engine(results, messages);
-  engine.InputPath = input.string();
-  engine.OutputPath = output.string();
-  CheckRun(c, expected, engine, results, messages, PressStart(c, engine));
+  CheckRun(c, expected, output, PressStart(c, input, output));
 
-  // The count pass alone sizes the table from a fresh count.
-  engine.CountInputLines();
-  Require(engine.KeptLines.size() == expected.counted + 1, "the counting pass sizes the table");
-
-  // Start pressed again on the same engine does the same again.
-  results = RecordingResults();
-  messages = RecordingMessages();
+  // Start pressed again does the same again.
   WriteFile(output, kOldOutput);
-  CheckRun(c, expected, engine, results, messages, PressStart(c, engine));
+  CheckRun(c, expected, output, PressStart(c, input, output));
   return 0;
 }

@@ -132,6 +132,7 @@ std::error_code InputFile::Open(const std::string& utf8Path) {
     if ((st.st_mode & S_IFMT) == S_IFDIR) return std::make_error_code(std::errc::is_a_directory);
     return NotARegularFile();
   }
+  size_ = static_cast<std::uint64_t>(st.st_size);
   return {};
 }
 
@@ -140,6 +141,7 @@ std::error_code InputFile::Read(char* into, std::size_t capacity, std::size_t& g
     long long n = OsRead(fd_, into, capacity);
     if (n >= 0) {
       got = static_cast<std::size_t>(n);
+      bytesRead_ += got;
       return {};
     }
     if (errno != EINTR) return LastErrno();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -22,8 +23,14 @@ class InputFile {
   // Reads up to `capacity` bytes; 0 at end of file.
   std::error_code Read(char* into, std::size_t capacity, std::size_t& got);
 
+  // The file's size when it was opened (a live log may grow or shrink since).
+  std::uint64_t Size() const { return size_; }
+  std::uint64_t BytesRead() const { return bytesRead_; }
+
  private:
   int fd_ = -1;
+  std::uint64_t size_ = 0;
+  std::uint64_t bytesRead_ = 0;
 };
 
 // Replaces a file in one step: bytes go to a temporary file beside it, which is

@@ -3,11 +3,11 @@
 #include <memory>
 #include <string>
 
+#include "duplicate_check.h"
 #include "file_io.h"
 #include "line_block_reader.h"
 #include "line_index.h"
 #include "lookup_pipeline.h"
-#include "sievra/engine.h"
 #include "sievra/line_scanner.h"
 #include "sievra/packet_frame.h"
 #include "sievra/upper_case.h"
@@ -56,9 +56,9 @@ struct PacketPolicy {
 
 }  // namespace
 
-void Engine::FilterTextLines() { FilterLines(TextPolicy{}); }
+void DuplicateCheck::FilterTextLines() { FilterLines(TextPolicy{}); }
 
-void Engine::FilterPacketLines() {
+void DuplicateCheck::FilterPacketLines() {
   const std::size_t first = TargetCall.find_first_not_of(' ');
   TrimmedTarget = first == std::string::npos
                       ? std::string()
@@ -68,9 +68,8 @@ void Engine::FilterPacketLines() {
 }
 
 template <class Policy>
-void Engine::FilterLines(const Policy& policy) {
-  outcome_ = RunOutcome::Completed;
-  linesRead_ = keptCount_ = 0;
+void DuplicateCheck::FilterLines(const Policy& policy) {
+  monitor_.Begin(RunPhase::Filtering, inputBytes_);
   std::error_code ec;
   {
     // Closed before the output is written: Windows cannot replace a file that is
@@ -81,27 +80,33 @@ void Engine::FilterLines(const Policy& policy) {
       // Only this read's lines are stored from here on.
       KeptLines.Resize(KeptLines.size() - 1);
       ec = FilterBlocks(in, policy);
+      result_.counts.bytesRead = in.BytesRead();
     }
   }
+  RunCounts& counts = result_.counts;
+  counts.duplicatesRemoved = counts.linesRead - counts.linesSkipped - counts.linesKept;
   if (ec) {
     FailReadingInput(ec);
     return;
   }
-  if (keptCount_ == 0) {
-    outcome_ = RunOutcome::NothingKept;
+  if (result_.outcome != RunOutcome::Completed) return;  // cancelled
+  if (counts.linesKept == 0) {
+    result_.outcome = RunOutcome::NothingKept;
     return;
   }
   WriteKeptLines();
 }
 
 template <class Policy>
-std::error_code Engine::FilterBlocks(InputFile& in, const Policy& policy) {
+std::error_code DuplicateCheck::FilterBlocks(InputFile& in, const Policy& policy) {
   LineIndex index;
   index.Reset(KeptLines.size());
   std::string_view lastStored;  // the copy of the most recently kept line
   const char* lastStoredFrom = nullptr;
+  RunCounts& counts = result_.counts;
   auto storeNew = [&](std::string_view line) {
-    lastStored = policy.Store(KeptLines, ++keptCount_, line);
+    lastStored = policy.Store(KeptLines, ++counts.linesKept, line);
+    keptBytes_ += lastStored.size();
     lastStoredFrom = line.data();
     return Policy::KeyOfStored(lastStored);
   };
@@ -115,31 +120,43 @@ std::error_code Engine::FilterBlocks(InputFile& in, const Policy& policy) {
     std::string_view line;
     std::string_view key;
     while (scanner.Next(line)) {
-      ++linesRead_;
-      if (policy.Examine(line, key)) pipeline.Push(line, key);
+      ++counts.linesRead;
+      if (policy.Examine(line, key)) {
+        pipeline.Push(line, key);
+      } else {
+        ++counts.linesSkipped;
+      }
     }
     pipeline.Drain();
     // The last line read, as stored when it was kept (a cut frame is stored cut).
     CurrentLine.assign(lastStoredFrom == line.data() ? lastStored : line);
     // The next block reuses the buffer: an address from this one means nothing there.
     lastStoredFrom = nullptr;
+    if (!Proceed(in.BytesRead())) return {};
   }
 }
 
-void Engine::WriteKeptLines() {
+void DuplicateCheck::WriteKeptLines() {
+  const std::uint64_t keptLines = result_.counts.linesKept;
+  monitor_.Begin(RunPhase::Writing, keptBytes_ + 2 * keptLines);
   AtomicOutputFile out;
   std::error_code ec = out.Open(OutputPath);
   auto buffer = std::make_unique_for_overwrite<char[]>(kWriteBufferBytes);
   std::size_t filled = 0;
+  std::uint64_t written = 0;
+  bool go = true;
   auto flush = [&] {
     if (!ec && filled > 0) ec = out.Write(buffer.get(), filled);
+    written += filled;
     filled = 0;
+    go = Proceed(written);
   };
-  for (std::size_t k = 1; k <= keptCount_ && !ec; ++k) {
+  for (std::size_t k = 1; k <= keptLines && !ec && go; ++k) {
     const std::string_view line = KeptLines[k];
     if (filled + line.size() + 2 > kWriteBufferBytes) flush();
     if (line.size() + 2 > kWriteBufferBytes) {
       if (!ec) ec = out.Write(line.data(), line.size());
+      written += line.size();
     } else if (!line.empty()) {  // a kept empty line may have no address, and memcpy wants one
       std::memcpy(buffer.get() + filled, line.data(), line.size());
       filled += line.size();
@@ -148,12 +165,15 @@ void Engine::WriteKeptLines() {
     buffer[filled++] = '\r';
     buffer[filled++] = '\n';
   }
-  flush();
+  if (go) flush();
+  if (!go) return;  // cancelled: the temporary goes with `out`
   if (!ec) ec = out.Commit();
   if (ec) {
     Fail("Cannot write the output file \"" + OutputPath + "\": " + ec.message() +
          ". The file was left as it was.");
+    return;
   }
+  result_.counts.bytesWritten = written;
 }
 
 }  // namespace sievra

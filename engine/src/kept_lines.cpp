@@ -1,4 +1,4 @@
-#include "sievra/kept_lines.h"
+#include "kept_lines.h"
 
 #include <algorithm>
 #include <cstring>

@@ -34,10 +34,10 @@ TEST(OutputTest, ReplacesAnExistingOutputAndLeavesNoTemporary) {
 
 TEST(OutputTest, InputChosenAsOutputIsReplacedByItsDistinctLines) {
   EngineFixture f;
-  f.engine.InputPath = f.engine.OutputPath = f.dir.File("log.txt");
-  WriteBytes(f.engine.InputPath, "x\ny\nx\n");
-  EXPECT_EQ(f.engine.RunRequest({"", false, true, false}), RunOutcome::Completed);
-  EXPECT_EQ(ReadBytes(f.engine.InputPath), "x\r\ny\r\n");
+  f.settings.inputPath = f.settings.outputPath = f.dir.File("log.txt");
+  WriteBytes(f.settings.inputPath, "x\ny\nx\n");
+  EXPECT_EQ(f.RunWith("", false, FileType::Text), RunOutcome::Completed);
+  EXPECT_EQ(ReadBytes(f.settings.inputPath), "x\r\ny\r\n");
   EXPECT_EQ(f.dir.Listing(), std::vector<std::string>{"log.txt"});
 }
 
@@ -47,10 +47,10 @@ TEST(OutputTest, KeepsPermissionsAndSymbolicLinkOfTheReplacedFile) {
   WriteBytes(f.dir.File("real.txt"), "old\r\n");
   fs::permissions(f.dir.File("real.txt"), fs::perms::owner_read | fs::perms::owner_write);
   fs::create_symlink("real.txt", f.dir.File("link.txt"));
-  f.engine.InputPath = f.dir.File("in.txt");
-  f.engine.OutputPath = f.dir.File("link.txt");
-  WriteBytes(f.engine.InputPath, "new\r\n");
-  EXPECT_EQ(f.engine.RunRequest({"", false, true, false}), RunOutcome::Completed);
+  f.settings.inputPath = f.dir.File("in.txt");
+  f.settings.outputPath = f.dir.File("link.txt");
+  WriteBytes(f.settings.inputPath, "new\r\n");
+  EXPECT_EQ(f.RunWith("", false, FileType::Text), RunOutcome::Completed);
   EXPECT_TRUE(fs::is_symlink(f.dir.File("link.txt")));
   EXPECT_EQ(ReadBytes(f.dir.File("real.txt")), "new\r\n");
   EXPECT_EQ(fs::status(f.dir.File("real.txt")).permissions() & fs::perms::all,
@@ -82,21 +82,19 @@ TEST(OutputTest, FailuresAreMessagesAndLoseNothing) {
     WriteBytes(f.dir.File("in.txt"), "a\r\n");
     WriteBytes(f.dir.File("out.txt"), "old\r\n");
     const auto before = f.dir.Listing();
-    f.engine.InputPath = f.dir.File(row.input);
-    f.engine.OutputPath = f.dir.File(row.output);
-    EXPECT_EQ(f.engine.RunRequest({"", false, true, false}), RunOutcome::Failed);
-    ASSERT_EQ(f.messages.shown.size(), 1u);
-    const std::string& message = f.messages.shown[0];
+    f.settings.inputPath = f.dir.File(row.input);
+    f.settings.outputPath = f.dir.File(row.output);
+    EXPECT_EQ(f.RunWith("", false, FileType::Text), RunOutcome::Failed);
+    const std::string& message = f.result.message;
     EXPECT_EQ(message.rfind(row.expectedStart, 0), 0u) << message;
     EXPECT_NE(message.find(row.named), std::string::npos) << message;
     EXPECT_NE(message.find(": "), std::string::npos) << "no reason given: " << message;
     EXPECT_EQ(ReadBytes(f.dir.File("out.txt")), "old\r\n");
     EXPECT_EQ(f.dir.Listing(), before);
-    EXPECT_EQ(f.results.loads, 0);
 
-    f.engine.InputPath = f.dir.File("in.txt");
-    f.engine.OutputPath = f.dir.File("out.txt");
-    EXPECT_EQ(f.engine.RunRequest({"", false, true, false}), RunOutcome::Completed);
+    f.settings.inputPath = f.dir.File("in.txt");
+    f.settings.outputPath = f.dir.File("out.txt");
+    EXPECT_EQ(f.RunWith("", false, FileType::Text), RunOutcome::Completed);
     EXPECT_EQ(ReadBytes(f.dir.File("out.txt")), "a\r\n");
   }
 }
@@ -111,10 +109,10 @@ TEST(OutputTest, UnwritableFolderIsAMessage) {
   fs::create_directory(f.dir.File("locked"));
   WriteBytes(f.dir.File("locked/out.txt"), "old\r\n");
   fs::permissions(f.dir.File("locked"), fs::perms::owner_read | fs::perms::owner_exec);
-  f.engine.InputPath = f.dir.File("in.txt");
-  f.engine.OutputPath = f.dir.File("locked/out.txt");
-  WriteBytes(f.engine.InputPath, "a\r\n");
-  EXPECT_EQ(f.engine.RunRequest({"", false, true, false}), RunOutcome::Failed);
+  f.settings.inputPath = f.dir.File("in.txt");
+  f.settings.outputPath = f.dir.File("locked/out.txt");
+  WriteBytes(f.settings.inputPath, "a\r\n");
+  EXPECT_EQ(f.RunWith("", false, FileType::Text), RunOutcome::Failed);
   EXPECT_EQ(ReadBytes(f.dir.File("locked/out.txt")), "old\r\n");
 }
 

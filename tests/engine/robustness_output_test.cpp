@@ -30,11 +30,9 @@ std::string DistinctLines(std::size_t bytes) {
 void ExpectRefusedThenRecovers(EngineRig& rig, RunOutcome outcome, std::string_view reason,
                                const fs::path& folder, const std::vector<std::string>& names) {
   EXPECT_EQ(outcome, RunOutcome::Failed);
-  ASSERT_EQ(rig.messages.shown.size(), 1u);
-  const std::string& message = rig.messages.shown[0];
-  EXPECT_NE(message.find(rig.engine.OutputPath), std::string::npos) << message;
+  const std::string& message = rig.result.message;
+  EXPECT_NE(message.find(rig.settings.outputPath), std::string::npos) << message;
   EXPECT_NE(message.find(reason), std::string::npos) << message;
-  EXPECT_EQ(rig.results.loads, 0);
   std::vector<std::string> after;
   for (const auto& entry : fs::directory_iterator(folder)) {
     after.push_back(entry.path().filename().string());
@@ -45,8 +43,8 @@ void ExpectRefusedThenRecovers(EngineRig& rig, RunOutcome outcome, std::string_v
 
   TempFolder elsewhere;
   WriteBytes(elsewhere / "in.txt", kInput);
-  rig.engine.InputPath = (elsewhere / "in.txt").string();
-  rig.engine.OutputPath = (elsewhere / "out.txt").string();
+  rig.settings.inputPath = (elsewhere / "in.txt").string();
+  rig.settings.outputPath = (elsewhere / "out.txt").string();
   rig.Acknowledge();
   EXPECT_EQ(rig.RunText(), RunOutcome::Completed);
   EXPECT_EQ(ReadBytes(elsewhere / "out.txt"), kKept);
@@ -146,8 +144,8 @@ TEST(OutputFaultTest, FullDiskLeavesTheOldOutputAndNoTemporaryFile) {
 
   // Once the lines fit, the same output takes them.
   WriteBytes(inputs / "small.txt", kInput);
-  rig.engine.InputPath = (inputs / "small.txt").string();
-  rig.engine.OutputPath = (folder / "out.txt").string();
+  rig.settings.inputPath = (inputs / "small.txt").string();
+  rig.settings.outputPath = (folder / "out.txt").string();
   rig.Acknowledge();
   EXPECT_EQ(rig.RunText(), RunOutcome::Completed);
   EXPECT_EQ(ReadBytes(folder / "out.txt"), kKept);
@@ -169,7 +167,7 @@ TEST(OutputFaultTest, LongestOutputNameTheSystemAllowsIsWritten) {
   WriteBytes(folder / "in.txt", kInput);
   const std::string name = std::string(251, 'n') + ".txt";  // 255 bytes, the usual limit
   EngineRig rig(folder / "in.txt", folder / name);
-  EXPECT_EQ(rig.RunText(), RunOutcome::Completed) << ::testing::PrintToString(rig.messages.shown);
+  EXPECT_EQ(rig.RunText(), RunOutcome::Completed) << rig.result.message;
   EXPECT_EQ(ReadBytes(folder / name), kKept);
   EXPECT_EQ(folder.Names(), (std::vector<std::string>{"in.txt", name}));
 }

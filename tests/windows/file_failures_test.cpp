@@ -85,21 +85,20 @@ TEST_P(FileFailuresTest, ClearMessageOldOutputKeptAndNextRunWorks) {
 
   EngineUnderTest run(scene.input, scene.output);
   EXPECT_EQ(run.RunText(), RunOutcome::Failed);
-  ASSERT_EQ(run.messages.shown.size(), 1u);
-  const std::string& message = run.messages.shown.front();
+  const std::string& message = run.result.message;
   const bool input = GetParam().culprit == Culprit::Input;
   EXPECT_EQ(message.rfind(input ? "Cannot read the input file" : "Cannot write the output file", 0),
             0u)
       << message;
-  EXPECT_NE(message.find(input ? run.engine.InputPath : run.engine.OutputPath), std::string::npos)
+  EXPECT_NE(message.find(input ? run.settings.inputPath : run.settings.outputPath),
+            std::string::npos)
       << message;
   EXPECT_EQ(message.find_first_of("\r\n"), std::string::npos) << message;
   EXPECT_EQ(scene.folder.Entries(), entriesBefore) << "a file was left behind or removed";
 
   endTrouble();
   EXPECT_EQ(ReadBytes(oldOutput), std::string(kOldOutput));
-  run.messages.shown.clear();
-  EXPECT_EQ(run.RunText(), RunOutcome::Completed) << run.messages.shown.front();
+  EXPECT_EQ(run.RunText(), RunOutcome::Completed) << run.result.message;
   EXPECT_EQ(ReadBytes(scene.output), std::string(kDistinct));
 }
 

@@ -128,9 +128,4 @@ std::optional<std::string> ReadBytes(const std::wstring& path) {
   return bytes;
 }
 
-bool RecordingResultsBox::LoadFile(const std::string& path, LoadFileType /*type*/) {
-  text = ReadBytes(Wide(path));
-  return text.has_value();
-}
-
 }  // namespace sievra::wintest

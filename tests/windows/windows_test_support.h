@@ -2,8 +2,7 @@
 
 // Helpers for the tests that run on Windows: scratch folders with any name, file
 // access through the wide API only (never the C runtime's text mode or the ANSI
-// code page, so they cannot hide what the engine does), and recording fakes for
-// the engine's ports.
+// code page, so they cannot hide what the engine does), and one run's settings.
 
 #include <gtest/gtest.h>
 
@@ -13,7 +12,6 @@
 #include <vector>
 
 #include "sievra/engine.h"
-#include "sievra/ui_ports.h"
 
 namespace sievra::wintest {
 
@@ -47,35 +45,22 @@ bool WriteBytes(const std::wstring& path, std::string_view bytes);
 // The file's bytes, or nothing when it cannot be opened.
 std::optional<std::string> ReadBytes(const std::wstring& path);
 
-class RecordingMessages : public MessageSink {
- public:
-  void ShowMessage(std::string_view text) override { shown.emplace_back(text); }
-  std::vector<std::string> shown;
-};
-
-// Loads files the way the window would: the engine's UTF-8 path through the wide API.
-class RecordingResultsBox : public ResultsBox {
- public:
-  bool LoadFile(const std::string& path, LoadFileType type) override;
-  void Clear() override { text.reset(); }
-  float Width() const override { return 7200.0f; }
-  void SetRightMargin(float twips) override { rightMargin = twips; }
-
-  std::optional<std::string> text;
-  float rightMargin = 0.0f;
-};
-
-// An engine with its fakes, set up for one run from `input` to `output`.
+// Run settings for one run from `input` to `output`, and the last result.
 struct EngineUnderTest {
   EngineUnderTest(const std::wstring& input, const std::wstring& output) {
-    engine.InputPath = Utf8(input);
-    engine.OutputPath = Utf8(output);
+    settings.inputPath = Utf8(input);
+    settings.outputPath = Utf8(output);
   }
-  RunOutcome RunText() { return engine.RunRequest({"", false, true, false}); }
+  RunOutcome Run(FileType type, std::string_view call = "") {
+    settings.fileType = type;
+    settings.callsignText = call;
+    result = RunRequest(settings);
+    return result.outcome;
+  }
+  RunOutcome RunText() { return Run(FileType::Text); }
 
-  RecordingResultsBox results;
-  RecordingMessages messages;
-  Engine engine{results, messages};
+  RunSettings settings;
+  RunResult result;
 };
 
 }  // namespace sievra::wintest

@@ -24,6 +24,8 @@ namespace {
 // At this size every caption fits its control at the sizes the layout gives.
 constexpr int kUiPointSize = 8;
 const QString kNoFileYet = QStringLiteral("enter filename or hit browse");
+// The results box wraps this far beyond its width: in effect, lines do not wrap.
+constexpr float kRightMarginExtraTwips = 10000.0f;
 
 template <class Widget>
 Widget* Place(Widget* widget, const char* name, double left, double top, double width,
@@ -56,7 +58,6 @@ frmMain::frmMain(FileChooser& chooser, MessageSink& messages, QString helpFilePa
   createControls();
   arrangeTabOrder();
   connectSignals();
-  engine_ = std::make_unique<Engine>(*rtbResults, messages_);
   cmdBrowseInput->setFocus();
 }
 
@@ -149,9 +150,9 @@ void frmMain::cmdBrowseInput_Click() {
       1, QString()};
   const std::optional<QString> chosen = chooser_.Choose(this, request);
   if (!chosen) return;  // cancelled: nothing changes
-  engine_->InputPath = chosen->toStdString();
-  engine_->InputFolder = FolderOfPath(engine_->InputPath);
-  txtInputFileName->setText(QString::fromStdString(FileNameOfPath(engine_->InputPath)));
+  choices_.InputPath = chosen->toStdString();
+  choices_.InputFolder = FolderOfPath(choices_.InputPath);
+  txtInputFileName->setText(QString::fromStdString(FileNameOfPath(choices_.InputPath)));
 }
 
 void frmMain::cmdBrowseOutput_Click() {
@@ -159,29 +160,65 @@ void frmMain::cmdBrowseOutput_Click() {
       FileDialogKind::SaveAs, QStringLiteral("Select or Enter Export Data File"),
       QStringLiteral("Text/Log files (*.txt, *.log)|*.txt;*.log|Text files (*.txt)|*.txt|"
                      "Log files (*.log)|*.log|all files (*.*)|*.*|"),
-      2, QString::fromStdString(engine_->InputFolder)};
+      2, QString::fromStdString(choices_.InputFolder)};
   const std::optional<QString> chosen = chooser_.Choose(this, request);
   if (!chosen) return;
-  engine_->OutputPath = chosen->toStdString();
-  txtOutputFilename->setText(QString::fromStdString(FileNameOfPath(engine_->OutputPath)));
+  choices_.OutputPath = chosen->toStdString();
+  txtOutputFilename->setText(QString::fromStdString(FileNameOfPath(choices_.OutputPath)));
 }
 
 void frmMain::cmdStart_Click() {
   const WaitCursor wait;
+  // The file type as the run request captures it: Text, then Packet, each when
+  // selected; with neither, the type chosen last.
+  bool packet = choices_.PacketMode;
+  if (optText->isChecked()) packet = false;
+  if (optPacket->isChecked()) packet = true;
   const QByteArray callsign = txtKeyPhrase->text().toLocal8Bit();
-  engine_->RunRequest(RunRequestArgs{
-      std::string_view(callsign.constData(), static_cast<std::size_t>(callsign.size())),
-      optStripPathYes->isChecked(), optText->isChecked(), optPacket->isChecked()});
+  RunSettings settings;
+  settings.inputPath = choices_.InputPath;
+  settings.outputPath = choices_.OutputPath;
+  settings.fileType = packet ? FileType::Packet : FileType::Text;
+  settings.callsignText = callsign.toStdString();
+  settings.strip = optStripPathYes->isChecked();
+  const RunResult result = RunRequest(settings);
+  if (result.outcome != RunOutcome::MissingInput && result.outcome != RunOutcome::MissingOutput)
+    choices_.PacketMode = packet;
+  showResult(result);
+}
+
+void frmMain::showResult(const RunResult& result) {
+  switch (result.outcome) {
+    case RunOutcome::Completed:
+      if (!rtbResults->LoadFile(choices_.OutputPath, LoadFileType::PlainText)) {
+        rtbResults->Clear();
+        messages_.ShowMessage("The output file \"" + choices_.OutputPath +
+                              "\" was written but cannot be shown.");
+        return;
+      }
+      rtbResults->SetRightMargin(rtbResults->Width() + kRightMarginExtraTwips);
+      return;
+    case RunOutcome::NothingKept:
+    case RunOutcome::Failed:
+    case RunOutcome::Cancelled:
+      // Showing an older output file here would pass it off as this run's result.
+      rtbResults->Clear();
+      break;
+    case RunOutcome::MissingInput:
+    case RunOutcome::MissingOutput:
+      break;
+  }
+  if (!result.message.empty()) messages_.ShowMessage(result.message);
 }
 
 void frmMain::optPacket_Click() {
   frmCallsign->setVisible(true);
-  engine_->PacketMode = true;
+  choices_.PacketMode = true;
 }
 
 void frmMain::optText_Click() {
   frmCallsign->setVisible(false);  // the callsign text stays and is still used by Start
-  engine_->PacketMode = false;
+  choices_.PacketMode = false;
 }
 
 void frmMain::cmdHelp_Click() {

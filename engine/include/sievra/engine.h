@@ -1,84 +1,89 @@
 #pragma once
 
+#include <atomic>
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
-#include <system_error>
-
-#include "sievra/kept_lines.h"
-#include "sievra/ui_ports.h"
 
 namespace sievra {
 
-class InputFile;
+enum class FileType { Text, Packet };
+enum class LineEnd { CrLf, Lf };
 
-// How a run request ended; the window and the benchmark driver act on it.
+// As input path, standard input; as output path, standard output. The window
+// always passes full paths, so no chosen file is taken for a stream.
+inline constexpr std::string_view kStandardStream = "-";
+
+// What one run reads, writes and keeps. Paths are UTF-8; an empty path means
+// none was chosen.
+struct RunSettings {
+  std::string inputPath;
+  std::string outputPath;
+  FileType fileType = FileType::Packet;
+  std::string callsignText;         // as typed, in the local 8-bit encoding; the run upper-cases it
+  bool strip = false;               // cut the digipeater path from kept frames (Packet only)
+  LineEnd lineEnd = LineEnd::CrLf;  // written after every kept line
+};
+
+// How a run ended.
 enum class RunOutcome {
-  Completed,      // output written and shown
-  NothingKept,    // no line kept: output untouched, results box emptied
+  Completed,      // output written
+  NothingKept,    // no line kept: the output file was not touched
   MissingInput,   // no input file chosen
   MissingOutput,  // no output file chosen
-  Failed,         // a file could not be read or written; a message said why
+  Failed,         // a file could not be read or written, or memory ran out
+  Cancelled,      // stopped on request: the output file was not touched
 };
 
-// The settings the Start button hands over.
-struct RunRequestArgs {
-  std::string_view callsignText;  // the callsign box's text, in the local 8-bit encoding
-  bool stripYes = false;          // "Yes" selected under "Strip Digi Path"
-  bool textSelected = false;      // "Text" selected
-  bool packetSelected = false;    // "Packet" selected
+struct RunCounts {
+  std::uint64_t linesCounted = 0;  // lines the counting pass found keepable
+  std::uint64_t linesRead = 0;     // by the filter
+  std::uint64_t linesKept = 0;
+  std::uint64_t duplicatesRemoved = 0;  // lines dropped because an equal one was kept
+  std::uint64_t linesSkipped = 0;       // Packet: not the target's, or no payload
+  std::uint64_t bytesRead = 0;          // by the filter
+  std::uint64_t bytesWritten = 0;
 };
 
-// One duplicate-filter engine: the run state and the procedures that read and
-// write it. The window owns one for the life of the process; tests make many.
-// Paths are UTF-8.
-class Engine {
+struct RunResult {
+  RunOutcome outcome = RunOutcome::Completed;
+  std::string message;  // the one message for the user, UTF-8; empty when there is none
+  RunCounts counts;
+  std::chrono::nanoseconds elapsed{0};
+};
+
+enum class RunPhase { Counting, Filtering, Writing };
+
+// Where a run stands: `done` of `total` bytes of the current phase.
+struct RunProgress {
+  RunPhase phase = RunPhase::Counting;
+  std::uint64_t done = 0;
+  std::uint64_t total = 0;
+};
+
+// Set from any thread to stop a run; the run checks it at least once per MiB
+// read and between output blocks.
+class CancelToken {
  public:
-  Engine(ResultsBox& results, MessageSink& messages) : results_(results), messages_(messages) {}
-
-  // Checks both paths, captures the settings and runs the whole sequence.
-  RunOutcome RunRequest(const RunRequestArgs& args);
-
-  // The run sequence on the current run state: count, filter, show the output.
-  void RunDuplicateCheck();
-  // Counts the lines that can be kept and sizes KeptLines from it.
-  void CountInputLines();
-  // Keeps the first occurrence of every distinct line and writes them.
-  void FilterTextLines();
-  // Keeps the target's frames with a payload not yet kept, optionally path-cut, and writes them.
-  void FilterPacketLines();
-
-  // How the last procedure ended.
-  RunOutcome LastOutcome() const { return outcome_; }
-  // Lines the last filter read and kept (for the benchmark driver and tests).
-  std::size_t LinesRead() const { return linesRead_; }
-  std::size_t KeptCount() const { return keptCount_; }
-
-  // The run state.
-  std::string InputPath;
-  std::string InputFolder;
-  std::string OutputPath;
-  std::string TargetCall;
-  std::string TrimmedTarget;
-  bool PacketMode = false;
-  bool StripPath = false;
-  std::string CurrentLine;
-  KeptLineTable KeptLines;
+  void Cancel() noexcept { cancelled_.store(true, std::memory_order_relaxed); }
+  bool IsCancelled() const noexcept { return cancelled_.load(std::memory_order_relaxed); }
 
  private:
-  template <class Policy>
-  void FilterLines(const Policy& policy);
-  template <class Policy>
-  std::error_code FilterBlocks(InputFile& in, const Policy& policy);
-  void WriteKeptLines();
-  void FailReadingInput(const std::error_code& ec);
-  void Fail(std::string message);
-
-  ResultsBox& results_;
-  MessageSink& messages_;
-  RunOutcome outcome_ = RunOutcome::Completed;
-  std::size_t linesRead_ = 0;
-  std::size_t keptCount_ = 0;
+  std::atomic<bool> cancelled_{false};
 };
+
+// How a caller follows a run. Both are optional. Progress comes from the thread
+// that runs the engine, at most about 20 times a second.
+struct RunObserver {
+  std::function<void(const RunProgress&)> onProgress;
+  const CancelToken* cancel = nullptr;
+};
+
+// The whole run as the Start button asks for it: checks that both files were
+// chosen, counts the input's keepable lines, filters it and writes the kept
+// lines. Touches nothing but the output file; keeps nothing once it returns.
+RunResult RunRequest(const RunSettings& settings, const RunObserver& observer = {});
 
 }  // namespace sievra

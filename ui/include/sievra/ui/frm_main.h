@@ -7,6 +7,7 @@
 
 #include "sievra/engine.h"
 #include "sievra/ui/frm_help.h"
+#include "sievra/ui/ports.h"
 
 class QGroupBox;
 class QLineEdit;
@@ -18,9 +19,18 @@ namespace sievra {
 class FileChooser;
 class RichTextBox;
 
+// What the window remembers between events: the chosen files and the file type.
+struct RunChoices {
+  std::string InputPath;  // UTF-8
+  std::string InputFolder;
+  std::string OutputPath;
+  bool PacketMode = false;
+};
+
 // The main window: file choosers, file type and path options, Start, Help and
-// Close, and the results box. It owns the one engine of the process; dialogs and
-// messages go through the given seams so that tests can stand in for the user.
+// Close, and the results box. Start hands the choices to the engine and shows
+// what its result says; dialogs and messages go through the given seams so that
+// tests can stand in for the user.
 class frmMain : public QWidget {
   Q_OBJECT
 
@@ -31,7 +41,7 @@ class frmMain : public QWidget {
   // "help.rtf" in the program's own folder.
   static QString DefaultHelpFile();
 
-  const Engine& engine() const { return *engine_; }
+  const RunChoices& choices() const { return choices_; }
   // The open help window, or null.
   frmHelp* helpWindow() const { return help_; }
 
@@ -71,11 +81,12 @@ class frmMain : public QWidget {
   void cmdHelp_Click();
   void cmdClose_Click();
   void Form_Unload();
+  void showResult(const RunResult& result);
 
   FileChooser& chooser_;
   MessageSink& messages_;
   QString helpFilePath_;
-  std::unique_ptr<Engine> engine_;
+  RunChoices choices_;
   QPointer<frmHelp> help_;
 };
 

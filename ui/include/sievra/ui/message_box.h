@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "sievra/ui_ports.h"
+#include "sievra/ui/ports.h"
 
 class QWidget;
 

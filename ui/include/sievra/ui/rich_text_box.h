@@ -3,7 +3,7 @@
 #include <QWidget>
 #include <string>
 
-#include "sievra/ui_ports.h"
+#include "sievra/ui/ports.h"
 
 class QStackedLayout;
 class QTextDocument;

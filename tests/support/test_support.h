@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "sievra/engine.h"
-#include "sievra/ui_ports.h"
 
 namespace sievra::testing {
 
@@ -56,54 +55,37 @@ inline std::string ReadBytes(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// Records what a run asked the results box to do.
-class FakeResultsBox : public ResultsBox {
- public:
-  bool LoadFile(const std::string& path, LoadFileType type) override {
-    loadedPath = path;
-    loadedType = type;
-    shown = ReadBytes(path);
-    ++loads;
-    return std::filesystem::exists(path);
-  }
-  void Clear() override {
-    shown.clear();
-    ++clears;
-  }
-  float Width() const override { return width; }
-  void SetRightMargin(float twips) override { rightMargin = twips; }
-
-  float width = 8250.0f;
-  float rightMargin = 0.0f;
-  std::string loadedPath;
-  LoadFileType loadedType = LoadFileType::RichText;
-  std::string shown;
-  int loads = 0;
-  int clears = 0;
-};
-
-class RecordingMessages : public MessageSink {
- public:
-  void ShowMessage(std::string_view text) override { shown.emplace_back(text); }
-  std::vector<std::string> shown;
-};
-
-// An engine with recording fakes and files in a temporary folder.
+// A run request on files in a temporary folder, as the Start button makes it
+// once both files are chosen.
 struct EngineFixture {
   TempDir dir;
-  FakeResultsBox results;
-  RecordingMessages messages;
-  Engine engine{results, messages};
+  RunSettings settings = [this] {
+    RunSettings chosen;
+    chosen.inputPath = dir.File("in.txt");
+    chosen.outputPath = dir.File("out.txt");
+    return chosen;
+  }();
+  RunResult result;
 
-  // Runs the request as the Start button would, with `input` as the input file's bytes.
+  // Runs with `input` as the input file's bytes.
   RunOutcome Run(std::string_view input, bool packet, std::string_view call = "",
                  bool strip = false) {
-    engine.InputPath = dir.File("in.txt");
-    engine.OutputPath = dir.File("out.txt");
-    WriteBytes(engine.InputPath, input);
-    return engine.RunRequest({call, strip, !packet, packet});
+    WriteBytes(settings.inputPath, input);
+    return RunWith(call, strip, packet ? FileType::Packet : FileType::Text);
   }
-  std::string Output() const { return ReadBytes(engine.OutputPath); }
+  // Runs on the files as they are, with these options.
+  RunOutcome RunWith(std::string_view call, bool strip, FileType type) {
+    settings.callsignText = call;
+    settings.strip = strip;
+    settings.fileType = type;
+    return Run();
+  }
+  // Runs again with the current settings and files.
+  RunOutcome Run(const RunObserver& observer = {}) {
+    result = RunRequest(settings, observer);
+    return result.outcome;
+  }
+  std::string Output() const { return ReadBytes(settings.outputPath); }
 };
 
 }  // namespace sievra::testing

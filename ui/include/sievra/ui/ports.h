@@ -8,8 +8,8 @@ namespace sievra {
 // How a file is loaded into a rich-text box.
 enum class LoadFileType { RichText, PlainText };
 
-// The operations of a rich-text box that a run relies on. The window's results
-// box implements it; tests and the benchmark driver supply recording fakes.
+// The operations of a rich-text box that showing a run relies on. The results
+// box implements it; tests supply recording fakes.
 class ResultsBox {
  public:
   virtual ~ResultsBox() = default;

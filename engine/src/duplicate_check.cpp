@@ -1,0 +1,121 @@
+#include "duplicate_check.h"
+
+#include <memory>
+#include <new>
+
+#include "file_io.h"
+#include "sievra/line_counter.h"
+#include "sievra/upper_case.h"
+
+namespace sievra {
+
+namespace {
+constexpr std::size_t kCountChunkBytes = std::size_t{1} << 20;
+// About 20 reports a second: more than a progress bar or a terminal can show is wasted.
+constexpr auto kReportInterval = std::chrono::milliseconds(50);
+}  // namespace
+
+void RunMonitor::Begin(RunPhase phase, std::uint64_t total) {
+  progress_ = RunProgress{phase, 0, total};
+  Report(0);
+}
+
+bool RunMonitor::Advance(std::uint64_t done) {
+  if (observer_.onProgress && std::chrono::steady_clock::now() - lastReport_ >= kReportInterval)
+    Report(done);
+  return Cancelled();
+}
+
+void RunMonitor::Report(std::uint64_t done) {
+  if (!observer_.onProgress) return;
+  progress_.done = done;
+  lastReport_ = std::chrono::steady_clock::now();
+  observer_.onProgress(progress_);
+}
+
+RunResult RunRequest(const RunSettings& settings, const RunObserver& observer) {
+  const auto start = std::chrono::steady_clock::now();
+  RunResult result;
+  if (settings.inputPath.empty()) {
+    result.outcome = RunOutcome::MissingInput;
+    result.message = "Must specify an input file";
+  } else if (settings.outputPath.empty()) {
+    result.outcome = RunOutcome::MissingOutput;
+    result.message = "Must specify an output file";
+  } else {
+    result = DuplicateCheck(settings, observer).RunDuplicateCheck();
+  }
+  result.elapsed = std::chrono::steady_clock::now() - start;
+  return result;
+}
+
+DuplicateCheck::DuplicateCheck(const RunSettings& settings, const RunObserver& observer)
+    : InputPath(settings.inputPath),
+      OutputPath(settings.outputPath),
+      TargetCall(UpperCaser().Apply(settings.callsignText)),
+      PacketMode(settings.fileType == FileType::Packet),
+      StripPath(settings.strip),
+      monitor_(observer) {}
+
+RunResult DuplicateCheck::RunDuplicateCheck() {
+  try {
+    CountInputLines();
+    if (result_.outcome != RunOutcome::Completed) return result_;
+    if (PacketMode) {
+      FilterPacketLines();
+    } else {
+      FilterTextLines();
+    }
+  } catch (const std::bad_alloc&) {
+    // Every kept line is held in memory; a log with more distinct text than
+    // the memory left must not end the program. The output file was not touched.
+    KeptLines.Resize(0);
+    Fail("There is not enough memory to filter the input file \"" + InputPath + "\".");
+  }
+  if (result_.outcome == RunOutcome::NothingKept)
+    result_.message = "No lines were kept; the output file was not written.";
+  if (result_.outcome == RunOutcome::Cancelled)
+    result_.message = "The run was cancelled; the output file was not changed.";
+  return result_;
+}
+
+void DuplicateCheck::CountInputLines() {
+  InputFile in;
+  std::error_code ec = in.Open(InputPath);
+  inputBytes_ = ec ? 0 : in.Size();
+  monitor_.Begin(RunPhase::Counting, inputBytes_);
+  const UpperCaser upper;
+  LineCounter counter(upper, TargetCall);
+  auto chunk = std::make_unique_for_overwrite<char[]>(kCountChunkBytes);
+  std::uint64_t done = 0;
+  for (std::size_t got = 1; !ec && got > 0;) {
+    ec = in.Read(chunk.get(), kCountChunkBytes, got);
+    if (ec) break;
+    counter.Feed(std::string_view(chunk.get(), got));
+    done += got;
+    if (!Proceed(done)) return;
+  }
+  if (ec) {
+    FailReadingInput(ec);
+    return;
+  }
+  result_.counts.linesCounted = counter.Finish();
+  KeptLines.Resize(result_.counts.linesCounted);
+}
+
+bool DuplicateCheck::Proceed(std::uint64_t done) {
+  if (!monitor_.Advance(done)) return true;
+  result_.outcome = RunOutcome::Cancelled;
+  return false;
+}
+
+void DuplicateCheck::FailReadingInput(const std::error_code& ec) {
+  Fail("Cannot read the input file \"" + InputPath + "\": " + ec.message() + ".");
+}
+
+void DuplicateCheck::Fail(std::string message) {
+  result_.outcome = RunOutcome::Failed;
+  result_.message = std::move(message);
+}
+
+}  // namespace sievra

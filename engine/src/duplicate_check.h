@@ -1,0 +1,76 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <system_error>
+
+#include "kept_lines.h"
+#include "sievra/engine.h"
+
+namespace sievra {
+
+class InputFile;
+
+// Hands progress to the observer no more often than it can use, and answers
+// whether the run should stop.
+class RunMonitor {
+ public:
+  explicit RunMonitor(const RunObserver& observer) : observer_(observer) {}
+
+  void Begin(RunPhase phase, std::uint64_t total);
+  // Reports `done` when enough time has passed; true when the run must stop.
+  bool Advance(std::uint64_t done);
+  bool Cancelled() const { return observer_.cancel != nullptr && observer_.cancel->IsCancelled(); }
+
+ private:
+  void Report(std::uint64_t done);
+
+  const RunObserver& observer_;
+  RunProgress progress_;
+  std::chrono::steady_clock::time_point lastReport_{};
+};
+
+// One run: its state and the procedures that read and write it. Made afresh
+// for each run, so nothing a run kept outlives it.
+class DuplicateCheck {
+ public:
+  DuplicateCheck(const RunSettings& settings, const RunObserver& observer);
+
+  // Counts, filters and writes; the result says how it went.
+  RunResult RunDuplicateCheck();
+  // Counts the lines that can be kept and sizes KeptLines from it.
+  void CountInputLines();
+  // Keeps the first occurrence of every distinct line and writes them.
+  void FilterTextLines();
+  // Keeps the target's frames with a payload not yet kept, optionally path-cut, and writes them.
+  void FilterPacketLines();
+
+  // The run state.
+  std::string InputPath;
+  std::string OutputPath;
+  std::string TargetCall;
+  std::string TrimmedTarget;
+  bool PacketMode = false;
+  bool StripPath = false;
+  std::string CurrentLine;
+  KeptLineTable KeptLines;
+
+ private:
+  template <class Policy>
+  void FilterLines(const Policy& policy);
+  template <class Policy>
+  std::error_code FilterBlocks(InputFile& in, const Policy& policy);
+  void WriteKeptLines();
+  void FailReadingInput(const std::error_code& ec);
+  void Fail(std::string message);
+  // Reports `done` bytes of the phase; false, with the run cancelled, when asked to stop.
+  bool Proceed(std::uint64_t done);
+
+  RunMonitor monitor_;
+  RunResult result_;
+  std::uint64_t inputBytes_ = 0;  // the input's size when the run began, for progress
+  std::uint64_t keptBytes_ = 0;
+};
+
+}  // namespace sievra
