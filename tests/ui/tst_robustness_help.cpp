@@ -9,16 +9,14 @@
 #include <QTextEdit>
 #include <QTimer>
 
+#include "qt_test_support.h"
 #include "sievra/ui/frm_help.h"
 #include "sievra/ui/rich_text_box.h"
 #include "sievra/ui/twips.h"
 
 namespace {
 
-void WriteAll(const QString& path, const QByteArray& bytes) {
-  QFile file(path);
-  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) qFatal("cannot write");
-}
+using sievra::testing::WriteAll;
 
 QByteArray RandomBytes(qsizetype size, quint32 seed) {
   QByteArray bytes(size, Qt::Uninitialized);
