@@ -60,11 +60,13 @@ DuplicateCheck::DuplicateCheck(const RunSettings& settings, const RunObserver& o
 RunResult DuplicateCheck::RunDuplicateCheck() {
   try {
     CountInputLines();
-    if (result_.outcome != RunOutcome::Completed) return result_;
-    if (PacketMode) {
-      FilterPacketLines();
-    } else {
-      FilterTextLines();
+    // Stopped or failed while counting: the message below still applies.
+    if (result_.outcome == RunOutcome::Completed) {
+      if (PacketMode) {
+        FilterPacketLines();
+      } else {
+        FilterTextLines();
+      }
     }
   } catch (const std::bad_alloc&) {
     // Every kept line is held in memory; a log with more distinct text than

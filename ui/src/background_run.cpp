@@ -56,6 +56,7 @@ FinishedRun BackgroundRun::Work(const RunSettings& settings,
   // The box shows the file as written; reading and splitting a big one takes
   // too long for the window's thread.
   auto lines = std::make_shared<PlainLines>();
+  Report(StageProgress{RunStage::Loading, 0, 0});
   const auto status =
       PlainLines::Read(QString::fromStdString(settings.outputPath), *lines, run.loadError,
                        [this, &cancel](qint64 done, qint64 total) {
@@ -68,9 +69,9 @@ FinishedRun BackgroundRun::Work(const RunSettings& settings,
 }
 
 void BackgroundRun::Report(const StageProgress& progress) {
-  if (hook_) hook_(progress);
   QMetaObject::invokeMethod(
       this, [this, progress] { emit progressed(progress); }, Qt::QueuedConnection);
+  if (hook_) hook_(progress);
 }
 
 }  // namespace sievra

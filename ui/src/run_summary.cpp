@@ -20,7 +20,7 @@ QString Skipped(const RunCounts& counts, FileType type, const QString& callsign,
                 const QLocale& locale) {
   if (type != FileType::Packet || counts.linesSkipped == 0) return QString();
   const QString lines = Lines(counts.linesSkipped, locale);
-  return callsign.isEmpty() ? Tr("; skipped %1 that are not frames").arg(lines)
+  return callsign.isEmpty() ? Tr("; skipped %1 without a payload").arg(lines)
                             : Tr("; skipped %1 not from %2").arg(lines, callsign);
 }
 
@@ -30,12 +30,12 @@ QString Completed(const FinishedRun& run, FileType type, const QString& callsign
   const QString removed =
       counts.duplicatesRemoved == 1 ? Tr("removed %1 duplicate") : Tr("removed %1 duplicates");
   QString text =
-      Tr("Read %1; kept %2; %3%4 in %5.")
+      Tr("Read %1; kept %2; %3%4 in %5")
           .arg(Lines(counts.linesRead, locale), Number(counts.linesKept, locale),
                removed.arg(Number(counts.duplicatesRemoved, locale)),
                Skipped(counts, type, callsign, locale), DurationText(run.result.elapsed, locale));
-  if (run.loadCancelled) return text + Tr(" Loading the result was cancelled.");
-  if (!run.lines) return text + Tr(" The result cannot be shown.");
+  if (run.loadCancelled) return text + Tr(". Loading the result was cancelled.");
+  if (!run.lines) return text + Tr(". The result cannot be shown.");
   return text;
 }
 }  // namespace
@@ -76,7 +76,9 @@ QString StageText(RunStage stage) {
 
 QString DurationText(std::chrono::nanoseconds elapsed, const QLocale& locale) {
   const double seconds = std::chrono::duration<double>(elapsed).count();
-  if (seconds < 0.1) return Tr("%1 s").arg(locale.toString(seconds, 'f', 2));
+  if (seconds < 1)
+    return Tr("%1 ms").arg(
+        locale.toString(std::chrono::round<std::chrono::milliseconds>(elapsed).count()));
   if (seconds < 60) return Tr("%1 s").arg(locale.toString(seconds, 'f', 1));
   const auto whole = static_cast<qlonglong>(seconds + 0.5);
   return Tr("%1 min %2 s").arg(locale.toString(whole / 60), locale.toString(whole % 60));

@@ -47,6 +47,8 @@ class BackgroundRun : public QObject {
   bool IsRunning() const;
   // Asks the run to stop; the engine stops within a fraction of a second.
   void Cancel();
+  // Whether Cancel was asked for the current run; safe from any thread.
+  bool CancelRequested() const { return cancel_ && cancel_->IsCancelled(); }
   // Cancels and blocks until the worker has left the engine.
   void CancelAndWait();
   // Also called on the worker thread with every progress report, before the

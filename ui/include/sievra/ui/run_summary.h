@@ -18,7 +18,7 @@ QString RunSummary(const FinishedRun& run, FileType type, const QString& callsig
 // What the summary line says while a stage runs.
 QString StageText(RunStage stage);
 
-// A run's time as the summary gives it: "0.04 s", "1.9 s", "2 min 5 s".
+// A run's time as the summary gives it: "40 ms", "1.9 s", "2 min 5 s".
 QString DurationText(std::chrono::nanoseconds elapsed, const QLocale& locale = QLocale());
 
 }  // namespace sievra
