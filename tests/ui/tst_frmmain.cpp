@@ -73,6 +73,7 @@ class tst_frmMain : public QObject {
 };
 
 void tst_frmMain::init() {
+  sievra::testing::IsolateSettings(dir_.filePath(QStringLiteral("settings")));
   chooser_ = new FakeChooser;
   sink_ = new RecordingSink;
   window_ = new frmMain(*chooser_, *sink_, dir_.filePath(QStringLiteral("help.rtf")));

@@ -52,6 +52,7 @@ class tst_robustnessMain : public QObject {
 
 void tst_robustnessMain::init() {
   dir_ = std::make_unique<QTemporaryDir>();
+  sievra::testing::IsolateSettings(Path("settings"));
   chooser_ = std::make_unique<FakeChooser>();
   sink_ = std::make_unique<RecordingSink>();
   window_ = std::make_unique<sievra::frmMain>(*chooser_, *sink_, Path("help.rtf"));
