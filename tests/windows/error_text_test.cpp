@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <system_error>
 
 #include "file_io.h"
@@ -38,11 +39,16 @@ INSTANTIATE_TEST_SUITE_P(
                       Row{"English", ERROR_ACCESS_DENIED,
                           MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), "Access denied"},
                       Row{"NoSuchCode", 0x3FFFFFFF, 0, "Windows error 1073741823"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 TEST(ErrorCategory, MessagesAreTheUtf8TextsAndCodesKeepTheirMeaning) {
   const std::error_code denied(ERROR_ACCESS_DENIED, WindowsCategory());
   EXPECT_EQ(denied.message(), WindowsErrorMessage(ERROR_ACCESS_DENIED));
+  // Under Wine with LANG=fr_FR.UTF-8 (a test of its own) the user's text has
+  // accents, which the ANSI form would have garbled.
+  if (std::getenv("SIEVRA_EXPECT_FRENCH") != nullptr) {
+    EXPECT_EQ(denied.message(), "Acc\xC3\xA8s refus\xC3\xA9");
+  }
   EXPECT_EQ(denied, std::errc::permission_denied);
   EXPECT_EQ(denied.default_error_condition(),
             std::error_code(ERROR_ACCESS_DENIED, std::system_category()).default_error_condition());
@@ -57,10 +63,9 @@ TEST(ErrorCategory, ARunNamesTheReasonInTheUsersWords) {
   SetFileAttributesW(output.c_str(), FILE_ATTRIBUTE_READONLY);
   EngineUnderTest run(input, output);
   EXPECT_EQ(run.RunText(), RunOutcome::Failed);
-  EXPECT_NE(run.result.message.find(": " + WindowsErrorMessage(ERROR_ACCESS_DENIED) + "."),
-            std::string::npos)
-      << run.result.message;
   SetFileAttributesW(output.c_str(), FILE_ATTRIBUTE_NORMAL);
+  const std::string reason = WindowsErrorMessage(ERROR_ACCESS_DENIED);
+  EXPECT_NE(run.result.message.find(": " + reason + "."), std::string::npos) << run.result.message;
 }
 
 }  // namespace
