@@ -1,7 +1,8 @@
 // Measures how long the results box takes to show a big result and how much
-// memory it needs, against QTextEdit and QPlainTextEdit holding the same text.
-// Every measurement runs in a child process of its own, so that its peak
-// resident size is its own. Usage: sievra-ui-bench [lines...] (default 100000 1000000).
+// memory it needs, against QTextEdit and QPlainTextEdit holding the same text;
+// with --live, how responsive the window stays through a run. Every measurement
+// runs in a child process of its own, so that its peak resident size is its own.
+// Usage: sievra-ui-bench [--live] [lines...] (default 100000 1000000).
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -16,6 +17,7 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTextEdit>
+#include <QTimer>
 #include <QWindow>
 #include <algorithm>
 #include <cstdio>
@@ -23,8 +25,10 @@
 #include <string>
 #include <vector>
 
+#include "sievra/ui/background_run.h"
 #include "sievra/ui/file_chooser.h"
 #include "sievra/ui/frm_main.h"
+#include "sievra/ui/plain_lines_view.h"
 #include "sievra/ui/rich_text_box.h"
 #include "sievra/ui/twips.h"
 
@@ -124,6 +128,7 @@ double RunChild(const QString& approach, const QString& input, const QString& ou
   if (approach == "window") {
     window->optText->click();
     window->cmdStart->click();
+    while (window->isRunning()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
     view = window->rtbResults->CurrentView();
   } else if (approach == "box") {
     auto* box = new sievra::RichTextBox(&host);
@@ -154,6 +159,100 @@ double RunChild(const QString& approach, const QString& input, const QString& ou
   PaintWatch watch(ViewportOf(view));
   WaitForPaint(ViewportOf(view), watch);
   return static_cast<double>(timer.nsecsElapsed()) / 1e6;
+}
+
+double ResidentMb() {
+  QFile status(QStringLiteral("/proc/self/status"));
+  if (!status.open(QIODevice::ReadOnly)) return 0;
+  for (const QByteArray& line : status.readAll().split('\n')) {
+    if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ')[0].toDouble() / 1024.0;
+  }
+  return 0;
+}
+
+// The real window, Start pressed: the longest gap between two 10 ms ticks of a
+// timer on the window's thread up to the first paint of the result, the times to
+// the summary and to that paint, the engine's own time, and the resident size
+// before the run and once the run is over and settled.
+QString RunLiveChild(const QString& input, const QString& output) {
+  ScriptedChooser chooser({input, output});
+  CountingSink sink;
+  sievra::frmMain window(chooser, sink, QString());
+  window.cmdBrowseInput->click();
+  window.cmdBrowseOutput->click();
+  window.optText->click();
+  window.show();
+  while (!window.windowHandle() || !window.windowHandle()->isExposed())
+    QCoreApplication::processEvents();
+  QCoreApplication::processEvents();
+  const double rssBefore = ResidentMb();
+  auto* view = window.rtbResults->findChild<sievra::PlainLinesView*>();
+  PaintWatch watch(view->viewport());
+  QElapsedTimer clock;
+  qint64 lastTick = 0, longestGap = 0, summaryAt = -1, paintAt = -1;
+  double engineMs = 0;
+  QTimer ticker;
+  ticker.setTimerType(Qt::PreciseTimer);
+  ticker.setInterval(10);
+  QObject::connect(&ticker, &QTimer::timeout, [&] {
+    const qint64 now = clock.nsecsElapsed();
+    longestGap = std::max(longestGap, now - lastTick);
+    lastTick = now;
+  });
+  QObject::connect(&window.backgroundRun(), &sievra::BackgroundRun::finished,
+                   [&](const sievra::FinishedRun& run) {
+                     engineMs =
+                         std::chrono::duration<double, std::milli>(run.result.elapsed).count();
+                   });
+  QObject::connect(&window, &sievra::frmMain::runFinished, [&] {
+    summaryAt = clock.nsecsElapsed();
+    watch.painted = false;  // from here on, a paint shows the result
+  });
+  clock.start();
+  ticker.start();
+  window.cmdStart->click();
+  while (paintAt < 0 && clock.elapsed() < 600000) {
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    if (summaryAt >= 0 && watch.painted) paintAt = clock.nsecsElapsed();
+  }
+  longestGap = std::max(longestGap, clock.nsecsElapsed() - lastTick);
+  ticker.stop();
+  QElapsedTimer settle;  // the old result and the engine's memory go in the background
+  settle.start();
+  while (settle.elapsed() < 1500) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+  return QStringLiteral("%1 %2 %3 %4 %5 %6")
+      .arg(double(longestGap) / 1e6)
+      .arg(double(summaryAt) / 1e6)
+      .arg(double(paintAt) / 1e6)
+      .arg(engineMs)
+      .arg(rssBefore)
+      .arg(ResidentMb());
+}
+
+// Runs a child and reads the numbers it printed.
+std::vector<double> SpawnLive(const char* self, const QString& input, const QString& output) {
+  const std::string in = input.toStdString(), out = output.toStdString();
+  const char* argv[] = {self, "--live-child", in.c_str(), out.c_str(), nullptr};
+  int pipeFds[2];
+  if (pipe(pipeFds) != 0) return {};
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
+  posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
+  pid_t pid = 0;
+  const int rc = posix_spawn(&pid, self, &actions, nullptr, const_cast<char**>(argv), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  close(pipeFds[1]);
+  QByteArray text;
+  char buffer[256];
+  for (ssize_t got = 0; rc == 0 && (got = read(pipeFds[0], buffer, sizeof buffer)) > 0;)
+    text.append(buffer, got);
+  close(pipeFds[0]);
+  int status = 0;
+  if (rc == 0) waitpid(pid, &status, 0);
+  std::vector<double> values;
+  for (const QByteArray& field : text.trimmed().split(' ')) values.push_back(field.toDouble());
+  return values;
 }
 
 struct Sample {
@@ -242,6 +341,36 @@ int Parent(const char* self, std::vector<long> sizes) {
   return 0;
 }
 
+int Live(const char* self, const std::vector<long>& sizes) {
+  QTemporaryDir dir;
+  std::printf("%-10s %13s %15s %13s %10s %19s %14s\n", "lines", "longest gap", "Start-summary",
+              "Start-paint", "engine", "paint - engine", "RSS after MB");
+  for (long lines : sizes) {
+    const QString input = dir.filePath(QStringLiteral("in.txt"));
+    const QString output = dir.filePath(QStringLiteral("out.txt"));
+    if (!WriteInput(input, lines)) return 1;
+    std::vector<std::vector<double>> runs;
+    for (int rep = 0; rep < kRepetitions; ++rep) {
+      QFile::remove(output);
+      runs.push_back(SpawnLive(self, input, output));
+      if (runs.back().size() != 6) return 1;
+    }
+    const auto median = [&](std::size_t field) {
+      std::vector<double> values;
+      for (const auto& run : runs) values.push_back(run[field]);
+      return Median(values);
+    };
+    std::vector<double> lead;
+    for (const auto& run : runs) lead.push_back(run[2] - run[3]);
+    std::printf("%-10ld %10.0f ms %12.0f ms %10.0f ms %7.0f ms %16.0f ms %8.0f (idle %.0f)\n",
+                lines, median(0), median(1), median(2), median(3), Median(lead), median(5),
+                median(4));
+    QFile::remove(input);
+    QFile::remove(output);
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -252,8 +381,15 @@ int main(int argc, char* argv[]) {
                                    QString::fromUtf8(argv[4])));
     return 0;
   }
+  if (argc == 4 && std::string(argv[1]) == "--live-child") {
+    QApplication app(argc, argv);
+    std::printf("%s\n",
+                qPrintable(RunLiveChild(QString::fromUtf8(argv[2]), QString::fromUtf8(argv[3]))));
+    return 0;
+  }
+  const bool live = argc > 1 && std::string(argv[1]) == "--live";
   std::vector<long> sizes;
-  for (int i = 1; i < argc; ++i) sizes.push_back(std::atol(argv[i]));
+  for (int i = live ? 2 : 1; i < argc; ++i) sizes.push_back(std::atol(argv[i]));
   if (sizes.empty()) sizes = {100000, 1000000};
-  return Parent(argv[0], sizes);
+  return live ? Live(argv[0], sizes) : Parent(argv[0], sizes);
 }

@@ -5,6 +5,9 @@
 namespace sievra {
 
 namespace {
+constexpr qint64 kFirstPieceBytes = qint64{256} << 10;
+constexpr qint64 kPieceBytes = qint64{16} << 20;
+
 RunStage StageOf(RunPhase phase) {
   switch (phase) {
     case RunPhase::Counting:
@@ -51,20 +54,27 @@ FinishedRun BackgroundRun::Work(const RunSettings& settings,
   observer.onProgress = [this](const RunProgress& progress) {
     Report(StageProgress{StageOf(progress.phase), progress.done, progress.total});
   };
-  FinishedRun run{RunRequest(settings, observer), nullptr, QString(), false};
+  FinishedRun run{RunRequest(settings, observer), false, QString(), false};
   if (run.result.outcome != RunOutcome::Completed) return run;
-  // The box shows the file as written; reading and splitting a big one takes
-  // too long for the window's thread.
-  auto lines = std::make_shared<PlainLines>();
   Report(StageProgress{RunStage::Loading, 0, 0});
-  const auto status =
-      PlainLines::Read(QString::fromStdString(settings.outputPath), *lines, run.loadError,
-                       [this, &cancel](qint64 done, qint64 total) {
-                         Report(StageProgress{RunStage::Loading, quint64(done), quint64(total)});
-                         return !cancel->IsCancelled();
-                       });
-  if (status == PlainLines::ReadStatus::Read) run.lines = std::move(lines);
-  run.loadCancelled = status == PlainLines::ReadStatus::Cancelled;
+  PlainLinesReader reader;
+  if (!reader.Open(QString::fromStdString(settings.outputPath), run.loadError)) return run;
+  // A small first piece, shown at once; then big ones, fewer to hand over.
+  for (qint64 pieceBytes = kFirstPieceBytes;; pieceBytes = kPieceBytes) {
+    Report(StageProgress{RunStage::Loading, quint64(reader.BytesRead()), quint64(reader.Size())});
+    if (cancel->IsCancelled()) {
+      run.loadCancelled = true;
+      return run;
+    }
+    auto lines = std::make_shared<PlainLines>();
+    if (reader.Next(pieceBytes, *lines, run.loadError) == PlainLines::ReadStatus::Failed)
+      return run;
+    if (lines->RowCount() == 0) break;
+    const bool first = pieceBytes == kFirstPieceBytes;
+    QMetaObject::invokeMethod(
+        this, [this, lines, first] { emit piece(lines, first); }, Qt::QueuedConnection);
+  }
+  run.loaded = true;
   return run;
 }
 

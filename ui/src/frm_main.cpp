@@ -177,6 +177,7 @@ void frmMain::connectSignals() {
   connect(cmdHelp, &QPushButton::clicked, this, &frmMain::cmdHelp_Click);
   connect(cmdClose, &QPushButton::clicked, this, &frmMain::cmdClose_Click);
   connect(run_, &BackgroundRun::progressed, this, &frmMain::ShowProgress);
+  connect(run_, &BackgroundRun::piece, this, &frmMain::ShowResultPiece);
   connect(run_, &BackgroundRun::finished, this, &frmMain::ShowFinishedRun);
   // Tab enters an option group at its selected option; arrow keys move within it.
   for (QRadioButton* option : {optPacket, optText, optStripPathYes, optStripPathNo}) {
@@ -255,7 +256,7 @@ void frmMain::cmdStart_Click() {
   const RunSettings settings = CaptureSettings();
   if (settings.inputPath.empty() || settings.outputPath.empty()) {
     // Only the missing-file message: nothing to run in the background.
-    ShowFinishedRun(FinishedRun{RunRequest(settings), nullptr, QString(), false});
+    ShowFinishedRun(FinishedRun{RunRequest(settings), false, QString(), false});
     return;
   }
   choices_.PacketMode = settings.fileType == FileType::Packet;
@@ -302,6 +303,15 @@ void frmMain::ShowProgress(const StageProgress& progress) {
   lblSummary->setText(StageText(progress.stage));
 }
 
+// The result's lines as they are read: the first piece replaces the (empty)
+// content and is painted at once, the others follow below it.
+void frmMain::ShowResultPiece(const std::shared_ptr<PlainLines>& lines, bool first) {
+  if (!running_ || closing_) return;
+  if (!first) return rtbResults->AppendPlainLines(std::move(*lines));
+  rtbResults->ShowPlainLines(std::move(*lines));
+  rtbResults->SetRightMargin(rtbResults->Width() + kRightMarginExtraTwips);
+}
+
 void frmMain::ShowFinishedRun(const FinishedRun& run) {
   if (closing_) return;
   const bool ran = running_;
@@ -309,10 +319,11 @@ void frmMain::ShowFinishedRun(const FinishedRun& run) {
   const RunResult& result = run.result;
   lblSummary->setText(
       RunSummary(run, choices_.PacketMode ? FileType::Packet : FileType::Text, runCallsign_));
-  if (result.outcome == RunOutcome::Completed && run.lines) {
-    rtbResults->ShowPlainLines(std::move(*run.lines));
-    rtbResults->SetRightMargin(rtbResults->Width() + kRightMarginExtraTwips);
-  } else if (result.outcome == RunOutcome::Completed && !run.loadCancelled) {
+  if (result.outcome == RunOutcome::Completed && !run.loaded) {
+    // Part of a file is not the result: show nothing rather than that.
+    FreeInBackground(rtbResults->TakePlainLines());
+  }
+  if (result.outcome == RunOutcome::Completed && !run.loaded && !run.loadCancelled) {
     messages_.ShowMessage("The output file \"" + choices_.OutputPath +
                           "\" was written but cannot be shown: " + run.loadError.toStdString() +
                           ".");

@@ -40,6 +40,12 @@ void PlainLinesView::SetLines(PlainLines lines) {
   viewport()->update();
 }
 
+void PlainLinesView::AppendLines(PlainLines more) {
+  lines_.Append(std::move(more));
+  UpdateScrollBars();
+  viewport()->update();
+}
+
 PlainLines PlainLinesView::TakeLines() {
   PlainLines taken = std::exchange(lines_, PlainLines());
   ClearSelection();

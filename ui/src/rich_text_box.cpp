@@ -49,6 +49,8 @@ void RichTextBox::ShowPlainLines(PlainLines lines) {
   Show(plain_);
 }
 
+void RichTextBox::AppendPlainLines(PlainLines more) { plain_->AppendLines(std::move(more)); }
+
 PlainLines RichTextBox::TakePlainLines() {
   PlainLines taken = plain_->TakeLines();
   Clear();

@@ -35,7 +35,7 @@ QString Completed(const FinishedRun& run, FileType type, const QString& callsign
                removed.arg(Number(counts.duplicatesRemoved, locale)),
                Skipped(counts, type, callsign, locale), DurationText(run.result.elapsed, locale));
   if (run.loadCancelled) return text + Tr(". Loading the result was cancelled.");
-  if (!run.lines) return text + Tr(". The result cannot be shown.");
+  if (!run.loaded) return text + Tr(". The result cannot be shown.");
   return text;
 }
 }  // namespace

@@ -25,9 +25,9 @@ struct StageProgress {
 // What a run hands back to the window.
 struct FinishedRun {
   RunResult result;
-  // After a completed run: the output file, read and split off the window's
-  // thread; null when it could not be read or its reading was cancelled.
-  std::shared_ptr<PlainLines> lines;
+  // After a completed run: the output file was read whole (its pieces came
+  // through BackgroundRun::piece); false when it could not be, or Cancel came.
+  bool loaded = false;
   QString loadError;           // why the output file could not be read
   bool loadCancelled = false;  // Cancel came after the output was written
 };
@@ -57,6 +57,10 @@ class BackgroundRun : public QObject {
 
  signals:
   void progressed(sievra::StageProgress progress);
+  // The next piece of the output file, read and split off the window's thread,
+  // so that its first lines can be shown while the rest is read. `first` starts
+  // a new result.
+  void piece(std::shared_ptr<sievra::PlainLines> lines, bool first);
   void finished(const sievra::FinishedRun& run);
 
  private:

@@ -20,6 +20,7 @@ class QRadioButton;
 namespace sievra {
 
 class BackgroundRun;
+class PlainLines;
 class FileChooser;
 class RichTextBox;
 struct FinishedRun;
@@ -98,6 +99,7 @@ class frmMain : public QWidget {
   RunSettings CaptureSettings();
   void SetRunning(bool running);
   void ShowProgress(const StageProgress& progress);
+  void ShowResultPiece(const std::shared_ptr<PlainLines>& lines, bool first);
   void ShowFinishedRun(const FinishedRun& run);
 
   void cmdBrowseInput_Click();

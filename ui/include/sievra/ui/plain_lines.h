@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFile>
 #include <QString>
 #include <functional>
 #include <vector>
@@ -8,13 +9,14 @@
 namespace sievra {
 
 // A text file's bytes as read and the rows they are shown in. Built on any
-// thread (a big result is read off the window's thread) and handed to the view.
+// thread (a big result is read off the window's thread, piece by piece, so that
+// its first lines can be shown while the rest is read) and handed to the view.
 class PlainLines {
  public:
   // A slice of the bytes shown as one row; an over-long line is cut into several
   // rows so that laying out one row stays cheap whatever the file holds.
   struct Row {
-    qint64 start = 0;
+    qint64 start = 0;  // within its piece
     quint32 length = 0;
     bool continuesLine = false;
   };
@@ -23,25 +25,54 @@ class PlainLines {
   // Told the bytes done of the total; returning false stops the read.
   using Progress = std::function<bool(qint64 done, qint64 total)>;
 
-  // Reads the file and splits it at CR, LF and CR LF. On failure `error` says
-  // why in the system's words; on Read, `lines` holds the file.
+  // Reads the whole file and splits it at CR, LF and CR LF. On failure `error`
+  // says why in the system's words; on Read, `lines` holds the file.
   static ReadStatus Read(const QString& path, PlainLines& lines, QString& error,
                          const Progress& progress = {});
-  // Splits bytes already in memory.
-  explicit PlainLines(QByteArray bytes = {});
+  // Splits bytes already in memory; `startsMidLine` when they continue a line
+  // that an earlier piece began.
+  explicit PlainLines(QByteArray bytes = {}, bool startsMidLine = false);
 
-  std::size_t RowCount() const { return rows_.size(); }
-  const Row& RowAt(std::size_t row) const { return rows_[row]; }
+  // Adds the rows of the next piece of the same text.
+  void Append(PlainLines&& next);
+
+  std::size_t RowCount() const { return rowCount_; }
+  const Row& RowAt(std::size_t row) const;
   // The row's text decoded with the system's 8-bit encoding.
   QString RowText(std::size_t row) const;
-  qint64 ByteCount() const { return bytes_.size(); }
+  qint64 ByteCount() const { return byteCount_; }
 
  private:
-  bool Split(const Progress& progress, qint64 doneBefore, qint64 total);
-  void AddLine(qint64 start, qint64 end);
+  struct Piece {
+    QByteArray bytes;
+    std::vector<Row> rows;
+    std::size_t firstRow = 0;
+  };
+  const Piece& PieceOf(std::size_t row) const;
 
-  QByteArray bytes_;
-  std::vector<Row> rows_;
+  std::vector<Piece> pieces_;
+  std::size_t rowCount_ = 0;
+  qint64 byteCount_ = 0;
+};
+
+// Reads a text file in pieces that end at line ends (or, inside a line longer
+// than a piece, between characters), each split into rows on its own.
+class PlainLinesReader {
+ public:
+  // False, with the system's reason in `error`, when the file cannot be opened.
+  bool Open(const QString& path, QString& error);
+  qint64 Size() const { return size_; }
+  qint64 BytesRead() const { return bytesRead_; }
+  // The next piece of about `bytes` bytes (whole lines where there are line ends).
+  // Failed with `error` set, or Read with an empty piece at the end of the file.
+  PlainLines::ReadStatus Next(qint64 bytes, PlainLines& piece, QString& error);
+
+ private:
+  QFile file_;
+  QByteArray carry_;  // read already, belongs to the next piece
+  bool midLine_ = false;
+  qint64 size_ = 0;
+  qint64 bytesRead_ = 0;
 };
 
 }  // namespace sievra

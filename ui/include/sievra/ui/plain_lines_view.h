@@ -28,6 +28,8 @@ class PlainLinesView : public QAbstractScrollArea {
   QString LoadError() const { return loadError_; }
   // Shows these lines, replacing the content (a file read elsewhere, at once).
   void SetLines(PlainLines lines);
+  // Adds the next piece of the same text below what is shown; the view stays where it is.
+  void AppendLines(PlainLines more);
   // Hands the content over, leaving the view empty.
   PlainLines TakeLines();
   void Clear();

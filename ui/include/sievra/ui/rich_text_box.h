@@ -30,6 +30,8 @@ class RichTextBox : public QWidget, public ResultsBox {
   QString LoadError() const { return loadError_; }
   // Shows lines read elsewhere as plain text, replacing the content at once.
   void ShowPlainLines(PlainLines lines);
+  // Adds the next piece of plain lines below those shown.
+  void AppendPlainLines(PlainLines more);
   // Empties the box and hands over the plain lines it showed, so that a caller
   // can free a big result off the window's thread.
   PlainLines TakePlainLines();
