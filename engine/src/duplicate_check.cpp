@@ -55,12 +55,15 @@ DuplicateCheck::DuplicateCheck(const RunSettings& settings, const RunObserver& o
       TargetCall(UpperCaser().Apply(settings.callsignText)),
       PacketMode(settings.fileType == FileType::Packet),
       StripPath(settings.strip),
-      monitor_(observer) {}
+      monitor_(observer),
+      acceptStreams_(settings.acceptStreams),
+      lineEnd_(settings.lineEnd == LineEnd::Lf ? "\n" : "\r\n") {}
+
+DuplicateCheck::~DuplicateCheck() = default;
 
 RunResult DuplicateCheck::RunDuplicateCheck() {
   try {
     CountInputLines();
-    // Stopped or failed while counting: the message below still applies.
     if (result_.outcome == RunOutcome::Completed) {
       if (PacketMode) {
         FilterPacketLines();
@@ -82,8 +85,15 @@ RunResult DuplicateCheck::RunDuplicateCheck() {
 }
 
 void DuplicateCheck::CountInputLines() {
-  InputFile in;
-  std::error_code ec = in.Open(InputPath);
+  auto stream = std::make_unique<InputFile>();
+  InputFile& in = *stream;
+  std::error_code ec = in.Open(InputPath, acceptStreams_);
+  if (!ec && in.IsStream()) {
+    // A stream cannot be read twice: the filter counts on its one read.
+    stream_ = std::move(stream);
+    KeptLines.Resize(0);
+    return;
+  }
   inputBytes_ = ec ? 0 : in.Size();
   monitor_.Begin(RunPhase::Counting, inputBytes_);
   const UpperCaser upper;
@@ -101,6 +111,7 @@ void DuplicateCheck::CountInputLines() {
     FailReadingInput(ec);
     return;
   }
+  monitor_.Complete(done);
   result_.counts.linesCounted = counter.Finish();
   KeptLines.Resize(result_.counts.linesCounted);
 }
@@ -112,7 +123,24 @@ bool DuplicateCheck::Proceed(std::uint64_t done) {
 }
 
 void DuplicateCheck::FailReadingInput(const std::error_code& ec) {
-  Fail("Cannot read the input file \"" + InputPath + "\": " + ec.message() + ".");
+  if (IsStandardStream(InputPath)) {
+    Fail("Cannot read standard input: " + ec.message() + ".");
+  } else {
+    Fail("Cannot read the input file \"" + InputPath + "\": " + ec.message() + ".");
+  }
+}
+
+void DuplicateCheck::FailWritingOutput(const std::error_code& ec) {
+  if (IsStandardStream(OutputPath)) {
+    Fail("Cannot write standard output: " + ec.message() + ".");
+  } else {
+    Fail("Cannot write the output file \"" + OutputPath + "\": " + ec.message() +
+         ". The file was left as it was.");
+  }
+}
+
+bool DuplicateCheck::IsStandardStream(const std::string& path) const {
+  return acceptStreams_ && path == kStandardStream;
 }
 
 void DuplicateCheck::Fail(std::string message) {

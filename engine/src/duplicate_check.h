@@ -2,7 +2,9 @@
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <system_error>
 
 #include "kept_lines.h"
@@ -21,6 +23,8 @@ class RunMonitor {
   void Begin(RunPhase phase, std::uint64_t total);
   // Reports `done` when enough time has passed; true when the run must stop.
   bool Advance(std::uint64_t done);
+  // Reports the phase's last figure whatever the time.
+  void Complete(std::uint64_t done) { Report(done); }
   bool Cancelled() const { return observer_.cancel != nullptr && observer_.cancel->IsCancelled(); }
 
  private:
@@ -36,6 +40,7 @@ class RunMonitor {
 class DuplicateCheck {
  public:
   DuplicateCheck(const RunSettings& settings, const RunObserver& observer);
+  ~DuplicateCheck();
 
   // Counts, filters and writes; the result says how it went.
   RunResult RunDuplicateCheck();
@@ -63,13 +68,18 @@ class DuplicateCheck {
   std::error_code FilterBlocks(InputFile& in, const Policy& policy);
   void WriteKeptLines();
   void FailReadingInput(const std::error_code& ec);
+  void FailWritingOutput(const std::error_code& ec);
+  bool IsStandardStream(const std::string& path) const;
   void Fail(std::string message);
   // Reports `done` bytes of the phase; false, with the run cancelled, when asked to stop.
   bool Proceed(std::uint64_t done);
 
   RunMonitor monitor_;
   RunResult result_;
-  std::uint64_t inputBytes_ = 0;  // the input's size when the run began, for progress
+  const bool acceptStreams_;
+  const std::string_view lineEnd_;
+  std::unique_ptr<InputFile> stream_;  // an input that can be read only once, kept for the filter
+  std::uint64_t inputBytes_ = 0;       // the input's size when the run began, for progress
   std::uint64_t keptBytes_ = 0;
 };
 

@@ -1,5 +1,7 @@
 #include "file_io.h"
 
+#include "sievra/engine.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -34,7 +36,7 @@ class WindowsErrorCategory final : public std::error_category {
 };
 
 using StatBuf = struct _stat64;
-int OsOpenRead(const fs::path& p) {
+int OsOpenRead(const fs::path& p, bool /*wait: Windows opens do not wait*/) {
   int fd = -1;
   _wsopen_s(&fd, p.c_str(), _O_RDONLY | _O_BINARY, _SH_DENYNO, 0);
   return fd;
@@ -54,6 +56,16 @@ long long OsWrite(int fd, const char* from, std::size_t n) {
 }
 int OsClose(int fd) { return _close(fd); }
 bool IsRegular(const StatBuf& st) { return (st.st_mode & _S_IFMT) == _S_IFREG; }
+int OsDupStandardInput() {
+  const int fd = _dup(0);
+  if (fd >= 0) _setmode(fd, _O_BINARY);  // CR LF must reach the line reader as they are
+  return fd;
+}
+int OsDupStandardOutput() {
+  const int fd = _dup(1);
+  if (fd >= 0) _setmode(fd, _O_BINARY);  // or every LF written would gain a CR
+  return fd;
+}
 std::error_code OsReplace(const fs::path& from, const fs::path& to) {
   // MoveFileEx replaces an existing file in one step, which _wrename refuses to do.
   if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
@@ -72,9 +84,12 @@ std::error_code OsCheckReplaceable(const fs::path& target) {
 }
 #else
 using StatBuf = struct stat;
-// Non-blocking only so that opening a named pipe does not wait for a writer;
-// the pipe is then refused as no regular file, and regular files ignore the flag.
-int OsOpenRead(const fs::path& p) { return ::open(p.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK); }
+// Non-blocking, unless the caller reads streams, only so that opening a named
+// pipe does not wait for a writer; the pipe is then refused as no regular file,
+// and regular files ignore the flag. A stream's reader waits for its writer as cat does.
+int OsOpenRead(const fs::path& p, bool wait) {
+  return ::open(p.c_str(), O_RDONLY | O_CLOEXEC | (wait ? 0 : O_NONBLOCK));
+}
 int OsCreateNew(const fs::path& p) {
   return ::open(p.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
 }
@@ -83,6 +98,8 @@ long long OsRead(int fd, char* into, std::size_t n) { return ::read(fd, into, n)
 long long OsWrite(int fd, const char* from, std::size_t n) { return ::write(fd, from, n); }
 int OsClose(int fd) { return ::close(fd); }
 bool IsRegular(const StatBuf& st) { return S_ISREG(st.st_mode); }
+int OsDupStandardInput() { return ::fcntl(0, F_DUPFD_CLOEXEC, 0); }
+int OsDupStandardOutput() { return ::fcntl(1, F_DUPFD_CLOEXEC, 0); }
 std::error_code OsReplace(const fs::path& from, const fs::path& to) {
   if (std::rename(from.c_str(), to.c_str()) == 0) return {};
   return {errno, std::generic_category()};
@@ -133,17 +150,21 @@ InputFile::~InputFile() {
   if (fd_ >= 0) OsClose(fd_);
 }
 
-std::error_code InputFile::Open(const std::string& utf8Path) {
-  fd_ = OsOpenRead(FromUtf8(utf8Path));
+std::error_code InputFile::Open(const std::string& utf8Path, bool acceptStreams) {
+  const bool standardInput = acceptStreams && utf8Path == kStandardStream;
+  fd_ = standardInput ? OsDupStandardInput() : OsOpenRead(FromUtf8(utf8Path), acceptStreams);
   if (fd_ < 0) return LastErrno();
   StatBuf st{};
   if (OsFstat(fd_, st) != 0) return LastErrno();
-  // A folder, device or pipe is no log: reading one fails, blocks or never ends.
-  if (!IsRegular(st)) {
-    if ((st.st_mode & S_IFMT) == S_IFDIR) return std::make_error_code(std::errc::is_a_directory);
-    return NotARegularFile();
+  if ((st.st_mode & S_IFMT) == S_IFDIR) return std::make_error_code(std::errc::is_a_directory);
+  if (IsRegular(st) && !standardInput) {
+    size_ = static_cast<std::uint64_t>(st.st_size);
+    return {};
   }
-  size_ = static_cast<std::uint64_t>(st.st_size);
+  // A pipe or device is no log for the window: reading one blocks or never ends.
+  // The command line reads it once, as it comes.
+  if (!acceptStreams) return NotARegularFile();
+  stream_ = true;
   return {};
 }
 
@@ -171,7 +192,11 @@ void AtomicOutputFile::Discard() {
   }
 }
 
-std::error_code AtomicOutputFile::Open(const std::string& utf8Path) {
+std::error_code AtomicOutputFile::Open(const std::string& utf8Path, bool acceptStreams) {
+  if (acceptStreams && utf8Path == kStandardStream) {
+    fd_ = OsDupStandardOutput();
+    return fd_ < 0 ? LastErrno() : std::error_code();
+  }
   target_ = FollowLinks(FromUtf8(utf8Path));
   std::error_code ec;
   if (fs::is_directory(target_, ec)) return std::make_error_code(std::errc::is_a_directory);
@@ -225,6 +250,7 @@ std::error_code AtomicOutputFile::Commit() {
     Discard();
     return ec;
   }
+  if (temp_.empty()) return {};  // standard output: nothing to rename
   if (auto ec = OsReplace(temp_, target_)) {
     Discard();
     return ec;

@@ -29,12 +29,15 @@ class InputFile {
   InputFile& operator=(const InputFile&) = delete;
   ~InputFile();
 
-  // Fails for a missing or unreadable path and for anything but a regular file.
-  std::error_code Open(const std::string& utf8Path);
+  // Fails for a missing or unreadable path and for anything but a regular file,
+  // unless `acceptStreams`: then a pipe or device, or "-" for standard input,
+  // opens as a stream to be read once.
+  std::error_code Open(const std::string& utf8Path, bool acceptStreams = false);
+  bool IsStream() const { return stream_; }
   // Reads up to `capacity` bytes; 0 at end of file.
   std::error_code Read(char* into, std::size_t capacity, std::size_t& got);
 
-  // The file's size when it was opened (a live log may grow or shrink since).
+  // The file's size when it was opened (a live log may grow or shrink since); 0 for a stream.
   std::uint64_t Size() const { return size_; }
   std::uint64_t BytesRead() const { return bytesRead_; }
 
@@ -42,11 +45,13 @@ class InputFile {
   int fd_ = -1;
   std::uint64_t size_ = 0;
   std::uint64_t bytesRead_ = 0;
+  bool stream_ = false;
 };
 
 // Replaces a file in one step: bytes go to a temporary file beside it, which is
 // renamed over the target on Commit. Until then the target is untouched, and a
-// temporary that was not committed is removed.
+// temporary that was not committed is removed. Standard output ("-") is written
+// as it comes: a pipe cannot be replaced.
 class AtomicOutputFile {
  public:
   AtomicOutputFile() = default;
@@ -54,7 +59,8 @@ class AtomicOutputFile {
   AtomicOutputFile& operator=(const AtomicOutputFile&) = delete;
   ~AtomicOutputFile();
 
-  std::error_code Open(const std::string& utf8Path);
+  // With `acceptStreams`, "-" is standard output.
+  std::error_code Open(const std::string& utf8Path, bool acceptStreams = false);
   std::error_code Write(const char* data, std::size_t size);
   std::error_code Commit();
 

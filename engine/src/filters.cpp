@@ -1,6 +1,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "duplicate_check.h"
@@ -8,6 +9,7 @@
 #include "line_block_reader.h"
 #include "line_index.h"
 #include "lookup_pipeline.h"
+#include "sievra/line_counter.h"
 #include "sievra/line_scanner.h"
 #include "sievra/packet_frame.h"
 #include "sievra/upper_case.h"
@@ -74,13 +76,16 @@ void DuplicateCheck::FilterLines(const Policy& policy) {
   {
     // Closed before the output is written: Windows cannot replace a file that is
     // still open, and the output may be the input itself.
-    InputFile in;
-    ec = in.Open(InputPath);
+    std::unique_ptr<InputFile> in = std::move(stream_);
+    if (!in) {
+      in = std::make_unique<InputFile>();
+      ec = in->Open(InputPath, acceptStreams_);
+    }
     if (!ec) {
       // Only this read's lines are stored from here on.
       KeptLines.Resize(KeptLines.size() - 1);
-      ec = FilterBlocks(in, policy);
-      result_.counts.bytesRead = in.BytesRead();
+      ec = FilterBlocks(*in, policy);
+      result_.counts.bytesRead = in->BytesRead();
     }
   }
   RunCounts& counts = result_.counts;
@@ -112,10 +117,18 @@ std::error_code DuplicateCheck::FilterBlocks(InputFile& in, const Policy& policy
   };
   LookupPipeline<decltype(storeNew)> pipeline(index, storeNew);
   LineBlockReader reader(in, kReadBufferBytes);
+  const UpperCaser upper;
+  std::optional<LineCounter> streamCount;  // a stream's count, taken on this one read
+  if (in.IsStream()) streamCount.emplace(upper, TargetCall);
   for (;;) {
     std::string_view block;
     if (auto ec = reader.Next(block)) return ec;
-    if (block.empty()) return {};
+    if (streamCount) streamCount->Feed(block);
+    if (block.empty()) {
+      if (streamCount) counts.linesCounted = streamCount->Finish();
+      monitor_.Complete(in.BytesRead());
+      return {};
+    }
     LineScanner scanner(block.data(), block.size());
     std::string_view line;
     std::string_view key;
@@ -138,9 +151,9 @@ std::error_code DuplicateCheck::FilterBlocks(InputFile& in, const Policy& policy
 
 void DuplicateCheck::WriteKeptLines() {
   const std::uint64_t keptLines = result_.counts.linesKept;
-  monitor_.Begin(RunPhase::Writing, keptBytes_ + 2 * keptLines);
+  monitor_.Begin(RunPhase::Writing, keptBytes_ + lineEnd_.size() * keptLines);
   AtomicOutputFile out;
-  std::error_code ec = out.Open(OutputPath);
+  std::error_code ec = out.Open(OutputPath, acceptStreams_);
   auto buffer = std::make_unique_for_overwrite<char[]>(kWriteBufferBytes);
   std::size_t filled = 0;
   std::uint64_t written = 0;
@@ -153,27 +166,27 @@ void DuplicateCheck::WriteKeptLines() {
   };
   for (std::size_t k = 1; k <= keptLines && !ec && go; ++k) {
     const std::string_view line = KeptLines[k];
-    if (filled + line.size() + 2 > kWriteBufferBytes) flush();
-    if (line.size() + 2 > kWriteBufferBytes) {
+    if (filled + line.size() + lineEnd_.size() > kWriteBufferBytes) flush();
+    if (line.size() + lineEnd_.size() > kWriteBufferBytes) {
       if (!ec) ec = out.Write(line.data(), line.size());
       written += line.size();
     } else if (!line.empty()) {  // a kept empty line may have no address, and memcpy wants one
       std::memcpy(buffer.get() + filled, line.data(), line.size());
       filled += line.size();
     }
-    if (filled + 2 > kWriteBufferBytes) flush();
-    buffer[filled++] = '\r';
-    buffer[filled++] = '\n';
+    if (filled + lineEnd_.size() > kWriteBufferBytes) flush();
+    std::memcpy(buffer.get() + filled, lineEnd_.data(), lineEnd_.size());
+    filled += lineEnd_.size();
   }
   if (go) flush();
   if (!go) return;  // cancelled: the temporary goes with `out`
   if (!ec) ec = out.Commit();
   if (ec) {
-    Fail("Cannot write the output file \"" + OutputPath + "\": " + ec.message() +
-         ". The file was left as it was.");
+    FailWritingOutput(ec);
     return;
   }
   result_.counts.bytesWritten = written;
+  monitor_.Complete(written);
 }
 
 }  // namespace sievra

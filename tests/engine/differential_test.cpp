@@ -1,10 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <random>
 #include <unordered_set>
 
-#include "sievra/packet_frame.h"
+#include "first_match_reference.h"
 #include "test_support.h"
 
 namespace sievra {
@@ -12,52 +11,12 @@ namespace {
 
 using testing::EngineFixture;
 
-// The plain first-match scan the indexed filters must agree with: every line is
-// compared with every kept line in order, payloads taken from the stored frames.
-std::string ReferenceOutput(const std::string& input, bool packet, std::string target, bool strip) {
-  std::vector<std::string> lines;
-  std::string current;
-  bool open = false;
-  for (std::size_t i = 0; i < input.size(); ++i) {
-    const char c = input[i];
-    if (c == '\r' || c == '\n') {
-      lines.push_back(current);
-      current.clear();
-      open = false;
-      if (c == '\r' && i + 1 < input.size() && input[i + 1] == '\n') ++i;
-    } else {
-      current += c;
-      open = true;
-    }
-  }
-  if (open) lines.push_back(current);
-
-  for (char& c : target) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  const auto first = target.find_first_not_of(' ');
-  const std::string trimmed = first == std::string::npos
-                                  ? ""
-                                  : target.substr(first, target.find_last_not_of(' ') - first + 1);
-  std::vector<std::string> kept;
-  for (std::string line : lines) {
-    if (packet) {
-      std::string upper = line;
-      for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-      const bool eligible =
-          trimmed.empty() ? line.find(':') != std::string::npos : upper.rfind(trimmed, 0) == 0;
-      if (!eligible) continue;
-    }
-    bool found = false;
-    for (const std::string& k : kept) {
-      if (packet ? PacketPayload(k) == PacketPayload(line) : k == line) {
-        found = true;
-        break;
-      }
-    }
-    if (found) continue;
-    kept.push_back(packet && strip ? StripDigiPath(line) : line);
-  }
+// The output of the plain first-match scan the indexed filters must agree with.
+std::string ReferenceOutput(const std::string& input, bool packet, const std::string& target,
+                            bool strip) {
   std::string out;
-  for (const std::string& k : kept) out += k + "\r\n";
+  for (const std::string& k : reference::Filter({packet, strip, target}, input).kept)
+    out += k + "\r\n";
   return out;
 }
 

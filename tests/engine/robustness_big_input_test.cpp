@@ -33,7 +33,7 @@ std::string Repeated(std::string_view piece, std::size_t times) {
 }
 
 TEST(BigInputTest, HundredMegabyteLineWithoutTerminatorIsKeptWhole) {
-  TempFolder folder;
+  TempDir folder;
   const std::string frame = "N0CALL>APRS,WIDE1-1,WIDE2-1:" + HugePayload(kHugeLineBytes);
   WriteBytes(folder / "in.txt", frame);
   EngineRig rig(folder / "in.txt", folder / "out.txt");
@@ -46,7 +46,7 @@ TEST(BigInputTest, HundredMegabyteLineWithoutTerminatorIsKeptWhole) {
   const std::string cut = "N0CALL>APRS" + frame.substr(frame.find(':'));
   EXPECT_TRUE(ReadBytes(folder / "out.txt") == cut + "\r\n");
   EXPECT_EQ(rig.result.counts.linesCounted, 1u);
-  EXPECT_EQ(folder.Names(), (std::vector<std::string>{"in.txt", "out.txt"}));
+  EXPECT_EQ(folder.Listing(), (std::vector<std::string>{"in.txt", "out.txt"}));
 }
 
 struct ManyLinesRow {
@@ -64,7 +64,7 @@ const ManyLinesRow kManyLinesRows[] = {
 };
 
 TEST(BigInputTest, TenMillionEmptyLinesKeepOne) {
-  TempFolder folder;
+  TempDir folder;
   EngineRig rig(folder / "in.txt", folder / "out.txt");
   for (const ManyLinesRow& row : kManyLinesRows) {
     SCOPED_TRACE(row.name);

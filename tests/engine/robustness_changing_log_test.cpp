@@ -53,7 +53,7 @@ TEST(ChangingLogTest, FilterKeepsWhatItReadsWhateverTheCountSaid) {
   for (const ChangeRow& row : kChangeRows) {
     for (bool packet : {false, true}) {
       SCOPED_TRACE(std::string(row.name) + (packet ? " (packet)" : " (text)"));
-      TempFolder folder;
+      TempDir folder;
       WriteBytes(folder / "out.txt", kOldOutput);
       EngineRig rig(folder / "in.txt", folder / "out.txt");
       WriteBytes(folder / "in.txt", row.whenCounted);
@@ -121,7 +121,7 @@ class RestartingLogWriter {
 };
 
 TEST(ChangingLogTest, LogRewrittenDuringRunsGivesOnlyBytesReallyRead) {
-  TempFolder folder;
+  TempDir folder;
   EngineRig rig(folder / "in.txt", folder / "out.txt");
   int completed = 0;
   {
@@ -147,7 +147,7 @@ TEST(ChangingLogTest, LogRewrittenDuringRunsGivesOnlyBytesReallyRead) {
   rig.Acknowledge();
   EXPECT_EQ(rig.RunText(), RunOutcome::Completed);
   EXPECT_EQ(ReadBytes(folder / "out.txt"), "line-000001\r\nline-000002\r\n");
-  EXPECT_EQ(folder.Names(), (std::vector<std::string>{"in.txt", "out.txt"}));
+  EXPECT_EQ(folder.Listing(), (std::vector<std::string>{"in.txt", "out.txt"}));
 }
 
 }  // namespace

@@ -28,15 +28,15 @@ constexpr std::string_view kOldOutput = "output of an earlier run\r\n";
 
 // The run stopped with one message naming the file and the reason; the old
 // output, the folder and the results box are as they were; a readable input then works.
-void ExpectRefusedThenRecovers(EngineRig& rig, const TempFolder& folder, RunOutcome outcome,
+void ExpectRefusedThenRecovers(EngineRig& rig, const TempDir& folder, RunOutcome outcome,
                                std::string_view reason) {
-  const std::vector<std::string> namesBefore = folder.Names();
+  const std::vector<std::string> namesBefore = folder.Listing();
   EXPECT_EQ(outcome, RunOutcome::Failed);
   const std::string& message = rig.result.message;
   EXPECT_NE(message.find(rig.settings.inputPath), std::string::npos) << message;
   EXPECT_NE(message.find(reason), std::string::npos) << message;
   EXPECT_EQ(ReadBytes(folder / "out.txt"), kOldOutput);
-  EXPECT_EQ(folder.Names(), namesBefore);
+  EXPECT_EQ(folder.Listing(), namesBefore);
 
   WriteBytes(folder / "good.txt", "a\rb\ra\r");
   rig.settings.inputPath = (folder / "good.txt").string();
@@ -48,23 +48,23 @@ void ExpectRefusedThenRecovers(EngineRig& rig, const TempFolder& folder, RunOutc
 
 struct UnreadableRow {
   const char* name;
-  std::function<fs::path(const TempFolder&)> make;  // creates the input, returns its path
+  std::function<fs::path(const TempDir&)> make;  // creates the input, returns its path
   const char* reason;
 };
 
 const UnreadableRow kUnreadableRows[] = {
-    {"robustness: input file missing", [](const TempFolder& f) { return f / "gone.txt"; },
+    {"robustness: input file missing", [](const TempDir& f) { return f / "gone.txt"; },
      "No such file or directory"},
-    {"robustness: input folder missing", [](const TempFolder& f) { return f / "gone" / "in.txt"; },
+    {"robustness: input folder missing", [](const TempDir& f) { return f / "gone" / "in.txt"; },
      "No such file or directory"},
     {"robustness: input is a folder",
-     [](const TempFolder& f) {
+     [](const TempDir& f) {
        fs::create_directory(f / "logs");
        return f / "logs";
      },
      "Is a directory"},
     {"robustness: a file used as a folder",
-     [](const TempFolder& f) {
+     [](const TempDir& f) {
        WriteBytes(f / "plain.txt", "x\r\n");
        return f / "plain.txt" / "in.txt";
      },
@@ -75,7 +75,7 @@ TEST(InputFaultTest, UnreadableInputIsReportedAndTheNextRunWorks) {
   for (const UnreadableRow& row : kUnreadableRows) {
     for (bool packet : {false, true}) {
       SCOPED_TRACE(std::string(row.name) + (packet ? " (packet)" : " (text)"));
-      TempFolder folder;
+      TempDir folder;
       WriteBytes(folder / "out.txt", kOldOutput);
       EngineRig rig(row.make(folder), folder / "out.txt");
       const RunOutcome outcome = packet ? rig.RunPacket("N0CALL", true) : rig.RunText();
@@ -85,8 +85,8 @@ TEST(InputFaultTest, UnreadableInputIsReportedAndTheNextRunWorks) {
 }
 
 TEST(InputFaultTest, InputWithoutReadPermissionIsReported) {
-  TempFolder folder;
-  fs::permissions(folder.path(), fs::perms::all);
+  TempDir folder;
+  fs::permissions(folder.Path(), fs::perms::all);
   WriteBytes(folder / "out.txt", kOldOutput);
   WriteBytes(folder / "in.txt", "secret\r\n");
   fs::permissions(folder / "in.txt", fs::perms::none);
@@ -101,7 +101,7 @@ TEST(InputFaultTest, InputWithoutReadPermissionIsReported) {
 }
 
 TEST(InputFaultTest, EmptyInputKeepsNothingAndSaysSo) {
-  TempFolder folder;
+  TempDir folder;
   WriteBytes(folder / "in.txt", "");
   WriteBytes(folder / "out.txt", kOldOutput);
   EngineRig rig(folder / "in.txt", folder / "out.txt");
@@ -115,7 +115,7 @@ TEST(InputFaultTest, EmptyInputKeepsNothingAndSaysSo) {
 }
 
 TEST(InputFaultTest, NamedPipeIsRefusedWithoutWaitingForAWriter) {
-  TempFolder folder;
+  TempDir folder;
   WriteBytes(folder / "out.txt", kOldOutput);
   const fs::path pipe = folder / "pipe";
   ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
@@ -154,7 +154,7 @@ TEST(InputFaultTest, InputLargerThanTheMemoryLeftIsReported) {
 #if defined(__SANITIZE_ADDRESS__)
   GTEST_SKIP() << "the address sanitizer reserves more address space than a limit can leave";
 #else
-  TempFolder folder;
+  TempDir folder;
   WriteBytes(folder / "out.txt", kOldOutput);
   WriteBytes(folder / "in.txt", "");
   fs::resize_file(folder / "in.txt", std::size_t{512} << 20);  // sparse: costs no disk

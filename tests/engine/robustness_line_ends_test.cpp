@@ -72,7 +72,7 @@ TEST(LineEndsTest, CounterGivesOneCountWhereverTheReadsSplitTheFile) {
 }
 
 TEST(LineEndsTest, BothFiltersReadEveryCombinationAsTheModelDoes) {
-  TempFolder folder(RamFolderBase());
+  TempDir folder(RamFolderBase());
   const std::string oldOutput = "older output\r\n";
   EngineRig rig(folder / "in.txt", folder / "out.txt");
   for (const std::string& bytes : AllStrings("a:\r\n", 5)) {
@@ -93,7 +93,7 @@ TEST(LineEndsTest, LineEndsAcrossTheEngineReadSizeKeepTheirMeaning) {
   // The counting pass and the filter read 1 MiB at a time; put every kind of
   // line end, and a line longer than one read, across those boundaries.
   constexpr std::size_t kRead = std::size_t{1} << 20;
-  TempFolder folder(RamFolderBase());
+  TempDir folder(RamFolderBase());
   EngineRig rig(folder / "in.txt", folder / "out.txt");
   for (std::string_view end : {"\r\n", "\r", "\n", "\r\r", "\n\r"}) {
     for (std::size_t shift = 0; shift < 4; ++shift) {
@@ -144,7 +144,7 @@ const ByteRow kByteRows[] = {
 };
 
 TEST(LineEndsTest, NulAndEightBitBytesAreKeptAndWrittenAsRead) {
-  TempFolder folder;
+  TempDir folder;
   EngineRig rig(folder / "in.txt", folder / "out.txt");
   for (const ByteRow& row : kByteRows) {
     SCOPED_TRACE(row.name);

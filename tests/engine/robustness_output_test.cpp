@@ -41,7 +41,7 @@ void ExpectRefusedThenRecovers(EngineRig& rig, RunOutcome outcome, std::string_v
   EXPECT_EQ(after, names) << "a temporary file was left, or a file went";
   EXPECT_EQ(ReadBytes(folder / "out.txt"), kOldOutput);
 
-  TempFolder elsewhere;
+  TempDir elsewhere;
   WriteBytes(elsewhere / "in.txt", kInput);
   rig.settings.inputPath = (elsewhere / "in.txt").string();
   rig.settings.outputPath = (elsewhere / "out.txt").string();
@@ -52,34 +52,34 @@ void ExpectRefusedThenRecovers(EngineRig& rig, RunOutcome outcome, std::string_v
 
 struct UnwritableRow {
   const char* name;
-  std::function<fs::path(const TempFolder&)> make;  // prepares the folder, returns the output path
+  std::function<fs::path(const TempDir&)> make;  // prepares the folder, returns the output path
   const char* reason;
 };
 
 const UnwritableRow kUnwritableRows[] = {
-    {"robustness: output folder missing",
-     [](const TempFolder& f) { return f / "gone" / "out.txt"; }, "No such file or directory"},
+    {"robustness: output folder missing", [](const TempDir& f) { return f / "gone" / "out.txt"; },
+     "No such file or directory"},
     {"robustness: output is a folder",
-     [](const TempFolder& f) {
+     [](const TempDir& f) {
        fs::create_directory(f / "results");
        return f / "results";
      },
      "Is a directory"},
     {"robustness: output under a file used as a folder",
-     [](const TempFolder& f) { return f / "out.txt" / "x.txt"; }, "Not a directory"},
+     [](const TempDir& f) { return f / "out.txt" / "x.txt"; }, "Not a directory"},
 };
 
 TEST(OutputFaultTest, UnwritableOutputIsReportedAndNothingChanges) {
   for (const UnwritableRow& row : kUnwritableRows) {
     for (bool packet : {false, true}) {
       SCOPED_TRACE(std::string(row.name) + (packet ? " (packet)" : " (text)"));
-      TempFolder folder;
+      TempDir folder;
       WriteBytes(folder / "in.txt", kInput);
       WriteBytes(folder / "out.txt", kOldOutput);
       EngineRig rig(folder / "in.txt", row.make(folder));
-      const std::vector<std::string> names = folder.Names();
+      const std::vector<std::string> names = folder.Listing();
       const RunOutcome outcome = packet ? rig.RunPacket(" ", true) : rig.RunText();
-      ExpectRefusedThenRecovers(rig, outcome, row.reason, folder.path(), names);
+      ExpectRefusedThenRecovers(rig, outcome, row.reason, folder.Path(), names);
     }
   }
 }
@@ -101,38 +101,38 @@ const PermissionRow kPermissionRows[] = {
 TEST(OutputFaultTest, OutputWithoutWritePermissionIsReported) {
   for (const PermissionRow& row : kPermissionRows) {
     SCOPED_TRACE(row.name);
-    TempFolder folder;
+    TempDir folder;
     WriteBytes(folder / "in.txt", kInput);
     WriteBytes(folder / "out.txt", kOldOutput);
     fs::permissions(folder / "out.txt", row.output);
-    fs::permissions(folder.path(), row.folder);
+    fs::permissions(folder.Path(), row.folder);
     EngineRig rig(folder / "in.txt", folder / "out.txt");
-    const std::vector<std::string> names = folder.Names();
+    const std::vector<std::string> names = folder.Listing();
     RunOutcome outcome;
     {
       WithoutRootRights user;
       if (!user.Failure().empty()) GTEST_SKIP() << user.Failure();
       outcome = rig.RunText();
     }
-    ExpectRefusedThenRecovers(rig, outcome, "Permission denied", folder.path(), names);
+    ExpectRefusedThenRecovers(rig, outcome, "Permission denied", folder.Path(), names);
   }
 }
 
 TEST(OutputFaultTest, FullDiskLeavesTheOldOutputAndNoTemporaryFile) {
   constexpr std::size_t kDiskBytes = 64 * 1024;
   SmallTmpfs disk(kDiskBytes);
-  std::optional<TempFolder> plainFolder;
+  std::optional<TempDir> plainFolder;
   std::optional<FileSizeLimit> limit;
-  fs::path folder = disk.path();
+  fs::path folder = disk.Path();
   std::string reason = "No space left on device";
   if (!disk.Failure().empty()) {
     // No mount allowed here: a file size limit makes the very same write fail.
     std::cout << "disk full is a file size limit here (" << disk.Failure() << ")\n";
     plainFolder.emplace();
-    folder = plainFolder->path();
+    folder = plainFolder->Path();
     reason = "File too large";
   }
-  TempFolder inputs;
+  TempDir inputs;
   WriteBytes(inputs / "in.txt", DistinctLines(4 * kDiskBytes));
   WriteBytes(folder / "out.txt", kOldOutput);
   EngineRig rig(inputs / "in.txt", folder / "out.txt");
@@ -154,22 +154,22 @@ TEST(OutputFaultTest, FullDiskLeavesTheOldOutputAndNoTemporaryFile) {
 TEST(OutputFaultTest, ReadOnlyFileSystemIsReported) {
   SmallTmpfs disk(64 * 1024);
   if (!disk.Failure().empty()) GTEST_SKIP() << disk.Failure();
-  TempFolder inputs;
+  TempDir inputs;
   WriteBytes(inputs / "in.txt", kInput);
   WriteBytes(disk / "out.txt", kOldOutput);
   ASSERT_TRUE(disk.MakeReadOnly());
   EngineRig rig(inputs / "in.txt", disk / "out.txt");
-  ExpectRefusedThenRecovers(rig, rig.RunText(), "Read-only file system", disk.path(), {"out.txt"});
+  ExpectRefusedThenRecovers(rig, rig.RunText(), "Read-only file system", disk.Path(), {"out.txt"});
 }
 
 TEST(OutputFaultTest, LongestOutputNameTheSystemAllowsIsWritten) {
-  TempFolder folder;
+  TempDir folder;
   WriteBytes(folder / "in.txt", kInput);
   const std::string name = std::string(251, 'n') + ".txt";  // 255 bytes, the usual limit
   EngineRig rig(folder / "in.txt", folder / name);
   EXPECT_EQ(rig.RunText(), RunOutcome::Completed) << rig.result.message;
   EXPECT_EQ(ReadBytes(folder / name), kKept);
-  EXPECT_EQ(folder.Names(), (std::vector<std::string>{"in.txt", name}));
+  EXPECT_EQ(folder.Listing(), (std::vector<std::string>{"in.txt", name}));
 }
 
 }  // namespace

@@ -25,48 +25,6 @@ fs::path RamFolderBase() {
   return fs::is_directory("/dev/shm", ec) ? fs::path("/dev/shm") : fs::temp_directory_path();
 }
 
-TempFolder::TempFolder(const fs::path& base) {
-  std::string pattern = (base / "sievra-robustness-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) {
-    throw std::runtime_error("mkdtemp failed: " + std::string(std::strerror(errno)));
-  }
-  path_ = pattern;
-}
-
-TempFolder::~TempFolder() {
-  std::error_code ignored;
-  // A test may have taken rights away; give them back so the folder can go.
-  fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
-  for (const auto& entry : fs::directory_iterator(path_, ignored)) {
-    fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ignored);
-  }
-  fs::remove_all(path_, ignored);
-}
-
-std::vector<std::string> TempFolder::Names() const {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(path_)) {
-    names.push_back(entry.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-void WriteBytes(const fs::path& path, std::string_view bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  if (!out.good()) throw std::runtime_error("cannot write " + path.string());
-}
-
-std::string ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary | std::ios::ate);
-  if (!in) throw std::runtime_error("cannot read " + path.string());
-  std::string bytes(static_cast<std::size_t>(in.tellg()), '\0');
-  in.seekg(0);
-  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  return bytes;
-}
-
 EngineRig::EngineRig(const fs::path& input, const fs::path& output) {
   settings.inputPath = input.string();
   settings.outputPath = output.string();
@@ -109,7 +67,7 @@ SmallTmpfs::SmallTmpfs(std::size_t bytes) {
     failure_ = "no mount namespace of our own: " + std::string(std::strerror(errno));
   } else if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
     failure_ = "cannot make mounts private: " + std::string(std::strerror(errno));
-  } else if (::mount("tmpfs", path().c_str(), "tmpfs", 0, options.c_str()) != 0) {
+  } else if (::mount("tmpfs", Path().c_str(), "tmpfs", 0, options.c_str()) != 0) {
     failure_ = "cannot mount a tmpfs: " + std::string(std::strerror(errno));
   } else {
     mounted_ = true;
@@ -117,12 +75,12 @@ SmallTmpfs::SmallTmpfs(std::size_t bytes) {
 }
 
 SmallTmpfs::~SmallTmpfs() {
-  if (mounted_) ::umount2(path().c_str(), MNT_DETACH);
+  if (mounted_) ::umount2(Path().c_str(), MNT_DETACH);
 }
 
 bool SmallTmpfs::MakeReadOnly() {
   return mounted_ &&
-         ::mount(nullptr, path().c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+         ::mount(nullptr, Path().c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
 }
 
 FileSizeLimit::FileSizeLimit(std::size_t bytes) {

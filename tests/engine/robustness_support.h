@@ -18,25 +18,9 @@ namespace fs = std::filesystem;
 // for tests that run thousands of times and are about bytes, not disks.
 fs::path RamFolderBase();
 
-// A fresh folder under `base`, removed with its contents when the test ends.
-class TempFolder {
- public:
-  explicit TempFolder(const fs::path& base = fs::temp_directory_path());
-  ~TempFolder();
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-
-  const fs::path& path() const { return path_; }
-  fs::path operator/(std::string_view name) const { return path_ / name; }
-  // The names in the folder, sorted: shows a temporary file left behind.
-  std::vector<std::string> Names() const;
-
- private:
-  fs::path path_;
-};
-
-void WriteBytes(const fs::path& path, std::string_view bytes);
-std::string ReadBytes(const fs::path& path);
+using testing::ReadBytes;
+using testing::TempDir;
+using testing::WriteBytes;
 
 // Run settings with both paths chosen, as after two Browse presses, and the last result.
 struct EngineRig {
@@ -91,13 +75,13 @@ class SmallTmpfs {
 
   // Empty when mounted; otherwise why the machine refused.
   const std::string& Failure() const { return failure_; }
-  const fs::path& path() const { return folder_.path(); }
+  const fs::path& Path() const { return folder_.Path(); }
   fs::path operator/(std::string_view name) const { return folder_ / name; }
-  std::vector<std::string> Names() const { return folder_.Names(); }
+  std::vector<std::string> Listing() const { return folder_.Listing(); }
   bool MakeReadOnly();
 
  private:
-  TempFolder folder_;
+  TempDir folder_;
   bool mounted_ = false;
   std::string failure_;
 };

@@ -1,10 +1,6 @@
 #pragma once
 
-#include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,47 +9,28 @@
 
 namespace sievra::testing {
 
-// A fresh folder per test, removed afterwards.
+// A fresh folder per test, removed with what it holds when the test ends.
 class TempDir {
  public:
-  TempDir() {
-    std::random_device seed;
-    path_ = std::filesystem::temp_directory_path() /
-            ("sievra-test-" + std::to_string(seed()) + std::to_string(seed()));
-    std::filesystem::create_directories(path_);
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    std::filesystem::permissions(path_, std::filesystem::perms::all, ignored);
-    std::filesystem::remove_all(path_, ignored);
-  }
+  explicit TempDir(const std::filesystem::path& base = std::filesystem::temp_directory_path());
+  ~TempDir();
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
 
   std::string File(std::string_view name) const { return (path_ / name).string(); }
+  std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
   const std::filesystem::path& Path() const { return path_; }
   // Names in the folder, sorted, to spot leftover temporary files.
-  std::vector<std::string> Listing() const {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(path_))
-      names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-  }
+  std::vector<std::string> Listing() const;
 
  private:
   std::filesystem::path path_;
 };
 
-inline void WriteBytes(const std::string& path, std::string_view bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-inline std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+// Creates or truncates the file with exactly these bytes; throws when it cannot.
+void WriteBytes(const std::filesystem::path& path, std::string_view bytes);
+// The file's bytes; empty when it cannot be read.
+std::string ReadBytes(const std::filesystem::path& path);
 
 // A run request on files in a temporary folder, as the Start button makes it
 // once both files are chosen.

@@ -12,8 +12,8 @@ namespace sievra {
 enum class FileType { Text, Packet };
 enum class LineEnd { CrLf, Lf };
 
-// As input path, standard input; as output path, standard output. The window
-// always passes full paths, so no chosen file is taken for a stream.
+// With RunSettings::acceptStreams: as input path, standard input; as output
+// path, standard output.
 inline constexpr std::string_view kStandardStream = "-";
 
 // What one run reads, writes and keeps. Paths are UTF-8; an empty path means
@@ -25,6 +25,10 @@ struct RunSettings {
   std::string callsignText;         // as typed, in the local 8-bit encoding; the run upper-cases it
   bool strip = false;               // cut the digipeater path from kept frames (Packet only)
   LineEnd lineEnd = LineEnd::CrLf;  // written after every kept line
+  // The command line's: a pipe, a device or "-" is read once as it comes (its
+  // lines counted on that read), and "-" as output is standard output. The
+  // window takes regular files only.
+  bool acceptStreams = false;
 };
 
 // How a run ended.
