@@ -1,7 +1,9 @@
 #include <QAbstractButton>
 #include <QFile>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
@@ -51,6 +53,7 @@ class tst_frmMain : public QObject {
   void windowAndOptionsAtStart();
   void tabOrder();
   void captionsFit();
+  void runControlsOverlapNothing();
   void chooseInput_data();
   void chooseInput();
   void chooseOutput();
@@ -194,6 +197,18 @@ void tst_frmMain::captionsFit() {
   for (QGroupBox* frame : window_->findChildren<QGroupBox*>()) {
     const int textWidth = frame->fontMetrics().horizontalAdvance(frame->title());
     QVERIFY2(textWidth + 8 <= frame->width(), qPrintable(frame->title()));
+  }
+}
+
+void tst_frmMain::runControlsOverlapNothing() {
+  for (const QWidget* added :
+       {static_cast<QWidget*>(window_->lblSummary), static_cast<QWidget*>(window_->prgRun)}) {
+    QVERIFY(window_->rect().contains(added->geometry()));
+    for (const QWidget* other : window_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+      if (other != added && !other->objectName().isEmpty())
+        QVERIFY2(!added->geometry().intersects(other->geometry()),
+                 qPrintable(added->objectName() + " overlaps " + other->objectName()));
+    }
   }
 }
 
