@@ -15,7 +15,7 @@ namespace {
 QStringList LinesOf(const PlainLines& lines) {
   QStringList shown;
   for (std::size_t row = 0; row < lines.RowCount(); ++row) {
-    if (lines.RowAt(row).continuesLine && !shown.isEmpty()) {
+    if (lines.RowAt(row).continuesLine() && !shown.isEmpty()) {
       shown.last() += lines.RowText(row);
     } else {
       shown << lines.RowText(row);

@@ -60,7 +60,7 @@ PlainLines::PlainLines(QByteArray bytes, bool startsMidLine) {
     const qint64 end = start + static_cast<qint64>(line.size());
     do {
       const qint64 cut = end - start > kMaxRowBytes ? RowCut(data, start, end) : end;
-      piece.rows.push_back(Row{start, static_cast<quint32>(cut - start), continues});
+      piece.rows.emplace_back(start, static_cast<quint32>(cut - start), continues);
       start = cut;
       continues = true;
     } while (start < end);
@@ -97,8 +97,8 @@ const PlainLines::Row& PlainLines::RowAt(std::size_t row) const {
 QString PlainLines::RowText(std::size_t row) const {
   const Piece& piece = PieceOf(row);
   const Row& r = piece.rows[row - piece.firstRow];
-  return QString::fromLocal8Bit(piece.bytes.constData() + r.start,
-                                static_cast<qsizetype>(r.length));
+  return QString::fromLocal8Bit(piece.bytes.constData() + r.start(),
+                                static_cast<qsizetype>(r.length()));
 }
 
 PlainLines::ReadStatus PlainLines::Read(const QString& path, PlainLines& lines, QString& error,

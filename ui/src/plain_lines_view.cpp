@@ -65,14 +65,14 @@ void PlainLinesView::SetWrapWidth(int pixels) {
 qsizetype PlainLinesView::LineCount() const {
   qsizetype count = 0;
   for (std::size_t i = 0; i < lines_.RowCount(); ++i)
-    count += lines_.RowAt(i).continuesLine ? 0 : 1;
+    count += lines_.RowAt(i).continuesLine() ? 0 : 1;
   return count;
 }
 
 QString PlainLinesView::Text() const {
   QString text;
   for (std::size_t i = 0; i < lines_.RowCount(); ++i) {
-    if (i > 0 && !lines_.RowAt(i).continuesLine) text += QLatin1Char('\n');
+    if (i > 0 && !lines_.RowAt(i).continuesLine()) text += QLatin1Char('\n');
     text += RowText(i);
   }
   return text;
@@ -82,7 +82,7 @@ int PlainLinesView::ScreenLinesOf(qsizetype index) const {
   int lines = 0;
   qsizetype line = -1;
   for (std::size_t i = 0; i < lines_.RowCount() && line <= index; ++i) {
-    if (!lines_.RowAt(i).continuesLine) ++line;
+    if (!lines_.RowAt(i).continuesLine()) ++line;
     if (line == index) lines += LayoutRow(i)->lineCount();
   }
   return lines;
@@ -192,7 +192,7 @@ QString PlainLinesView::SelectedText() const {
   const TextPoint to = std::max(anchor_, cursor_);
   QString text;
   for (std::size_t row = from.row; from != to && row <= to.row && row < lines_.RowCount(); ++row) {
-    if (row > from.row && !lines_.RowAt(row).continuesLine) text += QLatin1Char('\n');
+    if (row > from.row && !lines_.RowAt(row).continuesLine()) text += QLatin1Char('\n');
     const QString rowText = RowText(row);
     const qsizetype begin = row == from.row ? from.offset : 0;
     const qsizetype end = row == to.row ? to.offset : rowText.size();

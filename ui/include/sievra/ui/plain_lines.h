@@ -15,10 +15,19 @@ class PlainLines {
  public:
   // A slice of the bytes shown as one row; an over-long line is cut into several
   // rows so that laying out one row stays cheap whatever the file holds.
-  struct Row {
-    qint64 start = 0;  // within its piece
-    quint32 length = 0;
-    bool continuesLine = false;
+  // Eight bytes a row, as a big result has tens of millions: the start within
+  // its piece (40 bits), the length (at most 64 KiB) and the continuation flag.
+  class Row {
+   public:
+    Row(qint64 start, quint32 length, bool continuesLine)
+        : bits_(static_cast<quint64>(start) << 24 | quint64{length} << 1 | quint64{continuesLine}) {
+    }
+    qint64 start() const { return static_cast<qint64>(bits_ >> 24); }
+    quint32 length() const { return static_cast<quint32>(bits_ >> 1) & 0x7FFFFF; }
+    bool continuesLine() const { return (bits_ & 1) != 0; }
+
+   private:
+    quint64 bits_;
   };
 
   enum class ReadStatus { Read, Failed, Cancelled };
