@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Benchmarks sievra-bench against awk one-liners that do the same job, on the
+# Benchmarks sievra-cli against awk one-liners that do the same job, on the
 # same generated files, in one run: median wall time, MB/s, peak memory, ratios.
 #   bench/run-bench.sh [--reps N] [--data DIR] [--quick]
 # --quick uses 1M-line files only. Output files are compared byte for byte.
@@ -20,7 +20,7 @@ done
 
 scripts/install-deps.sh bench
 cmake --preset release >/dev/null
-cmake --build --preset release --target sievra-bench sievra-gen >/dev/null
+cmake --build --preset release --target sievra-cli sievra-gen >/dev/null
 bin=build/release/bench
 mkdir -p "$data"
 
@@ -63,8 +63,8 @@ run_case() {
     for k in "${!names[@]}"; do
       if [ "$k" -eq 0 ]; then
         # shellcheck disable=SC2086 # args are separate words on purpose
-        t=$(measure /dev/null "$bin/sievra-bench" --input "$data/$file" \
-              --output "$data/out-sievra.txt" $args)
+        t=$(measure /dev/null build/release/cli/sievra-cli --quiet "$data/$file" \
+              -o "$data/out-sievra.txt" $args)
       else
         t=$(measure "$data/out-${names[k]}.txt" "${names[k]}" "${progs[k]}" "$data/$file")
         cmp -s "$data/out-${names[k]}.txt" "$data/out-sievra.txt" ||

@@ -10,7 +10,7 @@ packages=(
   # tests (the window tests measure text, so they need a font)
   libgtest-dev googletest fonts-dejavu-core clang-format git
 )
-# Extra groups a caller may ask for: bench, gui-check, fuzz, windows.
+# Extra groups a caller may ask for: bench, gui-check, fuzz, windows, package.
 for group in "$@"; do
   case "$group" in
     bench) packages+=(gawk mawk) ;;
@@ -19,6 +19,8 @@ for group in "$@"; do
     # The 64-bit posix-thread cross compiler with its binutils (windres), Wine's
     # commands (wine, wineboot, wineserver) and its 64-bit loader.
     windows) packages+=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64) ;;
+    # The .deb: its dependencies (dpkg-shlibdeps), manual page, checks of the result.
+    package) packages+=(dpkg-dev help2man gzip lintian appstream desktop-file-utils man-db) ;;
     *) echo "install-deps: unknown group '$group'" >&2; exit 2 ;;
   esac
 done

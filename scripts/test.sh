@@ -14,6 +14,9 @@ cmake --preset asan
 cmake --build --preset asan
 ctest --preset asan
 
+# The .deb: built from the release preset, lintian-clean, and run as unpacked.
+scripts/check-package.sh
+
 # Each fuzz target briefly, with a fixed seed, on its committed corpus.
 scripts/fuzz-smoke.sh
 

@@ -23,6 +23,7 @@
 #include "sievra/ui/background_run.h"
 #include "sievra/ui/file_chooser.h"
 #include "sievra/ui/frm_help.h"
+#include "sievra/ui/help_location.h"
 #include "sievra/ui/rich_text_box.h"
 #include "sievra/ui/run_summary.h"
 #include "sievra/ui/twips.h"
@@ -101,7 +102,7 @@ frmMain::~frmMain() {
 }
 
 QString frmMain::DefaultHelpFile() {
-  return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("help.rtf"));
+  return HelpFileForProgramIn(QCoreApplication::applicationDirPath());
 }
 
 void frmMain::createControls() {

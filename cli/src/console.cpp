@@ -1,0 +1,91 @@
+#include "console.h"
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+// windows.h first: shellapi.h needs its types.
+#include <shellapi.h>
+#else
+#include <signal.h>
+#include <unistd.h>
+#endif
+
+#include <cstdio>
+
+namespace sievra::cli {
+
+namespace {
+CancelToken* g_token = nullptr;
+}  // namespace
+
+#ifdef _WIN32
+
+namespace {
+std::string ToUtf8(const wchar_t* text) {
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  if (size <= 1) return {};
+  std::string out(static_cast<std::size_t>(size - 1), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), size, nullptr, nullptr);
+  return out;
+}
+
+BOOL WINAPI OnConsoleControl(DWORD) {
+  if (g_token) g_token->Cancel();
+  return TRUE;  // handled: the run ends itself and the process exits with 130
+}
+}  // namespace
+
+std::vector<std::string> Utf8Arguments(int, char**) {
+  int count = 0;
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::vector<std::string> args;
+  for (int i = 1; wide && i < count; ++i) args.push_back(ToUtf8(wide[i]));
+  LocalFree(wide);
+  return args;
+}
+
+void UseBinaryStandardStreams() {
+  _setmode(_fileno(stdin), _O_BINARY);
+  _setmode(_fileno(stdout), _O_BINARY);
+}
+
+bool StandardErrorIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
+
+void CancelOnInterrupt(CancelToken& token) {
+  g_token = &token;
+  SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+}
+
+#else
+
+namespace {
+void OnInterrupt(int) {
+  // Only an atomic store: safe in a signal handler.
+  if (g_token) g_token->Cancel();
+}
+}  // namespace
+
+std::vector<std::string> Utf8Arguments(int argc, char** argv) {
+  return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+}
+
+void UseBinaryStandardStreams() {}
+
+bool StandardErrorIsTerminal() { return isatty(STDERR_FILENO) != 0; }
+
+void CancelOnInterrupt(CancelToken& token) {
+  g_token = &token;
+  struct sigaction action {};
+  action.sa_handler = OnInterrupt;
+  sigemptyset(&action.sa_mask);
+  // Restart interrupted reads and writes (the run sees the token at its next
+  // check instead of failing on EINTR); the second signal takes the default.
+  action.sa_flags = static_cast<int>(SA_RESTART | SA_RESETHAND);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+}
+
+#endif
+
+}  // namespace sievra::cli
