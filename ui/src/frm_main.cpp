@@ -261,7 +261,7 @@ void frmMain::cmdStart_Click() {
     return;
   }
   choices_.PacketMode = settings.fileType == FileType::Packet;
-  runCallsign_ = txtKeyPhrase->text().trimmed().toUpper();
+  runSettings_ = settings;
   FreeInBackground(rtbResults->TakePlainLines());  // the old result is being replaced
   SetRunning(true);
   runClock_.start();
@@ -318,8 +318,7 @@ void frmMain::ShowFinishedRun(const FinishedRun& run) {
   const bool ran = running_;
   SetRunning(false);
   const RunResult& result = run.result;
-  lblSummary->setText(
-      RunSummary(run, choices_.PacketMode ? FileType::Packet : FileType::Text, runCallsign_));
+  lblSummary->setText(WindowSummary(ran ? runSettings_ : RunSettings{}, run));
   if (result.outcome == RunOutcome::Completed && !run.loaded) {
     // Part of a file is not the result: show nothing rather than that.
     FreeInBackground(rtbResults->TakePlainLines());

@@ -119,7 +119,7 @@ class frmMain : public QWidget {
   bool running_ = false;
   QElapsedTimer runClock_;  // since Start
   bool closing_ = false;
-  QString runCallsign_;  // the target of the current run, as the summary names it
+  RunSettings runSettings_;  // of the run going on, which its summary describes
   QPointer<frmHelp> help_;
 };
 
