@@ -48,9 +48,10 @@ const char* const kPaths[] = {"",
                               ",WIDE2-2,qAR,DB0XYZ-10",
                               ",DIGI2*,DIGI3*,WIDE2*,qAO,IGATE-1"};
 
-std::string TextLine(std::uint64_t seed, std::uint64_t id) {
+std::string TextLine(std::uint64_t seed, std::uint64_t id, std::uint64_t minLength,
+                     std::uint64_t maxLength) {
   Random r(Mix(seed ^ Mix(id)));
-  const std::size_t length = 50 + r.Below(50);
+  const std::size_t length = minLength + r.Below(maxLength - minLength);
   std::string line = std::to_string(id % 97) + " ";
   while (line.size() < length) {
     line += kWords[r.Below(kWordCount)];
@@ -112,7 +113,7 @@ std::string Frame(std::uint64_t seed, std::uint64_t id, std::uint64_t stations, 
 
 int Usage() {
   std::cerr << "usage: sievra-gen (--text|--packet) --lines N --out FILE [--eol crlf|lf|cr]\n"
-               "                  [--seed S] [--dup-share F] [--stations N]\n";
+               "                  [--seed S] [--dup-share F] [--stations N] [--length MIN-MAX]\n";
   return 2;
 }
 
@@ -120,7 +121,7 @@ int Usage() {
 
 int main(int argc, char** argv) {
   bool packet = false, text = false;
-  std::uint64_t lines = 0, seed = 1, stations = 3000;
+  std::uint64_t lines = 0, seed = 1, stations = 3000, minLength = 50, maxLength = 100;
   double dupShare = 0.3;
   std::string out, eol = "\r\n";
   for (int i = 1; i < argc; ++i) {
@@ -138,7 +139,12 @@ int main(int argc, char** argv) {
       seed = std::stoull(argv[++i]);
     else if (arg == "--stations" && value)
       stations = std::max<std::uint64_t>(2, std::stoull(argv[++i]));
-    else if (arg == "--dup-share" && value)
+    else if (arg == "--length" && value) {  // text line lengths, e.g. 10000-100000
+      const std::string range = argv[++i];
+      minLength = std::stoull(range);
+      maxLength = std::stoull(range.substr(range.find('-') + 1));
+      if (maxLength <= minLength) return Usage();
+    } else if (arg == "--dup-share" && value)
       dupShare = std::stod(argv[++i]);
     else if (arg == "--eol" && value) {
       const std::string e = argv[++i];
@@ -161,7 +167,7 @@ int main(int argc, char** argv) {
     std::string line;
     const bool repeat = nextId > 0 && r.Chance(dupShare);
     if (text) {
-      line = TextLine(seed, repeat ? r.Below(nextId) : nextId++);
+      line = TextLine(seed, repeat ? r.Below(nextId) : nextId++, minLength, maxLength);
     } else if (repeat) {
       // A digipeated copy of a recent transmission: same payload, other path.
       const std::uint64_t back = 1 + r.Below(std::min<std::uint64_t>(nextId, 500));

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   # build
-  g++ cmake ninja-build pkg-config
+  g++ cmake ninja-build pkg-config libxxhash-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   # tests (the window tests measure text, so they need a font)
   libgtest-dev googletest fonts-dejavu-core clang-format git

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 #include "line_index.h"
@@ -15,31 +16,47 @@ namespace sievra {
 // prefetched, then the lines are looked up one by one. (Measured here: a rolling
 // pipeline with fixed prefetch distances ran slower than these batches.)
 //
-// StoreNew(line) stores a line not seen before and returns the stored copy's
-// compared text, which the index then records.
-template <class StoreNew>
+// KeepNew(line) stores a line not seen before and records it in the index.
+//
+// When equal keys mean equal stored keys (`repeatsAreDuplicates`), a line whose
+// key equals the previous candidate's is a duplicate without a lookup (measured:
+// 20M identical lines took 1.43x as long without).
+template <class KeepNew>
 class LookupPipeline {
  public:
-  LookupPipeline(LineIndex& index, StoreNew storeNew) : index_(index), storeNew_(storeNew) {}
+  LookupPipeline(LineIndex& index, KeepNew keepNew, bool repeatsAreDuplicates)
+      : index_(index), keepNew_(keepNew), repeatsAreDuplicates_(repeatsAreDuplicates) {}
 
-  void Push(std::string_view line, std::string_view key) {
+  // Pushes a candidate; false when it is known to be a duplicate already.
+  bool Push(std::string_view line, std::string_view key) {
+    if (repeatsAreDuplicates_ && key.size() == previous_.size() && previous_.data() != nullptr &&
+        std::memcmp(key.data(), previous_.data(), key.size()) == 0) {
+      return false;
+    }
+    previous_ = key;
     const std::uint64_t hash = HashText(key);
     index_.Prefetch(hash);
     batch_[size_++] = {line, key, hash};
-    if (size_ == kBatch) Drain();
+    if (size_ == kBatch) LookUpBatch();
+    return true;
   }
 
   // Looks up every pushed line; the lines' bytes may be reused afterwards.
   void Drain() {
+    LookUpBatch();
+    previous_ = {};
+  }
+
+ private:
+  void LookUpBatch() {
     for (std::size_t i = 0; i < size_; ++i) index_.PrefetchText(batch_[i].hash);
     for (std::size_t i = 0; i < size_; ++i) {
       const Candidate& c = batch_[i];
-      if (!index_.Contains(c.hash, c.key)) index_.Insert(storeNew_(c.line));
+      if (!index_.Contains(c.hash, c.key)) keepNew_(c.line);
     }
     size_ = 0;
   }
 
- private:
   struct Candidate {
     std::string_view line;
     std::string_view key;
@@ -48,7 +65,9 @@ class LookupPipeline {
   static constexpr std::size_t kBatch = 16;
 
   LineIndex& index_;
-  StoreNew storeNew_;
+  KeepNew keepNew_;
+  bool repeatsAreDuplicates_;
+  std::string_view previous_;  // key of the last candidate pushed since the last Drain
   std::array<Candidate, kBatch> batch_{};
   std::size_t size_ = 0;
 };

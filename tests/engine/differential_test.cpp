@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <string>
 #include <unordered_set>
+#include <vector>
 
 #include "first_match_reference.h"
 #include "test_support.h"
@@ -85,6 +87,65 @@ TEST(DifferentialTest, LargeLogWithIndexGrowth) {
     // A callsign in a text run counts no line, so the table starts at its smallest.
     f.Run(log, packet, packet ? "" : "zz", packet);
     EXPECT_EQ(f.Output(), packet ? expectedPacket : expectedText);
+  }
+}
+
+// Data shapes the index and the kept blocks treat specially, each too big for
+// the first-match scan: the expectation keeps each key's first line, by a set.
+struct ShapeRow {
+  const char* name;
+  bool packet;  // packet rows: the key is the text after the first colon
+  std::vector<std::string> lines;
+};
+
+std::vector<ShapeRow> ShapeRows() {
+  std::vector<ShapeRow> rows;
+  rows.push_back(
+      {"identical lines", false, std::vector<std::string>(100000, "identical line 001")});
+  std::vector<std::string> distinct;  // 7919 is invertible modulo the prime 1000003
+  for (int i = 0; i < 60000; ++i)
+    distinct.emplace_back("line ").append(std::to_string(i * 7919 % 1000003));
+  rows.push_back({"all distinct: the index grows many times", false, distinct});
+  std::vector<std::string> runs;  // runs of equal payloads under changing headers
+  for (int i = 0; i < 60000; ++i)
+    runs.emplace_back("K")
+        .append(std::to_string(i % 7))
+        .append(">APRS:run of repeats ")
+        .append(std::to_string(i / 500 % 90));
+  rows.push_back({"runs of repeats across read blocks", true, runs});
+  std::mt19937 random(11);
+  std::vector<std::string> longLines;  // 10-100 KB, and one just beyond a kept block
+  for (int i = 0; i < 40; ++i)
+    longLines.emplace_back(10000 + random() % 90000 / 20 * 20, static_cast<char>('a' + i % 3));
+  longLines.push_back(std::string((4 << 20) + 100, 'z'));
+  longLines.push_back(longLines.back());
+  rows.push_back({"long lines", false, longLines});
+  rows.push_back({"keys alike but for their length",
+                  false,
+                  {std::string(301, 'x'), std::string(300, 'x'), std::string(300, 'x'),
+                   std::string(256, 'x'), std::string(255, 'x'), std::string(255, 'x'), ""}});
+  return rows;
+}
+
+TEST(DifferentialTest, DataShapesKeepEachKeysFirstLine) {
+  for (const ShapeRow& row : ShapeRows()) {
+    for (LineEnd end : {LineEnd::CrLf, LineEnd::Lf}) {
+      SCOPED_TRACE(std::string(row.name) + (end == LineEnd::Lf ? ", LF" : ", CR LF"));
+      const std::string terminator = end == LineEnd::Lf ? "\n" : "\r\n";
+      std::string log;
+      std::string expected;
+      std::unordered_set<std::string> seen;
+      for (const std::string& line : row.lines) {
+        log.append(line).append("\r\n");
+        const std::string key = row.packet ? line.substr(line.find(':') + 1) : line;
+        if (seen.insert(key).second) expected.append(line).append(terminator);
+      }
+      EngineFixture f;
+      f.settings.lineEnd = end;
+      f.Run(log, row.packet);
+      EXPECT_TRUE(f.Output() == expected) << "outputs differ";
+      EXPECT_EQ(f.result.counts.linesKept, seen.size());
+    }
   }
 }
 
