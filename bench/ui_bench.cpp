@@ -234,10 +234,15 @@ QString RunLiveChild(const QString& input, const QString& output) {
       .arg(ResidentMb());
 }
 
-// Runs a child and reads the numbers it printed.
-std::vector<double> SpawnLive(const char* self, const QString& input, const QString& output) {
-  const std::string in = input.toStdString(), out = output.toStdString();
-  const char* argv[] = {self, "--live-child", in.c_str(), out.c_str(), nullptr};
+struct ChildRun {
+  QByteArray printed;  // what the child wrote on standard output
+  double peakMb = 0;
+};
+
+// Runs this program again with `args` and collects what it printed and its peak memory.
+ChildRun SpawnSelf(const char* self, std::vector<const char*> args) {
+  args.insert(args.begin(), self);
+  args.push_back(nullptr);
   int pipeFds[2];
   if (pipe(pipeFds) != 0) return {};
   posix_spawn_file_actions_t actions;
@@ -245,18 +250,29 @@ std::vector<double> SpawnLive(const char* self, const QString& input, const QStr
   posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
   posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
   pid_t pid = 0;
-  const int rc = posix_spawn(&pid, self, &actions, nullptr, const_cast<char**>(argv), environ);
+  const int rc =
+      posix_spawn(&pid, self, &actions, nullptr, const_cast<char**>(args.data()), environ);
   posix_spawn_file_actions_destroy(&actions);
   close(pipeFds[1]);
-  QByteArray text;
+  ChildRun run;
   char buffer[256];
   for (ssize_t got = 0; rc == 0 && (got = read(pipeFds[0], buffer, sizeof buffer)) > 0;)
-    text.append(buffer, got);
+    run.printed.append(buffer, got);
   close(pipeFds[0]);
+  rusage usage{};
   int status = 0;
-  if (rc == 0) waitpid(pid, &status, 0);
+  if (rc == 0 && wait4(pid, &status, 0, &usage) == pid)
+    run.peakMb = static_cast<double>(usage.ru_maxrss) / 1024.0;
+  return run;
+}
+
+// The numbers a live child printed.
+std::vector<double> SpawnLive(const char* self, const QString& input, const QString& output) {
+  const std::string in = input.toStdString(), out = output.toStdString();
   std::vector<double> values;
-  for (const QByteArray& field : text.trimmed().split(' ')) values.push_back(field.toDouble());
+  for (const QByteArray& field :
+       SpawnSelf(self, {"--live-child", in.c_str(), out.c_str()}).printed.trimmed().split(' '))
+    values.push_back(field.toDouble());
   return values;
 }
 
@@ -267,27 +283,8 @@ struct Sample {
 
 Sample Spawn(const char* self, const char* approach, const QString& input, const QString& output) {
   const std::string in = input.toStdString(), out = output.toStdString();
-  const char* argv[] = {self, "--child", approach, in.c_str(), out.c_str(), nullptr};
-  int pipeFds[2];
-  if (pipe(pipeFds) != 0) return {};
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
-  posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
-  pid_t pid = 0;
-  const int rc = posix_spawn(&pid, self, &actions, nullptr, const_cast<char**>(argv), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  close(pipeFds[1]);
-  Sample sample;
-  char buffer[64] = {};
-  const ssize_t got = rc == 0 ? read(pipeFds[0], buffer, sizeof buffer - 1) : 0;
-  close(pipeFds[0]);
-  if (got > 0) sample.ms = std::atof(buffer);
-  rusage usage{};
-  int status = 0;
-  if (rc == 0 && wait4(pid, &status, 0, &usage) == pid)
-    sample.peakMb = static_cast<double>(usage.ru_maxrss) / 1024.0;
-  return sample;
+  const ChildRun run = SpawnSelf(self, {"--child", approach, in.c_str(), out.c_str()});
+  return {run.printed.trimmed().toDouble(), run.peakMb};
 }
 
 double Median(std::vector<double> values) {
