@@ -1,7 +1,8 @@
 // Measures how long the results box takes to show a big result and how much
-// memory it needs, against QTextEdit and QPlainTextEdit holding the same text.
-// Every measurement runs in a child process of its own, so that its peak
-// resident size is its own. Usage: sievra-ui-bench [lines...] (default 100000 1000000).
+// memory it needs, against QTextEdit and QPlainTextEdit holding the same text;
+// with --live, how responsive the window stays through a run. Every measurement
+// runs in a child process of its own, so that its peak resident size is its own.
+// Usage: sievra-ui-bench [--live] [lines...] (default 100000 1000000).
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -16,6 +17,7 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTextEdit>
+#include <QTimer>
 #include <QWindow>
 #include <algorithm>
 #include <cstdio>
@@ -23,8 +25,10 @@
 #include <string>
 #include <vector>
 
+#include "sievra/ui/background_run.h"
 #include "sievra/ui/file_chooser.h"
 #include "sievra/ui/frm_main.h"
+#include "sievra/ui/plain_lines_view.h"
 #include "sievra/ui/rich_text_box.h"
 #include "sievra/ui/twips.h"
 
@@ -124,6 +128,7 @@ double RunChild(const QString& approach, const QString& input, const QString& ou
   if (approach == "window") {
     window->optText->click();
     window->cmdStart->click();
+    while (window->isRunning()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
     view = window->rtbResults->CurrentView();
   } else if (approach == "box") {
     auto* box = new sievra::RichTextBox(&host);
@@ -156,14 +161,88 @@ double RunChild(const QString& approach, const QString& input, const QString& ou
   return static_cast<double>(timer.nsecsElapsed()) / 1e6;
 }
 
-struct Sample {
-  double ms = 0;
+double ResidentMb() {
+  QFile status(QStringLiteral("/proc/self/status"));
+  if (!status.open(QIODevice::ReadOnly)) return 0;
+  for (const QByteArray& line : status.readAll().split('\n')) {
+    if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ')[0].toDouble() / 1024.0;
+  }
+  return 0;
+}
+
+// The real window, Start pressed: the longest gap between two 10 ms ticks of
+// a timer on the window's thread until both the summary and the first paint of
+// the result are there, the times to each, the engine's own time, and the
+// resident size before the run and once the run is over and settled.
+QString RunLiveChild(const QString& input, const QString& output) {
+  ScriptedChooser chooser({input, output});
+  CountingSink sink;
+  sievra::frmMain window(chooser, sink, QString());
+  window.cmdBrowseInput->click();
+  window.cmdBrowseOutput->click();
+  window.optText->click();
+  window.show();
+  while (!window.windowHandle() || !window.windowHandle()->isExposed())
+    QCoreApplication::processEvents();
+  QCoreApplication::processEvents();
+  const double rssBefore = ResidentMb();
+  auto* view = window.rtbResults->findChild<sievra::PlainLinesView*>();
+  PaintWatch watch(view->viewport());
+  QElapsedTimer clock;
+  qint64 lastTick = 0, longestGap = 0, summaryAt = -1, paintAt = -1;
+  double engineMs = 0;
+  QTimer ticker;
+  ticker.setTimerType(Qt::PreciseTimer);
+  ticker.setInterval(10);
+  QObject::connect(&ticker, &QTimer::timeout, [&] {
+    const qint64 now = clock.nsecsElapsed();
+    longestGap = std::max(longestGap, now - lastTick);
+    lastTick = now;
+  });
+  QObject::connect(&window.backgroundRun(), &sievra::BackgroundRun::finished,
+                   [&](const sievra::FinishedRun& run) {
+                     engineMs =
+                         std::chrono::duration<double, std::milli>(run.result.elapsed).count();
+                   });
+  QObject::connect(&window.backgroundRun(), &sievra::BackgroundRun::piece,
+                   [&](const std::shared_ptr<sievra::PlainLines>&, bool first) {
+                     if (first) watch.painted = false;  // from here on, a paint shows the result
+                   });
+  bool shown = false;
+  QObject::connect(&window.backgroundRun(), &sievra::BackgroundRun::piece,
+                   [&](const std::shared_ptr<sievra::PlainLines>&, bool first) { shown |= first; });
+  QObject::connect(&window, &sievra::frmMain::runFinished,
+                   [&] { summaryAt = clock.nsecsElapsed(); });
+  clock.start();
+  ticker.start();
+  window.cmdStart->click();
+  while ((paintAt < 0 || summaryAt < 0) && clock.elapsed() < 600000) {
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    if (paintAt < 0 && shown && watch.painted) paintAt = clock.nsecsElapsed();
+  }
+  longestGap = std::max(longestGap, clock.nsecsElapsed() - lastTick);
+  ticker.stop();
+  QElapsedTimer settle;  // the old result and the engine's memory go in the background
+  settle.start();
+  while (settle.elapsed() < 1500) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+  return QStringLiteral("%1 %2 %3 %4 %5 %6")
+      .arg(double(longestGap) / 1e6)
+      .arg(double(summaryAt) / 1e6)
+      .arg(double(paintAt) / 1e6)
+      .arg(engineMs)
+      .arg(rssBefore)
+      .arg(ResidentMb());
+}
+
+struct ChildRun {
+  QByteArray printed;  // what the child wrote on standard output
   double peakMb = 0;
 };
 
-Sample Spawn(const char* self, const char* approach, const QString& input, const QString& output) {
-  const std::string in = input.toStdString(), out = output.toStdString();
-  const char* argv[] = {self, "--child", approach, in.c_str(), out.c_str(), nullptr};
+// Runs this program again with `args` and collects what it printed and its peak memory.
+ChildRun SpawnSelf(const char* self, std::vector<const char*> args) {
+  args.insert(args.begin(), self);
+  args.push_back(nullptr);
   int pipeFds[2];
   if (pipe(pipeFds) != 0) return {};
   posix_spawn_file_actions_t actions;
@@ -171,19 +250,41 @@ Sample Spawn(const char* self, const char* approach, const QString& input, const
   posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
   posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
   pid_t pid = 0;
-  const int rc = posix_spawn(&pid, self, &actions, nullptr, const_cast<char**>(argv), environ);
+  const int rc =
+      posix_spawn(&pid, self, &actions, nullptr, const_cast<char**>(args.data()), environ);
   posix_spawn_file_actions_destroy(&actions);
   close(pipeFds[1]);
-  Sample sample;
-  char buffer[64] = {};
-  const ssize_t got = rc == 0 ? read(pipeFds[0], buffer, sizeof buffer - 1) : 0;
+  ChildRun run;
+  char buffer[256];
+  for (ssize_t got = 0; rc == 0 && (got = read(pipeFds[0], buffer, sizeof buffer)) > 0;)
+    run.printed.append(buffer, got);
   close(pipeFds[0]);
-  if (got > 0) sample.ms = std::atof(buffer);
   rusage usage{};
   int status = 0;
   if (rc == 0 && wait4(pid, &status, 0, &usage) == pid)
-    sample.peakMb = static_cast<double>(usage.ru_maxrss) / 1024.0;
-  return sample;
+    run.peakMb = static_cast<double>(usage.ru_maxrss) / 1024.0;
+  return run;
+}
+
+// The numbers a live child printed.
+std::vector<double> SpawnLive(const char* self, const QString& input, const QString& output) {
+  const std::string in = input.toStdString(), out = output.toStdString();
+  std::vector<double> values;
+  for (const QByteArray& field :
+       SpawnSelf(self, {"--live-child", in.c_str(), out.c_str()}).printed.trimmed().split(' '))
+    values.push_back(field.toDouble());
+  return values;
+}
+
+struct Sample {
+  double ms = 0;
+  double peakMb = 0;
+};
+
+Sample Spawn(const char* self, const char* approach, const QString& input, const QString& output) {
+  const std::string in = input.toStdString(), out = output.toStdString();
+  const ChildRun run = SpawnSelf(self, {"--child", approach, in.c_str(), out.c_str()});
+  return {run.printed.trimmed().toDouble(), run.peakMb};
 }
 
 double Median(std::vector<double> values) {
@@ -242,6 +343,36 @@ int Parent(const char* self, std::vector<long> sizes) {
   return 0;
 }
 
+int Live(const char* self, const std::vector<long>& sizes) {
+  QTemporaryDir dir;
+  std::printf("%-10s %13s %15s %13s %10s %19s %14s\n", "lines", "longest gap", "Start-summary",
+              "Start-paint", "engine", "paint - engine", "RSS after MB");
+  for (long lines : sizes) {
+    const QString input = dir.filePath(QStringLiteral("in.txt"));
+    const QString output = dir.filePath(QStringLiteral("out.txt"));
+    if (!WriteInput(input, lines)) return 1;
+    std::vector<std::vector<double>> runs;
+    for (int rep = 0; rep < kRepetitions; ++rep) {
+      QFile::remove(output);
+      runs.push_back(SpawnLive(self, input, output));
+      if (runs.back().size() != 6) return 1;
+    }
+    const auto median = [&](std::size_t field) {
+      std::vector<double> values;
+      for (const auto& run : runs) values.push_back(run[field]);
+      return Median(values);
+    };
+    std::vector<double> lead;
+    for (const auto& run : runs) lead.push_back(run[2] - run[3]);
+    std::printf("%-10ld %10.0f ms %12.0f ms %10.0f ms %7.0f ms %16.0f ms %8.0f (idle %.0f)\n",
+                lines, median(0), median(1), median(2), median(3), Median(lead), median(5),
+                median(4));
+    QFile::remove(input);
+    QFile::remove(output);
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -252,8 +383,15 @@ int main(int argc, char* argv[]) {
                                    QString::fromUtf8(argv[4])));
     return 0;
   }
+  if (argc == 4 && std::string(argv[1]) == "--live-child") {
+    QApplication app(argc, argv);
+    std::printf("%s\n",
+                qPrintable(RunLiveChild(QString::fromUtf8(argv[2]), QString::fromUtf8(argv[3]))));
+    return 0;
+  }
+  const bool live = argc > 1 && std::string(argv[1]) == "--live";
   std::vector<long> sizes;
-  for (int i = 1; i < argc; ++i) sizes.push_back(std::atol(argv[i]));
+  for (int i = live ? 2 : 1; i < argc; ++i) sizes.push_back(std::atol(argv[i]));
   if (sizes.empty()) sizes = {100000, 1000000};
-  return Parent(argv[0], sizes);
+  return live ? Live(argv[0], sizes) : Parent(argv[0], sizes);
 }

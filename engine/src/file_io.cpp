@@ -24,6 +24,17 @@ namespace fs = std::filesystem;
 namespace {
 
 #ifdef _WIN32
+class WindowsErrorCategory final : public std::error_category {
+ public:
+  const char* name() const noexcept override { return "windows"; }
+  std::string message(int code) const override {
+    return WindowsErrorMessage(static_cast<unsigned long>(code));
+  }
+  std::error_condition default_error_condition(int code) const noexcept override {
+    return std::system_category().default_error_condition(code);
+  }
+};
+
 using StatBuf = struct _stat64;
 int OsOpenRead(const fs::path& p, bool /*wait: Windows opens do not wait*/) {
   int fd = -1;
@@ -59,7 +70,7 @@ std::error_code OsReplace(const fs::path& from, const fs::path& to) {
   // MoveFileEx replaces an existing file in one step, which _wrename refuses to do.
   if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     return {};
-  return {static_cast<int>(GetLastError()), std::system_category()};
+  return {static_cast<int>(GetLastError()), WindowsCategory()};
 }
 // Windows refuses to replace a read-only file only at the final rename (Wine not
 // at all), after the temporary took on its read-only flag and so could not be
@@ -67,7 +78,7 @@ std::error_code OsReplace(const fs::path& from, const fs::path& to) {
 std::error_code OsCheckReplaceable(const fs::path& target) {
   const DWORD attributes = GetFileAttributesW(target.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-    return {ERROR_ACCESS_DENIED, std::system_category()};
+    return {ERROR_ACCESS_DENIED, WindowsCategory()};
   }
   return {};
 }
@@ -247,5 +258,31 @@ std::error_code AtomicOutputFile::Commit() {
   temp_.clear();
   return {};
 }
+
+#ifdef _WIN32
+std::string WindowsErrorMessage(unsigned long code, unsigned long languageId) {
+  wchar_t* text = nullptr;
+  const DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, languageId, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::wstring wide(text ? text : L"", length);
+  LocalFree(text);
+  while (!wide.empty() && (wide.back() == L'\r' || wide.back() == L'\n' || wide.back() == L' ' ||
+                           wide.back() == L'.'))
+    wide.pop_back();
+  if (wide.empty()) return "Windows error " + std::to_string(code);
+  const int wideLength = static_cast<int>(wide.size());
+  const int bytes =
+      WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<std::size_t>(bytes), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, utf8.data(), bytes, nullptr, nullptr);
+  return utf8;
+}
+
+const std::error_category& WindowsCategory() {
+  static const WindowsErrorCategory category;
+  return category;
+}
+#endif
 
 }  // namespace sievra

@@ -4,7 +4,7 @@
 #include <QTest>
 #include <QTextDocument>
 
-#include "fakes.h"
+#include "qt_test_support.h"
 #include "sievra/ui/frm_help.h"
 #include "sievra/ui/frm_main.h"
 #include "sievra/ui/rich_text_box.h"
@@ -12,13 +12,10 @@
 
 using sievra::frmHelp;
 
-namespace {
-void WriteAll(const QString& path, const QByteArray& bytes) {
-  QFile file(path);
-  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) qFatal("cannot write");
-}
-}  // namespace
 using sievra::TwipsToPixels;
+using sievra::testing::FakeChooser;
+using sievra::testing::RecordingSink;
+using sievra::testing::WriteAll;
 
 class tst_frmHelp : public QObject {
   Q_OBJECT

@@ -1,7 +1,9 @@
 #include <QAbstractButton>
 #include <QFile>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
@@ -9,7 +11,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "fakes.h"
+#include "qt_test_support.h"
 #include "sievra/ui/frm_main.h"
 #include "sievra/ui/plain_lines_view.h"
 #include "sievra/ui/rich_text_box.h"
@@ -18,21 +20,17 @@
 using sievra::frmMain;
 
 namespace {
+
+using sievra::testing::FakeChooser;
+using sievra::testing::PressStartAndWait;
+using sievra::testing::ReadAll;
+using sievra::testing::RecordingSink;
+using sievra::testing::WriteAll;
 QString CaptionOf(const QWidget* widget) {
   if (auto* frame = qobject_cast<const QGroupBox*>(widget)) return frame->title();
   if (auto* button = qobject_cast<const QAbstractButton*>(widget)) return button->text();
   if (auto* box = qobject_cast<const QLineEdit*>(widget)) return box->text();
   return QString();
-}
-
-QByteArray ReadAll(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void WriteAll(const QString& path, const QByteArray& bytes) {
-  QFile file(path);
-  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) qFatal("cannot write");
 }
 
 const QByteArray kLog =
@@ -55,6 +53,7 @@ class tst_frmMain : public QObject {
   void windowAndOptionsAtStart();
   void tabOrder();
   void captionsFit();
+  void runControlsOverlapNothing();
   void chooseInput_data();
   void chooseInput();
   void chooseOutput();
@@ -77,6 +76,7 @@ class tst_frmMain : public QObject {
 };
 
 void tst_frmMain::init() {
+  sievra::testing::IsolateSettings(dir_.filePath(QStringLiteral("settings")));
   chooser_ = new FakeChooser;
   sink_ = new RecordingSink;
   window_ = new frmMain(*chooser_, *sink_, dir_.filePath(QStringLiteral("help.rtf")));
@@ -136,7 +136,7 @@ void tst_frmMain::startState() {
 
 void tst_frmMain::windowAndOptionsAtStart() {
   QCOMPARE(window_->windowTitle(), QStringLiteral("Sievra"));
-  QCOMPARE(window_->size(), QSize(sievra::TwipsToPixels(9615), sievra::TwipsToPixels(6585)));
+  QCOMPARE(window_->size(), QSize(sievra::TwipsToPixels(9615), sievra::TwipsToPixels(7200)));
   QVERIFY(window_->optPacket->isChecked() && !window_->optText->isChecked());
   QVERIFY(window_->optStripPathNo->isChecked() && !window_->optStripPathYes->isChecked());
   QCOMPARE(window_->focusWidget(), window_->cmdBrowseInput);
@@ -197,6 +197,18 @@ void tst_frmMain::captionsFit() {
   for (QGroupBox* frame : window_->findChildren<QGroupBox*>()) {
     const int textWidth = frame->fontMetrics().horizontalAdvance(frame->title());
     QVERIFY2(textWidth + 8 <= frame->width(), qPrintable(frame->title()));
+  }
+}
+
+void tst_frmMain::runControlsOverlapNothing() {
+  for (const QWidget* added :
+       {static_cast<QWidget*>(window_->lblSummary), static_cast<QWidget*>(window_->prgRun)}) {
+    QVERIFY(window_->rect().contains(added->geometry()));
+    for (const QWidget* other : window_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+      if (other != added && !other->objectName().isEmpty())
+        QVERIFY2(!added->geometry().intersects(other->geometry()),
+                 qPrintable(added->objectName() + " overlaps " + other->objectName()));
+    }
   }
 }
 
@@ -354,7 +366,7 @@ void tst_frmMain::wholeRun() {
   (strip ? window_->optStripPathYes : window_->optStripPathNo)->click();
   window_->txtKeyPhrase->setText(callsign);
   for (int press = 0; press < 2; ++press) {  // Start again repeats the run
-    window_->cmdStart->click();
+    QVERIFY(PressStartAndWait(*window_));
     QVERIFY2(sink_->messages.isEmpty(), qPrintable(sink_->messages.join('|')));
     QCOMPARE(ReadAll(output), expected);
     QCOMPARE(window_->rtbResults->Text(),
@@ -371,7 +383,7 @@ void tst_frmMain::runKeepingNothing() {
   WriteAll(output, "older result\r\n");
   ChooseFiles(input, output);
   window_->txtKeyPhrase->setText(QStringLiteral("W1XYZ"));
-  window_->cmdStart->click();
+  QVERIFY(PressStartAndWait(*window_));
   QCOMPARE(sink_->messages, QStringList{"No lines were kept; the output file was not written."});
   QCOMPARE(ReadAll(output), QByteArray("older result\r\n"));
   QVERIFY(window_->rtbResults->Text().isEmpty());
@@ -380,7 +392,7 @@ void tst_frmMain::runKeepingNothing() {
 void tst_frmMain::runWithUnreadableInput() {
   const QString input = dir_.filePath(QStringLiteral("absent.txt"));
   ChooseFiles(input, dir_.filePath(QStringLiteral("out.txt")));
-  window_->cmdStart->click();
+  QVERIFY(PressStartAndWait(*window_));
   QCOMPARE(sink_->messages.size(), 1);
   QVERIFY2(sink_->messages[0].startsWith("Cannot read the input file") &&
                sink_->messages[0].contains(input),
@@ -388,7 +400,7 @@ void tst_frmMain::runWithUnreadableInput() {
   // The window stays usable: the next run with a real file works.
   WriteAll(input, "x\r\n");
   window_->optText->click();
-  window_->cmdStart->click();
+  QVERIFY(PressStartAndWait(*window_));
   QCOMPARE(sink_->messages.size(), 1);
   QCOMPARE(window_->rtbResults->Text(), QStringLiteral("x"));
 }

@@ -3,19 +3,29 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QSettings>
+#include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
 #include <utility>
 
+#include "frame_caption_style.h"
 #include "sievra/paths.h"
+#include "sievra/ui/background_run.h"
 #include "sievra/ui/file_chooser.h"
 #include "sievra/ui/frm_help.h"
 #include "sievra/ui/help_location.h"
 #include "sievra/ui/rich_text_box.h"
+#include "sievra/ui/run_summary.h"
 #include "sievra/ui/twips.h"
 
 namespace sievra {
@@ -35,14 +45,36 @@ Widget* Place(Widget* widget, const char* name, double left, double top, double 
   return widget;
 }
 
-// The wait cursor for as long as a run takes.
-class WaitCursor {
- public:
-  WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-  WaitCursor(const WaitCursor&) = delete;
-  WaitCursor& operator=(const WaitCursor&) = delete;
-};
+// The window grows downward by the summary line and the progress bar below
+// the designed controls.
+constexpr double kClientHeightTwips = 7200;
+
+// Where the bar stands at the start of each stage, in thousandths: roughly each
+// stage's share of a run's time, so that the bar moves at an even pace.
+constexpr int kStageStart[] = {0, 100, 650, 800, 1000};
+
+// The one thing remembered between launches: where the Open dialog was last
+// used. An INI file on every system (no registry).
+const QString kInputFolderKey = QStringLiteral("InputFolder");
+QString RememberedInputFolder() {
+  return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Sievra"),
+                   QStringLiteral("Sievra"))
+      .value(kInputFolderKey)
+      .toString();
+}
+void RememberInputFolder(const QString& folder) {
+  QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Sievra"),
+            QStringLiteral("Sievra"))
+      .setValue(kInputFolderKey, folder);
+}
+
+// Frees a big result on a worker thread: unmapping hundreds of MB can take
+// longer than the window may stall.
+void FreeInBackground(PlainLines lines) {
+  if (lines.ByteCount() < (qint64{1} << 20)) return;
+  (void)QtConcurrent::run(
+      [doomed = std::make_shared<PlainLines>(std::move(lines))]() mutable { doomed.reset(); });
+}
 }  // namespace
 
 frmMain::frmMain(FileChooser& chooser, MessageSink& messages, QString helpFilePath)
@@ -52,16 +84,22 @@ frmMain::frmMain(FileChooser& chooser, MessageSink& messages, QString helpFilePa
   QFont uiFont = font();
   uiFont.setPointSize(kUiPointSize);
   setFont(uiFont);
-  resize(TwipsToPixels(9615), TwipsToPixels(6585));
+  resize(TwipsToPixels(9615), TwipsToPixels(kClientHeightTwips));
+  setAcceptDrops(true);
   if (const QScreen* screen = QGuiApplication::primaryScreen())
     move(screen->availableGeometry().center() - rect().center());
   createControls();
   arrangeTabOrder();
+  run_ = new BackgroundRun(this);
   connectSignals();
   cmdBrowseInput->setFocus();
 }
 
-frmMain::~frmMain() { delete help_.data(); }
+frmMain::~frmMain() {
+  closing_ = true;
+  run_->CancelAndWait();
+  delete help_.data();
+}
 
 QString frmMain::DefaultHelpFile() {
   return HelpFileForProgramIn(QCoreApplication::applicationDirPath());
@@ -103,6 +141,16 @@ void frmMain::createControls() {
   cmdHelp = Place(new QPushButton(QStringLiteral("Help"), this), "cmdHelp", 8640, 270, 870, 510);
   cmdClose =
       Place(new QPushButton(QStringLiteral("Close"), this), "cmdClose", 8640, 5940, 870, 510);
+  lblSummary = Place(new QLabel(this), "lblSummary", 90, 6570, 9420, 255);
+  prgRun = Place(new QProgressBar(this), "prgRun", 90, 6870, 9420, 240);
+  prgRun->setRange(0, kStageStart[4]);
+  prgRun->hide();
+  // A file dropped on a name box is handled by the window, as a chosen file.
+  for (QLineEdit* box : {txtInputFileName, txtOutputFilename, txtKeyPhrase})
+    box->setAcceptDrops(false);
+  for (QGroupBox* frame :
+       {frmInput, frmOutput, frmCallsign, frmPacketorTxt, frmStripPath, frmOutputTxt})
+    frame->setStyle(FrameCaptionStyle());
   optPacket->setChecked(true);
   optStripPathNo->setChecked(true);
   for (QPushButton* button : {cmdBrowseInput, cmdBrowseOutput, cmdStart, cmdHelp, cmdClose})
@@ -129,6 +177,9 @@ void frmMain::connectSignals() {
   connect(optText, &QRadioButton::clicked, this, &frmMain::optText_Click);
   connect(cmdHelp, &QPushButton::clicked, this, &frmMain::cmdHelp_Click);
   connect(cmdClose, &QPushButton::clicked, this, &frmMain::cmdClose_Click);
+  connect(run_, &BackgroundRun::progressed, this, &frmMain::ShowProgress);
+  connect(run_, &BackgroundRun::piece, this, &frmMain::ShowResultPiece);
+  connect(run_, &BackgroundRun::finished, this, &frmMain::ShowFinishedRun);
   // Tab enters an option group at its selected option; arrow keys move within it.
   for (QRadioButton* option : {optPacket, optText, optStripPathYes, optStripPathNo}) {
     const auto follow = [option](bool selected) {
@@ -144,12 +195,9 @@ void frmMain::cmdBrowseInput_Click() {
       FileDialogKind::Open, QStringLiteral("Open/Import Data File"),
       QStringLiteral("Text/Data files (*.txt, *.log)|*.txt;*.log|Text files (*.txt)|*.txt|"
                      "Data files (*.dat)|*.dat|all files (*.*)|*.*|"),
-      1, QString()};
+      1, RememberedInputFolder()};
   const std::optional<QString> chosen = chooser_.Choose(this, request);
-  if (!chosen) return;  // cancelled: nothing changes
-  choices_.InputPath = chosen->toStdString();
-  choices_.InputFolder = FolderOfPath(choices_.InputPath);
-  txtInputFileName->setText(QString::fromStdString(FileNameOfPath(choices_.InputPath)));
+  if (chosen) ChooseInput(*chosen);  // cancelled: nothing changes
 }
 
 void frmMain::cmdBrowseOutput_Click() {
@@ -159,53 +207,132 @@ void frmMain::cmdBrowseOutput_Click() {
                      "Log files (*.log)|*.log|all files (*.*)|*.*|"),
       2, QString::fromStdString(choices_.InputFolder)};
   const std::optional<QString> chosen = chooser_.Choose(this, request);
-  if (!chosen) return;
-  choices_.OutputPath = chosen->toStdString();
+  if (chosen) ChooseOutput(*chosen);
+}
+
+void frmMain::ChooseInput(const QString& path) {
+  choices_.InputPath = path.toStdString();
+  choices_.InputFolder = FolderOfPath(choices_.InputPath);
+  txtInputFileName->setText(QString::fromStdString(FileNameOfPath(choices_.InputPath)));
+  RememberInputFolder(QString::fromStdString(choices_.InputFolder));
+}
+
+void frmMain::ChooseOutput(const QString& path) {
+  choices_.OutputPath = path.toStdString();
   txtOutputFilename->setText(QString::fromStdString(FileNameOfPath(choices_.OutputPath)));
 }
 
+// The one local file a drop carries, in native form; empty for anything else
+// (text, a web address, a folder, several files) and while a run goes on.
+QString frmMain::DroppedFile(const QDropEvent* event) const {
+  const QList<QUrl> urls = event->mimeData()->urls();
+  if (running_ || urls.size() != 1 || !urls[0].isLocalFile()) return QString();
+  const QString path = urls[0].toLocalFile();
+  if (path.isEmpty() || QFileInfo(path).isDir()) return QString();
+  return QDir::toNativeSeparators(path);
+}
+
+void frmMain::dragEnterEvent(QDragEnterEvent* event) {
+  if (!DroppedFile(event).isEmpty()) event->acceptProposedAction();
+}
+
+void frmMain::dropEvent(QDropEvent* event) {
+  const QString path = DroppedFile(event);
+  if (path.isEmpty()) return;
+  const QPoint onOutput = frmOutput->mapFrom(this, event->position().toPoint());
+  if (frmOutput->rect().contains(onOutput)) {
+    ChooseOutput(path);
+  } else {
+    ChooseInput(path);
+  }
+  event->acceptProposedAction();
+}
+
 void frmMain::cmdStart_Click() {
-  const WaitCursor wait;
+  if (running_) {
+    // A double-click on Start must not cancel the run it just started.
+    if (runClock_.elapsed() >= QApplication::doubleClickInterval()) run_->Cancel();
+    return;
+  }
+  const RunSettings settings = CaptureSettings();
+  if (settings.inputPath.empty() || settings.outputPath.empty()) {
+    // Only the missing-file message: nothing to run in the background.
+    ShowFinishedRun(FinishedRun{RunRequest(settings), false, QString(), false});
+    return;
+  }
+  choices_.PacketMode = settings.fileType == FileType::Packet;
+  runSettings_ = settings;
+  FreeInBackground(rtbResults->TakePlainLines());  // the old result is being replaced
+  SetRunning(true);
+  runClock_.start();
+  ShowProgress(StageProgress{});
+  run_->Start(settings);
+}
+
+RunSettings frmMain::CaptureSettings() {
   // The file type as the run request captures it: Text, then Packet, each when
   // selected; with neither, the type chosen last.
   bool packet = choices_.PacketMode;
   if (optText->isChecked()) packet = false;
   if (optPacket->isChecked()) packet = true;
-  const QByteArray callsign = txtKeyPhrase->text().toLocal8Bit();
   RunSettings settings;
   settings.inputPath = choices_.InputPath;
   settings.outputPath = choices_.OutputPath;
   settings.fileType = packet ? FileType::Packet : FileType::Text;
-  settings.callsignText = callsign.toStdString();
+  settings.callsignText = txtKeyPhrase->text().toLocal8Bit().toStdString();
   settings.strip = optStripPathYes->isChecked();
-  const RunResult result = RunRequest(settings);
-  if (result.outcome != RunOutcome::MissingInput && result.outcome != RunOutcome::MissingOutput)
-    choices_.PacketMode = packet;
-  showResult(result);
+  return settings;
 }
 
-void frmMain::showResult(const RunResult& result) {
-  switch (result.outcome) {
-    case RunOutcome::Completed:
-      if (!rtbResults->LoadFile(choices_.OutputPath, LoadFileType::PlainText)) {
-        rtbResults->Clear();
-        messages_.ShowMessage("The output file \"" + choices_.OutputPath +
-                              "\" was written but cannot be shown.");
-        return;
-      }
-      rtbResults->SetRightMargin(rtbResults->Width() + kRightMarginExtraTwips);
-      return;
-    case RunOutcome::NothingKept:
-    case RunOutcome::Failed:
-    case RunOutcome::Cancelled:
-      // Showing an older output file here would pass it off as this run's result.
-      rtbResults->Clear();
-      break;
-    case RunOutcome::MissingInput:
-    case RunOutcome::MissingOutput:
-      break;
+// While a run goes on, only Cancel, Help, Close and the results box respond.
+void frmMain::SetRunning(bool running) {
+  running_ = running;
+  for (QWidget* control :
+       std::initializer_list<QWidget*>{cmdBrowseInput, cmdBrowseOutput, txtKeyPhrase, optPacket,
+                                       optText, optStripPathYes, optStripPathNo})
+    control->setEnabled(!running);
+  cmdStart->setText(running ? QStringLiteral("Cancel") : QStringLiteral("Start"));
+  prgRun->setVisible(running);
+}
+
+void frmMain::ShowProgress(const StageProgress& progress) {
+  if (!running_) return;
+  const auto stage = static_cast<std::size_t>(progress.stage);
+  const double share = progress.total > 0 ? double(progress.done) / double(progress.total) : 0.0;
+  const int span = kStageStart[stage + 1] - kStageStart[stage];
+  prgRun->setValue(kStageStart[stage] + static_cast<int>(std::min(1.0, share) * span));
+  lblSummary->setText(StageText(progress.stage));
+}
+
+// The result's lines as they are read: the first piece replaces the (empty)
+// content and is painted at once, the others follow below it.
+void frmMain::ShowResultPiece(const std::shared_ptr<PlainLines>& lines, bool first) {
+  if (!running_ || closing_) return;
+  if (!first) return rtbResults->AppendPlainLines(std::move(*lines));
+  rtbResults->ShowPlainLines(std::move(*lines));
+  rtbResults->SetRightMargin(rtbResults->Width() + kRightMarginExtraTwips);
+}
+
+void frmMain::ShowFinishedRun(const FinishedRun& run) {
+  if (closing_) return;
+  const bool ran = running_;
+  SetRunning(false);
+  const RunResult& result = run.result;
+  lblSummary->setText(WindowSummary(ran ? runSettings_ : RunSettings{}, run));
+  if (result.outcome == RunOutcome::Completed && !run.loaded) {
+    // Part of a file is not the result: show nothing rather than that.
+    FreeInBackground(rtbResults->TakePlainLines());
   }
-  if (!result.message.empty()) messages_.ShowMessage(result.message);
+  if (result.outcome == RunOutcome::Completed && !run.loaded && !run.loadCancelled) {
+    messages_.ShowMessage("The output file \"" + choices_.OutputPath +
+                          "\" was written but cannot be shown: " + run.loadError.toStdString() +
+                          ".");
+  } else if (result.outcome != RunOutcome::Completed && result.outcome != RunOutcome::Cancelled &&
+             !result.message.empty()) {
+    // A cancel was asked for: the summary line says so; a box would only repeat it.
+    messages_.ShowMessage(result.message);
+  }
+  if (ran) emit runFinished();
 }
 
 void frmMain::optPacket_Click() {
@@ -232,8 +359,12 @@ void frmMain::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
-// No file stays open between events, so ending is closing the help window and leaving the loop.
+// A run still going is cancelled first and waited for (the engine stops within
+// a fraction of a second and removes its temporary file); no file stays open
+// between events, so the rest is closing the help window and leaving the loop.
 void frmMain::Form_Unload() {
+  closing_ = true;
+  run_->CancelAndWait();
   delete help_.data();
   QCoreApplication::exit(0);
 }

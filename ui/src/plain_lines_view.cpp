@@ -14,19 +14,7 @@
 namespace sievra {
 
 namespace {
-constexpr int kTextMargin = 4;                    // pixels around the text, as QTextDocument has
-constexpr qint64 kMaxRowBytes = qint64{1} << 16;  // bounds the cost of laying out one row
-
-// A cut inside a long line is moved back off UTF-8 continuation bytes, so that a
-// character is not split between two rows.
-qint64 RowCut(const char* data, qint64 start, qint64 end) {
-  qint64 cut = start + kMaxRowBytes;
-  for (int back = 0; back < 3 && cut > start + 1; ++back) {
-    if ((static_cast<unsigned char>(data[cut]) & 0xC0) != 0x80) break;
-    --cut;
-  }
-  return std::min(cut, end);
-}
+constexpr int kTextMargin = 4;  // pixels around the text, as QTextDocument has
 }  // namespace
 
 PlainLinesView::PlainLinesView(QWidget* parent) : QAbstractScrollArea(parent) {
@@ -36,50 +24,37 @@ PlainLinesView::PlainLinesView(QWidget* parent) : QAbstractScrollArea(parent) {
 }
 
 bool PlainLinesView::LoadFile(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return false;
-  QByteArray bytes = file.readAll();
-  if (file.error() != QFileDevice::NoError) return false;
-  bytes_ = std::move(bytes);
-  rows_.clear();
-  const char* text = bytes_.constData();
-  const qint64 size = bytes_.size();
-  qint64 lineStart = 0;
-  for (qint64 i = 0; i < size; ++i) {
-    const char c = text[i];
-    if (c != '\r' && c != '\n') continue;
-    AddLine(lineStart, i);
-    if (c == '\r' && i + 1 < size && text[i + 1] == '\n') ++i;
-    lineStart = i + 1;
-  }
-  if (lineStart < size) AddLine(lineStart, size);
-  rows_.shrink_to_fit();
+  PlainLines lines;
+  if (PlainLines::Read(path, lines, loadError_) != PlainLines::ReadStatus::Read) return false;
+  SetLines(std::move(lines));
+  return true;
+}
+
+void PlainLinesView::SetLines(PlainLines lines) {
+  lines_ = std::move(lines);
+  loadError_.clear();
   ClearSelection();
   verticalScrollBar()->setValue(0);
   horizontalScrollBar()->setValue(0);
   UpdateScrollBars();
   viewport()->update();
-  return true;
 }
 
-void PlainLinesView::AddLine(qint64 start, qint64 end) {
-  bool continues = false;
-  do {
-    const qint64 cut = end - start > kMaxRowBytes ? RowCut(bytes_.constData(), start, end) : end;
-    rows_.push_back(Row{start, static_cast<quint32>(cut - start), continues});
-    start = cut;
-    continues = true;
-  } while (start < end);
-}
-
-void PlainLinesView::Clear() {
-  bytes_.clear();
-  rows_.clear();
-  rows_.shrink_to_fit();
-  ClearSelection();
+void PlainLinesView::AppendLines(PlainLines more) {
+  lines_.Append(std::move(more));
   UpdateScrollBars();
   viewport()->update();
 }
+
+PlainLines PlainLinesView::TakeLines() {
+  PlainLines taken = std::exchange(lines_, PlainLines());
+  ClearSelection();
+  UpdateScrollBars();
+  viewport()->update();
+  return taken;
+}
+
+void PlainLinesView::Clear() { TakeLines(); }
 
 void PlainLinesView::SetWrapWidth(int pixels) {
   wrapWidth_ = std::max(0, pixels);
@@ -88,14 +63,16 @@ void PlainLinesView::SetWrapWidth(int pixels) {
 }
 
 qsizetype PlainLinesView::LineCount() const {
-  return static_cast<qsizetype>(
-      std::count_if(rows_.begin(), rows_.end(), [](const Row& r) { return !r.continuesLine; }));
+  qsizetype count = 0;
+  for (std::size_t i = 0; i < lines_.RowCount(); ++i)
+    count += lines_.RowAt(i).continuesLine() ? 0 : 1;
+  return count;
 }
 
 QString PlainLinesView::Text() const {
   QString text;
-  for (std::size_t i = 0; i < rows_.size(); ++i) {
-    if (i > 0 && !rows_[i].continuesLine) text += QLatin1Char('\n');
+  for (std::size_t i = 0; i < lines_.RowCount(); ++i) {
+    if (i > 0 && !lines_.RowAt(i).continuesLine()) text += QLatin1Char('\n');
     text += RowText(i);
   }
   return text;
@@ -104,17 +81,14 @@ QString PlainLinesView::Text() const {
 int PlainLinesView::ScreenLinesOf(qsizetype index) const {
   int lines = 0;
   qsizetype line = -1;
-  for (std::size_t i = 0; i < rows_.size() && line <= index; ++i) {
-    if (!rows_[i].continuesLine) ++line;
+  for (std::size_t i = 0; i < lines_.RowCount() && line <= index; ++i) {
+    if (!lines_.RowAt(i).continuesLine()) ++line;
     if (line == index) lines += LayoutRow(i)->lineCount();
   }
   return lines;
 }
 
-QString PlainLinesView::RowText(std::size_t row) const {
-  const Row& r = rows_[row];
-  return QString::fromLocal8Bit(bytes_.constData() + r.start, static_cast<qsizetype>(r.length));
-}
+QString PlainLinesView::RowText(std::size_t row) const { return lines_.RowText(row); }
 
 qreal PlainLinesView::LineWidth() const {
   const int width = wrapWidth_ > 0 ? wrapWidth_ : viewport()->width() - 2 * kTextMargin;
@@ -143,10 +117,10 @@ void PlainLinesView::UpdateScrollBars() {
   // the remaining rows just fill the viewport.
   const qreal available = viewport()->height() - kTextMargin;
   qreal height = 0;
-  std::size_t top = rows_.size();
+  std::size_t top = lines_.RowCount();
   while (top > 0) {
     height += LayoutRow(top - 1)->boundingRect().height();
-    if (height > available && top < rows_.size()) break;
+    if (height > available && top < lines_.RowCount()) break;
     --top;
   }
   const int lastTop = static_cast<int>(std::min<std::size_t>(top, INT_MAX));
@@ -169,7 +143,7 @@ void PlainLinesView::paintEvent(QPaintEvent*) {
   const qreal left = kTextMargin - horizontalScrollBar()->value();
   qreal y = kTextMargin;
   for (auto row = static_cast<std::size_t>(verticalScrollBar()->value());
-       row < rows_.size() && y < viewport()->height(); ++row) {
+       row < lines_.RowCount() && y < viewport()->height(); ++row) {
     const auto layout = LayoutRow(row);
     QList<QTextLayout::FormatRange> selected;
     if (from != to && row >= from.row && row <= to.row) {
@@ -187,12 +161,12 @@ PlainLinesView::TextPoint PlainLinesView::PointAt(QPoint position) const {
   const qreal x = position.x() - kTextMargin + horizontalScrollBar()->value();
   qreal y = kTextMargin;
   auto row = static_cast<std::size_t>(verticalScrollBar()->value());
-  if (rows_.empty()) return {};
+  if (lines_.RowCount() == 0) return {};
   if (position.y() < 0) return {row, 0};
-  for (; row < rows_.size(); ++row) {
+  for (; row < lines_.RowCount(); ++row) {
     const auto layout = LayoutRow(row);
     const qreal height = layout->boundingRect().height();
-    if (position.y() < y + height || row + 1 == rows_.size()) {
+    if (position.y() < y + height || row + 1 == lines_.RowCount()) {
       for (int i = 0; i < layout->lineCount(); ++i) {
         const QTextLine line = layout->lineAt(i);
         if (position.y() < y + line.y() + line.height() || i + 1 == layout->lineCount())
@@ -201,15 +175,15 @@ PlainLinesView::TextPoint PlainLinesView::PointAt(QPoint position) const {
     }
     y += height;
   }
-  return {rows_.size() - 1, 0};
+  return {lines_.RowCount() - 1, 0};
 }
 
 void PlainLinesView::ClearSelection() { anchor_ = cursor_ = TextPoint{}; }
 
 void PlainLinesView::SelectAll() {
-  if (rows_.empty()) return;
+  if (lines_.RowCount() == 0) return;
   anchor_ = TextPoint{};
-  cursor_ = TextPoint{rows_.size() - 1, RowText(rows_.size() - 1).size()};
+  cursor_ = TextPoint{lines_.RowCount() - 1, RowText(lines_.RowCount() - 1).size()};
   viewport()->update();
 }
 
@@ -217,8 +191,8 @@ QString PlainLinesView::SelectedText() const {
   const TextPoint from = std::min(anchor_, cursor_);
   const TextPoint to = std::max(anchor_, cursor_);
   QString text;
-  for (std::size_t row = from.row; from != to && row <= to.row && row < rows_.size(); ++row) {
-    if (row > from.row && !rows_[row].continuesLine) text += QLatin1Char('\n');
+  for (std::size_t row = from.row; from != to && row <= to.row && row < lines_.RowCount(); ++row) {
+    if (row > from.row && !lines_.RowAt(row).continuesLine()) text += QLatin1Char('\n');
     const QString rowText = RowText(row);
     const qsizetype begin = row == from.row ? from.offset : 0;
     const qsizetype end = row == to.row ? to.offset : rowText.size();

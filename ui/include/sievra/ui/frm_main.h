@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -10,14 +11,20 @@
 #include "sievra/ui/ports.h"
 
 class QGroupBox;
+class QLabel;
 class QLineEdit;
+class QProgressBar;
 class QPushButton;
 class QRadioButton;
 
 namespace sievra {
 
+class BackgroundRun;
+class PlainLines;
 class FileChooser;
 class RichTextBox;
+struct FinishedRun;
+struct StageProgress;
 
 // What the window remembers between events: the chosen files and the file type.
 struct RunChoices {
@@ -28,9 +35,10 @@ struct RunChoices {
 };
 
 // The main window: file choosers, file type and path options, Start, Help and
-// Close, and the results box. Start hands the choices to the engine and shows
-// what its result says; dialogs and messages go through the given seams so that
-// tests can stand in for the user.
+// Close, and the results box. Start hands the choices to the engine on a worker
+// thread, shows its progress and then what its result says; while it runs,
+// Start is Cancel. Files may also be dropped on the window. Dialogs and
+// messages go through the given seams so that tests can stand in for the user.
 class frmMain : public QWidget {
   Q_OBJECT
 
@@ -42,6 +50,10 @@ class frmMain : public QWidget {
   static QString DefaultHelpFile();
 
   const RunChoices& choices() const { return choices_; }
+  // True from Start until the run's result is shown.
+  bool isRunning() const { return running_; }
+  // The run in the background, for tests that act at an exact stage.
+  BackgroundRun& backgroundRun() const { return *run_; }
   // The open help window, or null.
   frmHelp* helpWindow() const { return help_; }
 
@@ -64,14 +76,31 @@ class frmMain : public QWidget {
   QPushButton* cmdStart;
   QPushButton* cmdHelp;
   QPushButton* cmdClose;
+  QLabel* lblSummary;  // what the last run did, or the stage of the current one
+  QProgressBar* prgRun;
+
+ signals:
+  // The run started by Start has ended and its result is shown.
+  void runFinished();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void createControls();
   void arrangeTabOrder();
   void connectSignals();
+
+  void ChooseInput(const QString& path);
+  void ChooseOutput(const QString& path);
+  QString DroppedFile(const QDropEvent* event) const;
+  RunSettings CaptureSettings();
+  void SetRunning(bool running);
+  void ShowProgress(const StageProgress& progress);
+  void ShowResultPiece(const std::shared_ptr<PlainLines>& lines, bool first);
+  void ShowFinishedRun(const FinishedRun& run);
 
   void cmdBrowseInput_Click();
   void cmdBrowseOutput_Click();
@@ -81,12 +110,16 @@ class frmMain : public QWidget {
   void cmdHelp_Click();
   void cmdClose_Click();
   void Form_Unload();
-  void showResult(const RunResult& result);
 
   FileChooser& chooser_;
   MessageSink& messages_;
   QString helpFilePath_;
   RunChoices choices_;
+  BackgroundRun* run_;
+  bool running_ = false;
+  QElapsedTimer runClock_;  // since Start
+  bool closing_ = false;
+  RunSettings runSettings_;  // of the run going on, which its summary describes
   QPointer<frmHelp> help_;
 };
 

@@ -1,10 +1,10 @@
 #pragma once
 
 #include <QAbstractScrollArea>
-#include <QByteArray>
 #include <QString>
 #include <memory>
-#include <vector>
+
+#include "sievra/ui/plain_lines.h"
 
 class QTextLayout;
 
@@ -24,6 +24,14 @@ class PlainLinesView : public QAbstractScrollArea {
   // Replaces the content with the file's lines (ended by CR, LF or CR LF, decoded
   // with the system's 8-bit encoding); false, content kept, when it cannot be read.
   bool LoadFile(const QString& path);
+  // Why the last LoadFile failed, in the system's words.
+  QString LoadError() const { return loadError_; }
+  // Shows these lines, replacing the content (a file read elsewhere, at once).
+  void SetLines(PlainLines lines);
+  // Adds the next piece of the same text below what is shown; the view stays where it is.
+  void AppendLines(PlainLines more);
+  // Hands the content over, leaving the view empty.
+  PlainLines TakeLines();
   void Clear();
   // Lines wrap this many pixels from the text's left edge; 0 wraps at the visible edge.
   void SetWrapWidth(int pixels);
@@ -51,14 +59,6 @@ class PlainLinesView : public QAbstractScrollArea {
   void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:
-  // A slice of the bytes shown as one row; an over-long line is cut into several
-  // rows so that laying out one row stays cheap whatever the file holds.
-  struct Row {
-    qint64 start = 0;
-    quint32 length = 0;
-    bool continuesLine = false;
-  };
-
   // A place in the text: a row and a UTF-16 offset in its decoded text.
   struct TextPoint {
     std::size_t row = 0;
@@ -66,7 +66,6 @@ class PlainLinesView : public QAbstractScrollArea {
     auto operator<=>(const TextPoint&) const = default;
   };
 
-  void AddLine(qint64 start, qint64 end);
   TextPoint PointAt(QPoint position) const;
   void ClearSelection();
   QString RowText(std::size_t row) const;
@@ -74,8 +73,8 @@ class PlainLinesView : public QAbstractScrollArea {
   qreal LineWidth() const;
   void UpdateScrollBars();
 
-  QByteArray bytes_;
-  std::vector<Row> rows_;
+  PlainLines lines_;
+  QString loadError_;
   int wrapWidth_ = 0;
   TextPoint anchor_;  // where the selection started
   TextPoint cursor_;  // where it ends; equal to anchor_ when nothing is selected

@@ -3,6 +3,7 @@
 #include <QWidget>
 #include <string>
 
+#include "sievra/ui/plain_lines.h"
 #include "sievra/ui/ports.h"
 
 class QStackedLayout;
@@ -25,6 +26,15 @@ class RichTextBox : public QWidget, public ResultsBox {
   // Replaces the whole content with the file, as plain lines or as an RTF document;
   // false, content kept, when the file cannot be read.
   bool LoadFile(const std::string& utf8Path, LoadFileType type) override;
+  // Why the last LoadFile failed, in the system's words ("No such file or directory").
+  QString LoadError() const { return loadError_; }
+  // Shows lines read elsewhere as plain text, replacing the content at once.
+  void ShowPlainLines(PlainLines lines);
+  // Adds the next piece of plain lines below those shown.
+  void AppendPlainLines(PlainLines more);
+  // Empties the box and hands over the plain lines it showed, so that a caller
+  // can free a big result off the window's thread.
+  PlainLines TakePlainLines();
   void Clear() override;
   // Current width in twips.
   float Width() const override;
@@ -53,6 +63,7 @@ class RichTextBox : public QWidget, public ResultsBox {
   QTextEdit* rich_;
   QTextDocument* ownDocument_ = nullptr;
   float rightMargin_ = 0.0f;
+  QString loadError_;
 };
 
 }  // namespace sievra

@@ -1,0 +1,131 @@
+// Files dropped on the window, and the one folder remembered between launches.
+
+#include <QDir>
+#include <QDropEvent>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+#include "qt_test_support.h"
+#include "sievra/ui/frm_main.h"
+#include "sievra/ui/rich_text_box.h"
+
+using namespace sievra::testing;
+
+class tst_frmMainDrop : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init();
+  void cleanup();
+  void drop_data();
+  void drop();
+  void inputFolderIsRememberedBetweenLaunches();
+
+ private:
+  QString Path(const QString& name) const { return dir_->filePath(name); }
+  QSettings Stored() const {
+    return QSettings(QSettings::IniFormat, QSettings::UserScope, "Sievra", "Sievra");
+  }
+
+  std::unique_ptr<QTemporaryDir> dir_;
+  std::unique_ptr<FakeChooser> chooser_;
+  std::unique_ptr<RecordingSink> sink_;
+  std::unique_ptr<sievra::frmMain> window_;
+};
+
+void tst_frmMainDrop::init() {
+  dir_ = std::make_unique<QTemporaryDir>();
+  IsolateSettings(Path("settings"));
+  chooser_ = std::make_unique<FakeChooser>();
+  sink_ = std::make_unique<RecordingSink>();
+  window_ = std::make_unique<sievra::frmMain>(*chooser_, *sink_, Path("help.rtf"));
+  QVERIFY(QDir(dir_->path()).mkpath("logs"));
+  WriteAll(Path("logs/monitor.txt"), "A>B:x\r\n");
+  WriteAll(Path("logs/other.txt"), "");
+}
+
+void tst_frmMainDrop::cleanup() {
+  window_.reset();
+  sink_.reset();
+  chooser_.reset();
+  dir_.reset();
+}
+
+void tst_frmMainDrop::drop_data() {
+  QTest::addColumn<QString>("target");    // object name of the control dropped on
+  QTest::addColumn<QStringList>("urls");  // file names in the temporary folder, or full URLs
+  QTest::addColumn<QString>("becomes");   // "input", "output" or "" for nothing
+  const QStringList file{"logs/monitor.txt"};
+  QTest::newRow("nominal: on the output box") << "txtOutputFilename" << file << "output";
+  QTest::newRow("nominal: on the output Browse button") << "cmdBrowseOutput" << file << "output";
+  QTest::newRow("nominal: on the input box") << "txtInputFileName" << file << "input";
+  QTest::newRow("nominal: on the results box") << "rtbResults" << file << "input";
+  QTest::newRow("nominal: on the callsign box") << "txtKeyPhrase" << file << "input";
+  QTest::newRow("robustness: a web address")
+      << "txtInputFileName" << QStringList{"https://example.org/monitor.txt"} << "";
+  QTest::newRow("robustness: two files")
+      << "txtInputFileName" << QStringList{"logs/monitor.txt", "logs/other.txt"} << "";
+  QTest::newRow("robustness: a folder") << "txtOutputFilename" << QStringList{"logs"} << "";
+  QTest::newRow("robustness: plain text") << "txtInputFileName" << QStringList() << "";
+}
+
+void tst_frmMainDrop::drop() {
+  QFETCH(QString, target);
+  QFETCH(QStringList, urls);
+  QFETCH(QString, becomes);
+  QMimeData data;
+  QList<QUrl> list;
+  for (const QString& url : urls)
+    list << (url.contains("://") ? QUrl(url) : QUrl::fromLocalFile(Path(url)));
+  if (list.isEmpty()) {
+    data.setText(Path("logs/monitor.txt"));
+  } else {
+    data.setUrls(list);
+  }
+  auto* control = window_->findChild<QWidget*>(target);
+  QVERIFY(control);
+  // A name box passes a dropped file on to the window instead of taking its text.
+  if (auto* box = qobject_cast<QLineEdit*>(control)) QVERIFY(!box->acceptDrops());
+  const QPointF at = control->mapTo(window_.get(), control->rect().center());
+  QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(window_.get(), &enter);
+  QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(window_.get(), &dropped);
+  QCOMPARE(enter.isAccepted(), !becomes.isEmpty());
+
+  const std::string native = QDir::toNativeSeparators(Path("logs/monitor.txt")).toStdString();
+  const std::string folder = QDir::toNativeSeparators(Path("logs")).toStdString();
+  const sievra::RunChoices& choices = window_->choices();
+  QCOMPARE(choices.InputPath, becomes == "input" ? native : std::string());
+  QCOMPARE(choices.InputFolder, becomes == "input" ? folder : std::string());
+  QCOMPARE(choices.OutputPath, becomes == "output" ? native : std::string());
+  QCOMPARE(window_->txtInputFileName->text(),
+           becomes == "input" ? "monitor.txt" : "enter filename or hit browse");
+  QCOMPARE(window_->txtOutputFilename->text(),
+           becomes == "output" ? "monitor.txt" : "enter filename or hit browse");
+  QCOMPARE(Stored().value("InputFolder").toString().toStdString(),
+           becomes == "input" ? folder : std::string());
+}
+
+void tst_frmMainDrop::inputFolderIsRememberedBetweenLaunches() {
+  chooser_->answers = {Path("logs/monitor.txt"), std::nullopt};
+  window_->cmdBrowseInput->click();
+  window_->cmdBrowseInput->click();  // cancelled: what is remembered stays
+  QCOMPARE(chooser_->requests.at(0).initialFolder, QString());  // first launch
+  QCOMPARE(chooser_->requests.at(1).initialFolder, Path("logs"));
+  // The next launch opens there too; the Save As dialog still starts where the
+  // input of this launch is, that is nowhere yet.
+  window_ = std::make_unique<sievra::frmMain>(*chooser_, *sink_, Path("help.rtf"));
+  window_->cmdBrowseInput->click();
+  window_->cmdBrowseOutput->click();
+  QCOMPARE(chooser_->requests.at(2).initialFolder, Path("logs"));
+  QCOMPARE(chooser_->requests.at(3).initialFolder, QString());
+  QCOMPARE(Stored().allKeys(), QStringList{"InputFolder"});  // nothing else is kept
+}
+
+QTEST_MAIN(tst_frmMainDrop)
+#include "tst_frmmain_drop.moc"
