@@ -34,8 +34,8 @@ With no INPUT, or when INPUT is -, read standard input.
   -h, --help         display this help and exit
       --version      output version information and exit
 
-A line ends at CR or CR LF; a lone LF is part of the line. Kept lines are
-written with CR LF, as the window writes them, unless --lf is given.
+A line ends at CR, LF or CR LF. Kept lines are written with CR LF, as the
+window writes them, unless --lf is given.
 
 Exit status is 0 if a line was kept, 1 if none was, 2 if there was trouble
 (a file could not be read or written, or a bad option), and 130 if interrupted
