@@ -56,17 +56,12 @@ constexpr int kStageStart[] = {0, 100, 650, 800, 1000};
 // The one thing remembered between launches: where the Open dialog was last
 // used. An INI file on every system (no registry).
 const QString kInputFolderKey = QStringLiteral("InputFolder");
-QString RememberedInputFolder() {
+QSettings Stored() {
   return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Sievra"),
-                   QStringLiteral("Sievra"))
-      .value(kInputFolderKey)
-      .toString();
+                   QStringLiteral("Sievra"));
 }
-void RememberInputFolder(const QString& folder) {
-  QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Sievra"),
-            QStringLiteral("Sievra"))
-      .setValue(kInputFolderKey, folder);
-}
+QString RememberedInputFolder() { return Stored().value(kInputFolderKey).toString(); }
+void RememberInputFolder(const QString& folder) { Stored().setValue(kInputFolderKey, folder); }
 
 // Frees a big result on a worker thread: unmapping hundreds of MB can take
 // longer than the window may stall.
