@@ -58,7 +58,6 @@ class DuplicateCheck {
   std::string TrimmedTarget;
   bool PacketMode = false;
   bool StripPath = false;
-  std::string CurrentLine;
   KeptLineTable KeptLines;
 
  private:

@@ -64,8 +64,8 @@ struct PacketPolicy {
 // Runs the block's lines through the filter's test and the duplicate lookup;
 // returns the block's last line.
 template <class Policy, class Pipeline>
-std::string_view PushLines(std::string_view block, const Policy& policy, Pipeline& pipeline,
-                           RunCounts& counts) {
+void PushLines(std::string_view block, const Policy& policy, Pipeline& pipeline,
+               RunCounts& counts) {
   LineScanner scanner(block.data(), block.size());
   std::string_view line;
   std::string_view key;
@@ -78,7 +78,6 @@ std::string_view PushLines(std::string_view block, const Policy& policy, Pipelin
     }
   }
   pipeline.Drain();
-  return line;
 }
 
 }  // namespace
@@ -132,14 +131,11 @@ template <class Policy>
 std::error_code DuplicateCheck::FilterBlocks(InputFile& in, const Policy& policy) {
   LineIndex index;
   index.Reset(KeptLines.size(), lineEnd_);
-  std::string_view lastStored;  // the copy of the most recently kept line
-  const char* lastStoredFrom = nullptr;
   RunCounts& counts = result_.counts;
   auto keepNew = [&](std::string_view line) {
-    lastStored = policy.Store(KeptLines, ++counts.linesKept, line);
-    keptBytes_ += lastStored.size();
-    lastStoredFrom = line.data();
-    index.Insert(Policy::KeyOfStored(lastStored).data());
+    const std::string_view stored = policy.Store(KeptLines, ++counts.linesKept, line);
+    keptBytes_ += stored.size();
+    index.Insert(Policy::KeyOfStored(stored).data());
     if (index.Full()) index.Enlarge();
   };
   LookupPipeline<decltype(keepNew)> pipeline(index, keepNew, policy.RepeatsAreDuplicates());
@@ -156,11 +152,7 @@ std::error_code DuplicateCheck::FilterBlocks(InputFile& in, const Policy& policy
       monitor_.Complete(in.BytesRead());
       return {};
     }
-    const std::string_view line = PushLines(block, policy, pipeline, counts);
-    // The last line read, as stored when it was kept (a cut frame is stored cut).
-    CurrentLine.assign(lastStoredFrom == line.data() ? lastStored : line);
-    // The next block reuses the buffer: an address from this one means nothing there.
-    lastStoredFrom = nullptr;
+    PushLines(block, policy, pipeline, counts);
     if (!Proceed(in.BytesRead())) return {};
   }
 }
