@@ -267,6 +267,13 @@ void tst_frmMain::cancelledChooserChangesNothing() {
   QCOMPARE(window_->txtInputFileName->text(), QStringLiteral("in.txt"));
   QCOMPARE(window_->txtOutputFilename->text(), QStringLiteral("out.txt"));
   QVERIFY(sink_->messages.isEmpty());
+  // Choosing the same file again shows its name over what was typed meanwhile.
+  window_->txtInputFileName->setText(QStringLiteral("typed"));
+  window_->txtOutputFilename->setText(QStringLiteral("typed"));
+  chooser_->answers = {QStringLiteral("C:\\a\\in.txt")};
+  window_->cmdBrowseInput->click();
+  QCOMPARE(window_->txtInputFileName->text(), QStringLiteral("in.txt"));
+  QCOMPARE(window_->txtOutputFilename->text(), QStringLiteral("typed"));
 }
 
 void tst_frmMain::startWithoutFilesUsesNoTypedName() {

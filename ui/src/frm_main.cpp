@@ -195,12 +195,26 @@ void frmMain::connectSignals() {
 
 void frmMain::cmdBrowseInput_Click() {
   const std::optional<QString> chosen = chooser_.Choose(this, model_->InputDialog());
-  if (chosen) model_->InputChosen(chosen->toStdString());  // cancelled: nothing changes
+  if (!chosen) return;  // cancelled: nothing changes
+  model_->InputChosen(chosen->toStdString());
+  ShowChosenName(false);
 }
 
 void frmMain::cmdBrowseOutput_Click() {
   const std::optional<QString> chosen = chooser_.Choose(this, model_->OutputDialog());
-  if (chosen) model_->OutputChosen(chosen->toStdString());
+  if (!chosen) return;
+  model_->OutputChosen(chosen->toStdString());
+  ShowChosenName(true);
+}
+
+// A chosen file's name replaces whatever was typed in its box, even when it is
+// the name shown before.
+void frmMain::ShowChosenName(bool output) {
+  if (output) {
+    txtOutputFilename->setText(FromUtf8(shown_.outputBoxText));
+  } else {
+    txtInputFileName->setText(FromUtf8(shown_.inputBoxText));
+  }
 }
 
 // The one local file a drop carries, in native form; empty for anything else
@@ -221,7 +235,9 @@ void frmMain::dropEvent(QDropEvent* event) {
   const QString path = DroppedFile(event);
   if (path.isEmpty() || !model_->AcceptsDrop()) return;
   const QPoint onOutput = frmOutput->mapFrom(this, event->position().toPoint());
-  model_->FileDropped(path.toStdString(), frmOutput->rect().contains(onOutput));
+  const bool output = frmOutput->rect().contains(onOutput);
+  model_->FileDropped(path.toStdString(), output);
+  ShowChosenName(output);
   event->acceptProposedAction();
 }
 
@@ -231,7 +247,8 @@ void frmMain::cmdStart_Click() {
                                        optPacket->isChecked()});
 }
 
-// Only what changed is touched: a name box the user is typing in keeps its text.
+// Only what changed is touched: a name box the user typed in keeps its text
+// until a file is chosen.
 void frmMain::Render(const MainWindowState& state) {
   if (state.inputBoxText != shown_.inputBoxText)
     txtInputFileName->setText(FromUtf8(state.inputBoxText));

@@ -83,6 +83,7 @@ class frmMain : public QWidget, private MainWindowView {
   void arrangeTabOrder();
   void connectSignals();
   QString DroppedFile(const QDropEvent* event) const;
+  void ShowChosenName(bool output);
 
   // MainWindowView
   void Render(const MainWindowState& state) override;
