@@ -1,0 +1,155 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "sievra/presentation/run_lifecycle.h"
+#include "sievra/presentation/wording.h"
+
+namespace sievra {
+
+class ResultLines;
+
+// What a name box shows before a file is chosen.
+inline constexpr std::string_view kNoFileYet = "enter filename or hit browse";
+
+enum class FileDialogKind { Open, SaveAs };
+
+// One file dialog as the window must show it. Paths are UTF-8.
+struct FileDialogRequest {
+  FileDialogKind kind = FileDialogKind::Open;
+  std::string title;          // "Open/Import Data File", "Select or Enter Export Data File"
+  std::string filter;         // "Description|*.a;*.b|...|", pairs each ended by '|'
+  int filterIndex = 1;        // 1-based, into the filter's pairs
+  std::string initialFolder;  // empty: the dialog's own choice
+};
+
+// Everything on the main window that can change, as values the view copies
+// onto its controls.
+struct MainWindowState {
+  std::string inputBoxText{kNoFileYet};   // txtInputFileName
+  std::string outputBoxText{kNoFileYet};  // txtOutputFilename
+  bool callsignVisible = true;            // frmCallsign
+  // Both Browse buttons, the callsign box and the four options; off during a run.
+  bool choicesEnabled = true;
+  std::string startCaption{"Start"};  // "Cancel" during a run
+  bool running = false;
+  bool progressVisible = false;
+  int progressPermille = 0;  // the progress bar, 0 to 1000, even-paced across the stages
+  std::string summary;       // the line below the results box
+};
+
+// What the controls hold when Start is pressed.
+struct StartControls {
+  std::string callsignText;  // txtKeyPhrase, in the local 8-bit encoding
+  bool stripYes = false;     // optStripPathYes selected
+  bool textSelected = false;
+  bool packetSelected = true;
+};
+
+// The one value remembered between launches: where the Open dialog starts.
+// Both windows keep it in the same INI form (no registry).
+class SettingsStore {
+ public:
+  virtual ~SettingsStore() = default;
+  virtual std::string InputFolder() const = 0;  // UTF-8, empty when none
+  virtual void SetInputFolder(const std::string& folder) = 0;
+};
+
+// What a window does for the model. Every call comes on the UI thread.
+class MainWindowView {
+ public:
+  virtual ~MainWindowView() = default;
+  // Copies the state onto the controls; called after every change.
+  virtual void Render(const MainWindowState& state) = 0;
+  // A modal message: OK only, no icon, caption "Sievra"; returns once dismissed.
+  virtual void ShowMessage(std::string_view text) = 0;
+  // The results box shows `lines`; rows from `firstNewRow` on are new since the
+  // last call. 0 starts a new result: replace the content and set the right
+  // margin to the box's width + 10000 twips. The lines stay alive until
+  // ClearResult.
+  virtual void ShowResult(const ResultLines& lines, std::size_t firstNewRow) = 0;
+  // Empties the results box and drops every reference to the lines shown.
+  virtual void ClearResult() = 0;
+  // The run started by Start has ended and its outcome is shown.
+  virtual void RunFinished() {}
+};
+
+struct MainWindowOptions {
+  NumberFormat numbers = PlainNumbers();
+  // A Cancel within this time of Start is the second click of a double-click.
+  std::chrono::milliseconds doubleClickInterval{500};
+  std::function<std::chrono::steady_clock::time_point()> now = std::chrono::steady_clock::now;
+};
+
+// The main window's state and decisions, toolkit-neutral: each window forwards
+// its control events here and shows what Render gives it.
+class MainWindowModel {
+ public:
+  MainWindowModel(MainWindowView& view, SettingsStore& settings, UiDispatcher dispatch,
+                  MainWindowOptions options = {});
+  // Cancels a run still going and waits for it.
+  ~MainWindowModel();
+
+  const MainWindowState& State() const;
+  // The run state the handlers keep (UTF-8).
+  const std::string& InputPath() const;
+  const std::string& InputFolder() const;
+  const std::string& OutputPath() const;
+  bool PacketMode() const;
+  // The last run's end as the model was told it (empty before the first).
+  const FinishedRun& LastRun() const;
+
+  // cmdBrowseInput_Click / cmdBrowseOutput_Click: the dialog to show; then the
+  // chosen full path goes to InputChosen / OutputChosen. A cancelled dialog
+  // changes nothing: call nothing.
+  FileDialogRequest InputDialog() const;
+  FileDialogRequest OutputDialog() const;
+  void InputChosen(const std::string& path);
+  void OutputChosen(const std::string& path);
+  // One local file (not a folder) dropped on the window: on the output chooser
+  // it becomes the output file, anywhere else the input file. Ignored during a
+  // run. The view filters out folders, several files and anything not a file.
+  bool AcceptsDrop() const;
+  void FileDropped(const std::string& path, bool onOutputChooser);
+
+  void optPacket_Click();
+  void optText_Click();
+  // Start, or Cancel while a run goes on (not within the double-click interval
+  // of Start).
+  void cmdStart_Click(const StartControls& controls);
+  // The window is closing: a run still going is cancelled and waited for, so
+  // nothing is lost and no temporary file is left.
+  void Form_Unload();
+
+  // The run in the background, for tests that act at an exact stage.
+  RunLifecycle& Run();
+
+ private:
+  void SetRunning(bool running);
+  void ShowProgress(const StageProgress& progress);
+  void ShowResultPiece(std::shared_ptr<ResultLines> piece, bool first);
+  void ShowFinishedRun(const FinishedRun& run, bool ran);
+  // Empties the results box and frees what it held.
+  void DropResult();
+  void Render() { view_.Render(state_); }
+
+  MainWindowView& view_;
+  SettingsStore& settings_;
+  const MainWindowOptions options_;
+  MainWindowState state_;
+  std::string inputPath_;
+  std::string inputFolder_;
+  std::string outputPath_;
+  bool packetMode_ = false;
+  bool closing_ = false;
+  std::chrono::steady_clock::time_point startedAt_{};
+  FinishedRun lastRun_;
+  std::shared_ptr<ResultLines> result_;  // what the results box shows
+  RunLifecycle run_;                     // last: gone first, with its worker
+};
+
+}  // namespace sievra
