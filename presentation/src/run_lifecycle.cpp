@@ -46,7 +46,12 @@ RunLifecycle::RunLifecycle(UiDispatcher dispatch, Callbacks callbacks)
     : dispatch_(std::move(dispatch)), callbacks_(std::move(callbacks)) {}
 
 RunLifecycle::~RunLifecycle() {
-  *alive_ = false;  // tasks still queued for this object are dropped
+  std::deque<std::function<void()>> dropped;  // destroyed outside the lock
+  {
+    const std::lock_guard lock(mailbox_->mutex);
+    mailbox_->open = false;
+    dropped.swap(mailbox_->tasks);
+  }
   CancelAndWait();
 }
 
@@ -160,8 +165,21 @@ void RunLifecycle::Report(const StageProgress& progress, const Hook& hook) const
 }
 
 void RunLifecycle::Post(std::function<void()> task) const {
-  dispatch_([alive = alive_, task = std::move(task)] {
-    if (*alive) task();
+  {
+    const std::lock_guard lock(mailbox_->mutex);
+    if (!mailbox_->open) return;
+    mailbox_->tasks.push_back(std::move(task));
+  }
+  // One wake-up per task, so the UI thread runs them in the order posted.
+  dispatch_([mailbox = mailbox_] {
+    std::function<void()> next;
+    {
+      const std::lock_guard lock(mailbox->mutex);
+      if (!mailbox->open || mailbox->tasks.empty()) return;
+      next = std::move(mailbox->tasks.front());
+      mailbox->tasks.pop_front();
+    }
+    next();
   });
 }
 

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -87,10 +88,18 @@ class RunLifecycle {
   void Post(std::function<void()> task) const;
   void Deliver(const FinishedRun& run);
 
+  // Tasks on their way to the UI thread travel here, under its mutex; the
+  // dispatcher carries only the wake-up. The hand-off is then one the thread
+  // sanitizer sees, whatever the toolkit's own queue does inside.
+  struct Mailbox {
+    std::mutex mutex;
+    std::deque<std::function<void()>> tasks;
+    bool open = true;  // false once the owner is gone: tasks are dropped
+  };
+
   const UiDispatcher dispatch_;
   const Callbacks callbacks_;
-  // Read and written on the UI thread only: false once this object is gone.
-  const std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+  const std::shared_ptr<Mailbox> mailbox_ = std::make_shared<Mailbox>();
   Hook hook_;             // copied into each run at Start
   bool running_ = false;  // UI thread only
   mutable std::mutex cancelMutex_;
