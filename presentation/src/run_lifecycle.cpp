@@ -5,6 +5,7 @@
 #include <system_error>
 #include <utility>
 
+#include "sanitizer_blind_spot.h"
 #include "sievra/presentation/result_lines.h"
 
 namespace sievra {
@@ -171,6 +172,7 @@ void RunLifecycle::Post(std::function<void()> task) const {
     mailbox_->tasks.push_back(std::move(task));
   }
   // One wake-up per task, so the UI thread runs them in the order posted.
+  const SanitizerBlindSpot wakeUpOnly;
   dispatch_([mailbox = mailbox_] {
     std::function<void()> next;
     {
