@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <system_error>
 
-#include "file_io.h"
+#include "sievra/windows_errors.h"
 #include "windows_test_support.h"
 
 namespace sievra::wintest {
