@@ -23,6 +23,25 @@ std::string Skipped(const RunSettings& settings, const RunCounts& counts,
          (call.empty() ? " without a payload" : " not from " + call);
 }
 
+// " (436 lines had a time stamp before the frame)" for a Packet run that passed
+// over any time stamps or tags; both kinds: "(430 lines had a time stamp and 6 a
+// tag before the frame)".
+std::string PrefixNote(const RunCounts& counts, const NumberFormat& numbers) {
+  const std::uint64_t stamped = counts.linesTimeStamped;
+  const std::uint64_t tagged = counts.linesTagged;
+  if (stamped == 0 && tagged == 0) return {};
+  const auto had = [&](std::uint64_t count) { return Lines(count, numbers) + " had"; };
+  std::string what;
+  if (stamped == 0) {
+    what = had(tagged) + " a tag";
+  } else if (tagged == 0) {
+    what = had(stamped) + " a time stamp";
+  } else {
+    what = had(stamped) + " a time stamp and " + numbers.whole(tagged) + " a tag";
+  }
+  return " (" + what + " before the frame)";
+}
+
 }  // namespace
 
 NumberFormat PlainNumbers() {
@@ -55,10 +74,11 @@ std::string RunSummary(const RunSettings& settings, const RunResult& result,
       return "Read " + Lines(c.linesRead, numbers) + "; kept " + numbers.whole(c.linesKept) +
              "; removed " + numbers.whole(c.duplicatesRemoved) +
              (c.duplicatesRemoved == 1 ? " duplicate" : " duplicates") +
-             Skipped(settings, c, numbers) + " in " + DurationText(result.elapsed, numbers);
+             Skipped(settings, c, numbers) + " in " + DurationText(result.elapsed, numbers) +
+             PrefixNote(c, numbers);
     case RunOutcome::NothingKept:
       return "Read " + Lines(c.linesRead, numbers) + "; kept none" + Skipped(settings, c, numbers) +
-             "; the output file was not written.";
+             PrefixNote(c, numbers) + "; the output file was not written.";
     default:
       return result.message;
   }

@@ -21,8 +21,9 @@ NumberFormat PlainNumbers();
 
 // One line on what a run did: for a completed run e.g. "Read 10,000,000 lines;
 // kept 6,827,925; removed 3,172,075 duplicates in 1.9 s" (Packet runs also name
-// the lines skipped); for a run that kept nothing, that the output was not
-// written; for any other outcome, the result's message.
+// the lines skipped, and how many had a time stamp or tag before the frame); for
+// a run that kept nothing, that the output was not written; for any other
+// outcome, the result's message.
 std::string RunSummary(const RunSettings& settings, const RunResult& result,
                        const NumberFormat& numbers);
 
