@@ -1,5 +1,9 @@
 #include "sievra/log_prefix.h"
 
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
 namespace sievra {
 
 namespace {
@@ -22,7 +26,8 @@ bool IsCapital(char c) { return c >= 'A' && c <= 'Z'; }
 // which only the source field (read by index) could take for a byte of the line.
 struct Text {
   const char* data;
-  std::size_t size;
+  std::size_t size;      // the window's
+  std::size_t readable;  // the line's: bytes past the window may be read, not accepted
   char At(std::size_t i) const { return i < size ? data[i] : '\0'; }
   bool Digits(std::size_t from, std::size_t n) const {
     for (std::size_t i = from; i < from + n; ++i)
@@ -31,17 +36,51 @@ struct Text {
   }
 };
 
-// Blanks from `at`, then a frame's source field and '>': the frame's offset, or kNone.
-inline std::size_t FrameAfterBlanks(const Text& t, std::size_t at) {
-  std::size_t i = at;
-  while (IsBlank(t.At(i))) ++i;
-  if (i == at) return kNone;
+// Bit 8k+7 set where byte k of `word` is `c`; only the lowest set bit is exact
+// (a borrow may mark bytes above it), which is all FirstOf needs.
+std::uint64_t BytesEqual(std::uint64_t word, char c) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+  const std::uint64_t x = word ^ (kOnes * static_cast<unsigned char>(c));
+  return (x - kOnes) & ~x & (kOnes << 7);
+}
+
+// The first byte marked in two words' masks, 16 when none.
+std::size_t FirstOf(std::uint64_t low, std::uint64_t high) {
+  if (low != 0) return static_cast<std::size_t>(std::countr_zero(low)) / 8;
+  if (high != 0) return 8 + static_cast<std::size_t>(std::countr_zero(high)) / 8;
+  return 16;
+}
+
+// Whether a source field of 1 to 10 bytes other than blanks and ':' and then
+// '>' start at `i`. The field's length differs from line to line, so a byte
+// loop mispredicts its end; 16 bytes are tested at once where they can be read.
+bool SourceFieldAt(const Text& t, std::size_t i) {
+  if constexpr (std::endian::native == std::endian::little) {
+    if (i + 16 <= t.readable) {
+      std::uint64_t low = 0;
+      std::uint64_t high = 0;
+      std::memcpy(&low, t.data + i, 8);
+      std::memcpy(&high, t.data + i + 8, 8);
+      const std::size_t gt = FirstOf(BytesEqual(low, '>'), BytesEqual(high, '>'));
+      const std::size_t bad =
+          FirstOf(BytesEqual(low, ' ') | BytesEqual(low, '\t') | BytesEqual(low, ':'),
+                  BytesEqual(high, ' ') | BytesEqual(high, '\t') | BytesEqual(high, ':'));
+      return gt >= 1 && gt <= kMaxSourceField && bad > gt && i + gt < t.size;
+    }
+  }
   for (std::size_t j = i; j < i + kMaxSourceField + 1 && j < t.size; ++j) {
     const char c = t.data[j];
-    if (c == '>') return j > i ? i : kNone;
-    if (IsBlank(c) || c == ':') return kNone;
+    if (c == '>') return j > i;
+    if (IsBlank(c) || c == ':') return false;
   }
-  return kNone;
+  return false;
+}
+
+// Blanks from `at`, then a frame's source field and '>': the frame's offset, or kNone.
+std::size_t FrameAfterBlanks(const Text& t, std::size_t at) {
+  std::size_t i = at;
+  while (IsBlank(t.At(i))) ++i;
+  return i > at && SourceFieldAt(t, i) ? i : kNone;
 }
 
 // An optional ':' at `at`, then FrameAfterBlanks.
@@ -112,7 +151,8 @@ std::size_t TagLength(const Text& t) {
 LogPrefix FindLogPrefix(std::string_view line) {
   // Callsigns start with a letter or a digit, so most frames fail on the first byte or two.
   if (line.empty()) return {};
-  const Text t{line.data(), line.size() < kLogPrefixWindow ? line.size() : kLogPrefixWindow};
+  const Text t{line.data(), line.size() < kLogPrefixWindow ? line.size() : kLogPrefixWindow,
+               line.size()};
   if (line[0] == '[') {
     if (const std::size_t length = TagLength(t)) return {LogPrefixKind::Tag, length};
   } else if (IsDigit(line[0])) {
