@@ -148,15 +148,13 @@ std::size_t TagLength(const Text& t) {
 
 }  // namespace
 
-LogPrefix FindLogPrefix(std::string_view line) {
-  // Callsigns start with a letter or a digit, so most frames fail on the first byte or two.
-  if (line.empty()) return {};
+LogPrefix detail::ReadLogPrefix(std::string_view line) {
   const Text t{line.data(), line.size() < kLogPrefixWindow ? line.size() : kLogPrefixWindow,
                line.size()};
-  if (line[0] == '[') {
+  if (line.front() == '[') {
     if (const std::size_t length = TagLength(t)) return {LogPrefixKind::Tag, length};
-  } else if (IsDigit(line[0])) {
-    if (const std::size_t length = StampLength(t)) return {LogPrefixKind::TimeStamp, length};
+  } else if (const std::size_t length = StampLength(t)) {
+    return {LogPrefixKind::TimeStamp, length};
   }
   return {};
 }
