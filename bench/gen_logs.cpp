@@ -111,9 +111,32 @@ std::string Frame(std::uint64_t seed, std::uint64_t id, std::uint64_t stations, 
   return frame;
 }
 
+// What a monitor program or an archive export writes before line `i`: a time
+// stamp one second per line from 2020-11-07 00:00:00 ("stamp", as aprs.fi
+// exports) or Dire Wolf's channel and decoder ("tag"). The frames do not depend
+// on it, so a prefixed log is its unprefixed twin line for line.
+std::string LinePrefix(const std::string& kind, std::uint64_t i) {
+  char buf[48];
+  if (kind == "stamp") {
+    const std::uint64_t day = 7 + i / 86400 % 23, s = i % 86400;
+    std::snprintf(buf, sizeof buf,
+                  "2020-11-%02llu %02llu:%02llu:%02llu EST: ", static_cast<unsigned long long>(day),
+                  static_cast<unsigned long long>(s / 3600),
+                  static_cast<unsigned long long>(s / 60 % 60),
+                  static_cast<unsigned long long>(s % 60));
+    return buf;
+  }
+  if (kind == "tag") {
+    std::snprintf(buf, sizeof buf, "[0.%llu] ", static_cast<unsigned long long>(i % 3));
+    return buf;
+  }
+  return {};
+}
+
 int Usage() {
   std::cerr << "usage: sievra-gen (--text|--packet) --lines N --out FILE [--eol crlf|lf|cr]\n"
-               "                  [--seed S] [--dup-share F] [--stations N] [--length MIN-MAX]\n";
+               "                  [--seed S] [--dup-share F] [--stations N] [--length MIN-MAX]\n"
+               "                  [--prefix none|stamp|tag]\n";
   return 2;
 }
 
@@ -123,7 +146,7 @@ int main(int argc, char** argv) {
   bool packet = false, text = false;
   std::uint64_t lines = 0, seed = 1, stations = 3000, minLength = 50, maxLength = 100;
   double dupShare = 0.3;
-  std::string out, eol = "\r\n";
+  std::string out, eol = "\r\n", prefix = "none";
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const bool value = i + 1 < argc;
@@ -144,6 +167,9 @@ int main(int argc, char** argv) {
       minLength = std::stoull(range);
       maxLength = std::stoull(range.substr(range.find('-') + 1));
       if (maxLength <= minLength) return Usage();
+    } else if (arg == "--prefix" && value) {
+      prefix = argv[++i];
+      if (prefix != "none" && prefix != "stamp" && prefix != "tag") return Usage();
     } else if (arg == "--dup-share" && value)
       dupShare = std::stod(argv[++i]);
     else if (arg == "--eol" && value) {
@@ -164,16 +190,16 @@ int main(int argc, char** argv) {
   Random r(seed);
   std::uint64_t nextId = 0;
   for (std::uint64_t i = 0; i < lines; ++i) {
-    std::string line;
+    std::string line = LinePrefix(prefix, i);
     const bool repeat = nextId > 0 && r.Chance(dupShare);
     if (text) {
-      line = TextLine(seed, repeat ? r.Below(nextId) : nextId++, minLength, maxLength);
+      line += TextLine(seed, repeat ? r.Below(nextId) : nextId++, minLength, maxLength);
     } else if (repeat) {
       // A digipeated copy of a recent transmission: same payload, other path.
       const std::uint64_t back = 1 + r.Below(std::min<std::uint64_t>(nextId, 500));
-      line = Frame(seed, nextId - back, stations, 1 + static_cast<unsigned>(r.Below(3)));
+      line += Frame(seed, nextId - back, stations, 1 + static_cast<unsigned>(r.Below(3)));
     } else {
-      line = Frame(seed, nextId++, stations, 0);
+      line += Frame(seed, nextId++, stations, 0);
     }
     line += eol;
     std::fwrite(line.data(), 1, line.size(), f);

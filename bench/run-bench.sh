@@ -126,6 +126,13 @@ run_case "packet 10m, no callsign" packet-10m.txt --packet gawk "gawk '$payload_
   floor "$floor"
 run_case "packet 10m, N0CALL" packet-10m.txt "--packet --call N0CALL" \
   mawk "mawk '$target_awk' \"\$IN\"" floor "$floor"
+# The same frames with a time stamp before each line, against their unprefixed
+# twin in the same interleaved rounds: the cost of passing over the prefix.
+gen packet-10m-stamped.txt --packet --lines 10000000 --prefix stamp
+run_case "packet 10m stamped, no callsign" packet-10m-stamped.txt --packet \
+  unprefixed "\"$cli\" --quiet --packet \"$data/packet-10m.txt\" -o \"\$OUT.plain\""
+run_case "packet 10m stamped, N0CALL" packet-10m-stamped.txt "--packet --call N0CALL" \
+  unprefixed "\"$cli\" --quiet --packet --call N0CALL \"$data/packet-10m.txt\" -o \"\$OUT.plain\""
 run_case "distinct 10m" distinct-10m.txt --text gawk "gawk '!s[\$0]++' \"\$IN\"" floor "$floor"
 run_case "long lines 10-100 KB" long-lines.txt --text gawk "gawk '!s[\$0]++' \"\$IN\"" \
   floor "$floor"

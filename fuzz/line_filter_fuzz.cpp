@@ -3,8 +3,8 @@
 // count, and nothing else touched.
 //
 // Input layout: one settings byte (bit 0 packet, bit 1 strip, bits 2-4 callsign
-// length), one byte choosing the chunk size for the counter and the block
-// reader, the callsign, the file.
+// length, bit 5 time stamps and tags read as part of the frame), one byte choosing the chunk size
+// for the counter and the block reader, the callsign, the file.
 
 #include <unistd.h>
 
@@ -47,6 +47,7 @@ FuzzCase Decode(std::string_view bytes) {
   bytes.remove_prefix(std::min<std::size_t>(2, bytes.size()));
   c.settings.packet = (settings & 1u) != 0;
   c.settings.strip = (settings & 2u) != 0;
+  c.settings.prefixes = (settings & 32u) == 0;
   const std::size_t callLength = std::min<std::size_t>((settings >> 2) & 7u, bytes.size());
   c.settings.callsign = std::string(bytes.substr(0, callLength));
   c.chunk = 1 + chunk;
@@ -87,7 +88,7 @@ std::size_t CountInChunks(const FuzzCase& c) {
   const std::string target = upper.Apply(c.settings.callsign);
   Require(target == reference::Upper(c.settings.callsign),
           "upper-casing agrees with toupper byte by byte");
-  sievra::LineCounter counter(upper, target);
+  sievra::LineCounter counter(upper, target, c.settings.packet && c.settings.prefixes);
   for (std::size_t at = 0; at < c.file.size(); at += c.chunk)
     counter.Feed(c.file.substr(at, c.chunk));
   return counter.Finish();
@@ -137,6 +138,7 @@ sievra::RunResult PressStart(const FuzzCase& c, const fs::path& input, const fs:
   settings.fileType = c.settings.packet ? sievra::FileType::Packet : sievra::FileType::Text;
   settings.callsignText = c.settings.callsign;
   settings.strip = c.settings.strip;
+  settings.logPrefixes = c.settings.prefixes;
   return sievra::RunRequest(settings);
 }
 

@@ -1,5 +1,6 @@
-// PacketPayload and StripDigiPath on any bytes: never out of bounds (the
-// sanitizers watch), and the cut only ever removes one stretch of the header.
+// PacketPayload, StripDigiPath and FindLogPrefix on any bytes: never out of
+// bounds (the sanitizers watch), the cut only ever removes one stretch of the
+// header, and a prefix is what the plain model reads and survives the cut.
 
 #include <cstddef>
 #include <cstdint>
@@ -8,6 +9,7 @@
 
 #include "first_match_reference.h"
 #include "fuzz_check.h"
+#include "sievra/log_prefix.h"
 #include "sievra/packet_frame.h"
 
 namespace {
@@ -63,11 +65,29 @@ void CheckStrip(std::string_view line) {
   }
 }
 
+void CheckLogPrefix(std::string_view line) {
+  const sievra::LogPrefix prefix = sievra::FindLogPrefix(line);
+  Require(prefix.length == sievra::reference::PrefixLength(line),
+          "FindLogPrefix reads the line as the plain model does");
+  Require((prefix.kind == sievra::LogPrefixKind::None) == (prefix.length == 0),
+          "a prefix has a kind and a length");
+  if (prefix.length == 0) return;
+  Require(prefix.length < sievra::kLogPrefixWindow, "a prefix lies within the window");
+  const std::string_view frame = line.substr(prefix.length);
+  Require(frame.front() != ' ' && frame.front() != '\t', "the blanks belong to the prefix");
+  Require(sievra::FindLogPrefix(line.substr(0, sievra::kLogPrefixWindow)).length == prefix.length,
+          "the window's bytes alone decide");
+  // The filter finds the prefix again on the stored, path-cut line.
+  const std::string cut = std::string(line.substr(0, prefix.length)) + sievra::StripDigiPath(frame);
+  Require(sievra::FindLogPrefix(cut).length == prefix.length, "the path cut keeps the prefix");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view line = sievra::fuzz::AsText(data, size);
   CheckPayload(line);
   CheckStrip(line);
+  CheckLogPrefix(line);
   return 0;
 }

@@ -18,21 +18,38 @@ With no INPUT, or when INPUT is -, read standard input.
       --text         plain lines: a line is a duplicate of an equal line kept
                        before it (the default)
       --packet       a monitor log, one SOURCE>DESTINATION,PATH:PAYLOAD frame a
-                       line: a frame is a duplicate of a kept frame with the
-                       same payload; without --call, lines with no ':' are
-                       skipped
-      --call=CALL    with --packet, keep only lines that begin with CALL, in
+                       line, perhaps after a time stamp or tag (see below): a
+                       frame is a duplicate of a kept frame with the same
+                       payload; without --call, frames with no ':' are skipped
+      --call=CALL    with --packet, keep only frames that begin with CALL, in
                        any letter case (N0CALL also takes N0CALL-9)
       --strip        with --packet, cut the digipeater path from kept frames
+      --no-prefix    with --packet, read every line from its first character:
+                       a time stamp or tag is taken as part of the frame
       --lf           end written lines with LF instead of CR LF
       --stats        on standard error, say how many lines were read, kept,
-                       removed as duplicates and skipped, and how long it took
+                       removed as duplicates and skipped, how many had a time
+                       stamp or tag, and how long it took
       --progress     show progress on standard error; the default when that
                        is a terminal and INPUT is a file
   -q, --quiet        show neither progress, statistics nor the note that no
                        line was kept; errors are still reported
   -h, --help         display this help and exit
       --version      output version information and exit
+
+With --packet, a time stamp or tag at the start of a line is passed over when
+a frame (SOURCE>...) follows it within the line's first 80 characters; the
+callsign, the payload and the path cut then apply to the frame, and the kept
+line is written whole, its time stamp included. Recognised:
+  2020-11-07 09:38:16 EST: W3EAX-10>APRS:...
+         a date (YYYY-MM-DD), a space or T, HH:MM or HH:MM:SS with an optional
+         fraction (.250 or ,250), an optional zone (Z, +01:00, +0100, -05,
+         or after a space UTC, EST and other capital letters), an optional
+         ':', then spaces or tabs (aprs.fi raw packets, ISO 8601 logs)
+  [0 12:34:56] W3EAX-10>APRS:...
+         up to 40 characters in brackets, then spaces or tabs, as [0.3] or
+         [0 12:34:56] (Dire Wolf's channel, decoder and -T time stamp)
+Any other start, such as a time without a date, is read as part of the frame.
 
 A line ends at CR, LF or CR LF. Kept lines are written with CR LF, as the
 window writes them, unless --lf is given.

@@ -99,6 +99,9 @@ class Parser {
       options_.settings.fileType = FileType::Packet;
     } else if (name == "--strip") {
       options_.settings.strip = true;
+    } else if (name == "--no-prefix") {
+      options_.settings.logPrefixes = false;
+      noPrefixGiven_ = true;
     } else if (name == "--lf") {
       options_.settings.lineEnd = LineEnd::Lf;
     } else if (name == "--stats") {
@@ -117,12 +120,13 @@ class Parser {
     return true;
   }
 
-  // A callsign or a path cut in a Text run would be ignored without a word (the
-  // text filter keeps lines whatever their start); refusing it catches a
-  // forgotten --packet.
+  // A callsign, a path cut or --no-prefix in a Text run would be ignored without
+  // a word (the text filter keeps lines whatever their start); refusing it
+  // catches a forgotten --packet.
   void CheckCombination() {
-    if (options_.settings.fileType == FileType::Text && (callGiven_ || options_.settings.strip))
-      Fail("--call and --strip apply to --packet runs only");
+    if (options_.settings.fileType == FileType::Text &&
+        (callGiven_ || options_.settings.strip || noPrefixGiven_))
+      Fail("--call, --strip and --no-prefix apply to --packet runs only");
     if (inputSeen_ && options_.settings.inputPath.empty()) Fail("the input file name is empty");
   }
 
@@ -130,6 +134,7 @@ class Parser {
   std::size_t i_ = 0;
   bool inputSeen_ = false;
   bool callGiven_ = false;
+  bool noPrefixGiven_ = false;
   CliOptions options_ = Defaults();
 
   static CliOptions Defaults() {

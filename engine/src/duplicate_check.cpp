@@ -55,6 +55,7 @@ DuplicateCheck::DuplicateCheck(const RunSettings& settings, const RunObserver& o
       TargetCall(UpperCaser().Apply(settings.callsignText)),
       PacketMode(settings.fileType == FileType::Packet),
       StripPath(settings.strip),
+      LogPrefixes(settings.logPrefixes),
       monitor_(observer),
       acceptStreams_(settings.acceptStreams),
       lineEnd_(settings.lineEnd == LineEnd::Lf ? "\n" : "\r\n") {
@@ -100,7 +101,7 @@ void DuplicateCheck::CountInputLines() {
   inputBytes_ = ec ? 0 : in.Size();
   monitor_.Begin(RunPhase::Counting, inputBytes_);
   const UpperCaser upper;
-  LineCounter counter(upper, TargetCall);
+  LineCounter counter(upper, TargetCall, CountsFrames());
   auto chunk = std::make_unique_for_overwrite<char[]>(kCountChunkBytes);
   std::uint64_t done = 0;
   for (std::size_t got = 1; !ec && got > 0;) {

@@ -58,6 +58,7 @@ class DuplicateCheck {
   std::string TrimmedTarget;
   bool PacketMode = false;
   bool StripPath = false;
+  bool LogPrefixes = true;  // Packet: pass over a time stamp or tag before each frame
   KeptLineTable KeptLines;
 
  private:
@@ -69,6 +70,8 @@ class DuplicateCheck {
   void FailReadingInput(const std::error_code& ec);
   void FailWritingOutput(const std::error_code& ec);
   bool IsStandardStream(const std::string& path) const;
+  // Whether the counting test looks past a line's time stamp or tag to its frame.
+  bool CountsFrames() const { return PacketMode && LogPrefixes; }
   void Fail(FailedFile file, FailedStep step, const std::string& path, std::string reason);
   // Reports `done` bytes of the phase; false, with the run cancelled, when asked to stop.
   bool Proceed(std::uint64_t done);

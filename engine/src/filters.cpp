@@ -12,6 +12,7 @@
 #include "lookup_pipeline.h"
 #include "sievra/line_counter.h"
 #include "sievra/line_scanner.h"
+#include "sievra/log_prefix.h"
 #include "sievra/packet_frame.h"
 #include "sievra/upper_case.h"
 
@@ -35,29 +36,54 @@ struct TextPolicy {
   }
 };
 
-// Packet mode: the target's frames (or any line with a colon), compared by payload.
+// Packet mode: the target's frames (or any line with a colon), compared by
+// payload. With kLogPrefixes, a time stamp or tag before a frame is passed over:
+// the tests, the payload and the path cut see the frame, and the line is stored
+// whole, so the first report keeps its time.
+template <bool kLogPrefixes>
 struct PacketPolicy {
   const UpperCaser& upper;
   std::string_view target;
   bool strip;
+  RunCounts& counts;  // the prefixed lines are counted here
   // A cut frame's stored payload may differ from its own, so with a cut an
   // equal payload is no proof of a duplicate.
   bool RepeatsAreDuplicates() const { return !strip; }
   bool Examine(std::string_view line, std::string_view& key) const {
-    if (!target.empty() && !upper.LineStartsWith(line, target)) return false;
-    const std::size_t colon = line.find(':');
+    std::string_view frame = line;
+    if constexpr (kLogPrefixes) frame.remove_prefix(CountedPrefix(line));
+    if (!target.empty() && !upper.LineStartsWith(frame, target)) return false;
+    const std::size_t colon = frame.find(':');
     if (colon == std::string_view::npos) {
-      key = line;  // a target's line without a colon is its own payload
+      key = frame;  // a target's frame without a colon is its own payload
       return !target.empty();
     }
-    key = line.substr(colon + 1);
+    key = frame.substr(colon + 1);
     return true;
   }
-  static std::string_view KeyOfStored(std::string_view stored) { return PacketPayload(stored); }
+  // The stored line has the prefix the line had: a cut keeps the frame's source
+  // and '>', all that the prefix test reads of the frame.
+  static std::string_view KeyOfStored(std::string_view stored) {
+    return PacketPayload(FrameOf(stored));
+  }
   std::string_view Store(KeptLineTable& table, std::size_t k, std::string_view line) const {
     DigiPathCut cut{};
-    if (!strip || !FindDigiPathCut(line, cut)) return table.Store(k, line);
-    return table.Store(k, line.substr(0, cut.keepPrefix), line.substr(cut.resumeAt));
+    const std::size_t before = line.size() - FrameOf(line).size();
+    if (!strip || !FindDigiPathCut(line.substr(before), cut)) return table.Store(k, line);
+    return table.Store(k, line.substr(0, before + cut.keepPrefix),
+                       line.substr(before + cut.resumeAt));
+  }
+
+ private:
+  static std::string_view FrameOf(std::string_view line) {
+    if constexpr (kLogPrefixes) line.remove_prefix(FindLogPrefix(line).length);
+    return line;
+  }
+  std::size_t CountedPrefix(std::string_view line) const {
+    const LogPrefix prefix = FindLogPrefix(line);
+    if (prefix.kind == LogPrefixKind::TimeStamp) ++counts.linesTimeStamped;
+    if (prefix.kind == LogPrefixKind::Tag) ++counts.linesTagged;
+    return prefix.length;
   }
 };
 
@@ -90,7 +116,12 @@ void DuplicateCheck::FilterPacketLines() {
                       ? std::string()
                       : TargetCall.substr(first, TargetCall.find_last_not_of(' ') - first + 1);
   const UpperCaser upper;
-  FilterLines(PacketPolicy{upper, TrimmedTarget, StripPath});
+  RunCounts& counts = result_.counts;
+  if (LogPrefixes) {
+    FilterLines(PacketPolicy<true>{upper, TrimmedTarget, StripPath, counts});
+  } else {
+    FilterLines(PacketPolicy<false>{upper, TrimmedTarget, StripPath, counts});
+  }
 }
 
 template <class Policy>
@@ -142,7 +173,7 @@ std::error_code DuplicateCheck::FilterBlocks(InputFile& in, const Policy& policy
   LineBlockReader reader(in, kReadBufferBytes);
   const UpperCaser upper;
   std::optional<LineCounter> streamCount;  // a stream's count, taken on this one read
-  if (in.IsStream()) streamCount.emplace(upper, TargetCall);
+  if (in.IsStream()) streamCount.emplace(upper, TargetCall, CountsFrames());
   for (;;) {
     std::string_view block;
     if (auto ec = reader.Next(block)) return ec;

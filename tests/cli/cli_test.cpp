@@ -19,6 +19,11 @@ const std::string kLog =
     "N0CALL>APRS,WIDE1-1,WIDE2-1:hello\r\nn0call-9>APRS,RELAY*:hello\r\nK1ABC>APRS:hello\r\n"
     "N0CALL>APRS:world\r\nN0CALL>APRS,WIDE2-2:world\r\nn0call>BEACON,WIDE1-1:bye\r\nno colon\r\n";
 
+const std::string kPrefixedLog =
+    "2020-11-07 09:38:16 EST: W3EAX-10>APLIGA,K3TLB-13*,qAR,K3DO-11:/143807h3942.06N\r\n"
+    "2020-11-07 09:38:18 EST: W3EAX-10>APLIGA,WIDE1*,qAR,N3KTX:/143807h3942.06N\r\n"
+    "[0.3] W3EAX-11>APLIGA,WIDE1*:/143812h3942.10N\r\n";
+
 struct SameBytesCase {
   const char* name;
   std::vector<std::string> args;
@@ -27,6 +32,7 @@ struct SameBytesCase {
   const char* call;
   bool strip;
   LineEnd lineEnd;
+  bool prefixes = true;
 };
 
 const SameBytesCase kSameBytes[] = {
@@ -48,6 +54,21 @@ const SameBytesCase kSameBytes[] = {
      false,
      LineEnd::Lf},
     {"packet_log_read_as_text", {"--text"}, &kLog, FileType::Text, "", false, LineEnd::CrLf},
+    {"prefixed_log_callsign_and_cut",
+     {"--packet", "--call", "w3eax-10", "--strip"},
+     &kPrefixedLog,
+     FileType::Packet,
+     "w3eax-10",
+     true,
+     LineEnd::CrLf},
+    {"prefixed_log_read_whole",
+     {"--packet", "--no-prefix"},
+     &kPrefixedLog,
+     FileType::Packet,
+     "",
+     false,
+     LineEnd::CrLf,
+     false},
     {"nothing_kept_other_station",
      {"--packet", "--call", "K9XYZ"},
      &kLog,
@@ -67,6 +88,7 @@ TEST_P(CliSameBytes, AsTheEngineWrites) {
   const SameBytesCase& c = GetParam();
   EngineFixture engine;
   engine.settings.lineEnd = c.lineEnd;
+  engine.settings.logPrefixes = c.prefixes;
   engine.Run(*c.input, c.type == FileType::Packet, c.call, c.strip);
   const bool kept = engine.result.outcome == RunOutcome::Completed;
   ASSERT_TRUE(kept || engine.result.outcome == RunOutcome::NothingKept) << MessageOf(engine.result);
@@ -117,6 +139,18 @@ const StatusCase kStatuses[] = {
      0,
      "; kept 3; removed 2 duplicates; skipped 2 lines not from N0CALL in ",
      ""},
+    {"stats_prefixed",
+     {"--stats", "--packet"},
+     kPrefixedLog,
+     0,
+     "; kept 2; removed 1 duplicate in ",
+     "2020-11-07 09:38:16 EST: W3EAX-10>APLIGA,K3TLB-13*"},
+    {"stats_prefixed_counts",
+     {"--stats", "--packet"},
+     kPrefixedLog,
+     0,
+     " (2 lines had a time stamp and 1 a tag before the frame)\n",
+     ""},
     {"stats_nothing_kept",
      {"--stats"},
      "",
@@ -132,6 +166,7 @@ const StatusCase kStatuses[] = {
     {"output_without_name", {"-o"}, "", 2, "option '-o' needs a file name", ""},
     {"empty_output_name", {"--output="}, "", 2, "empty file name", ""},
     {"call_without_packet", {"--call", "N0CALL"}, "", 2, "apply to --packet runs only", ""},
+    {"no_prefix_without_packet", {"--no-prefix"}, "", 2, "apply to --packet runs only", ""},
     {"missing_input",
      {"@/missing.txt"},
      "",

@@ -15,26 +15,36 @@ using testing::EngineFixture;
 
 // The output of the plain first-match scan the indexed filters must agree with.
 std::string ReferenceOutput(const std::string& input, bool packet, const std::string& target,
-                            bool strip) {
+                            bool strip, bool prefixes) {
   std::string out;
-  for (const std::string& k : reference::Filter({packet, strip, target}, input).kept)
+  for (const std::string& k : reference::Filter({packet, strip, target, prefixes}, input).kept)
     out += k + "\r\n";
   return out;
 }
 
 // Lines drawn from a small vocabulary so that duplicates, shared payloads, cut
-// paths and callsign prefixes all happen often.
+// paths, callsign prefixes and time stamps or tags (and look-alikes) all happen often.
 std::string RandomLog(std::mt19937& random, std::size_t lines) {
   static const char* const kSources[] = {"N0CALL", "n0call-9", "K1ABC", "N0", " N0CALL", ""};
   static const char* const kPaths[] = {"", ",WIDE1-1", ",RELAY*,WIDE2-1", ",qAR,IGATE", ","};
   static const char* const kPayloads[] = {"hi", "Hi", "x,y:z", "x:z", "", ">status", "a b"};
   static const char* const kTerminators[] = {"\r\n", "\n", "\r", "\n\r"};
+  static const char* const kPrefixes[] = {"",
+                                          "",
+                                          "",
+                                          "2020-11-07 09:38:16 EST: ",
+                                          "2020-11-07T14:38:16.5Z\t",
+                                          "[0.3] ",
+                                          "[0 12:34:56]  ",
+                                          "12:34 ",
+                                          "[0]"};
   auto pick = [&random](const auto& table) {
     return table[random() % (sizeof(table) / sizeof(table[0]))];
   };
   std::string log;
   for (std::size_t i = 0; i < lines; ++i) {
     const unsigned shape = random() % 8;
+    log += pick(kPrefixes);
     if (shape == 0) {
       log += pick(kPayloads);  // a line that is no frame
     } else {
@@ -57,11 +67,15 @@ TEST(DifferentialTest, IndexedFiltersMatchTheFirstMatchScan) {
     const bool packet = random() % 3 != 0;
     const bool strip = random() % 2;
     const std::string target = targets[random() % 6];
+    const bool prefixes = random() % 4 != 0;
     EngineFixture f;
+    f.settings.logPrefixes = prefixes;
     const RunOutcome outcome = f.Run(log, packet, target, strip);
-    const std::string expected = ReferenceOutput(log, packet, target, strip);
+    const std::string expected = ReferenceOutput(log, packet, target, strip, prefixes);
     ASSERT_EQ(f.Output(), expected) << "round " << round << " packet " << packet << " strip "
-                                    << strip << " target '" << target << "'";
+                                    << strip << " target '" << target << "' prefixes " << prefixes;
+    ASSERT_EQ(f.result.counts.linesCounted,
+              reference::Filter({packet, strip, target, prefixes}, log).counted);
     ASSERT_EQ(outcome, expected.empty() ? RunOutcome::NothingKept : RunOutcome::Completed);
   }
 }

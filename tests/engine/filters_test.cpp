@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
+#include "sievra/packet_frame.h"
 #include "test_support.h"
 
 namespace sievra {
@@ -109,6 +113,99 @@ TEST(FilterPacketLinesTest, StripsPathsFromKeptFramesAndComparesStoredPayloads) 
 
 TEST(FilterPacketLinesTest, StripHasNoEffectInTextMode) {
   ExpectRows({{"path kept", "A>B,C:x\r\n", "A>B,C:x\r\n"}}, false, "", true);
+}
+
+// The shape of a balloon flight's archive export: the same position report
+// heard through several gateways, each line stamped with its time.
+const std::vector<std::string> kFlight = {
+    "W3EAX-10>APLIGA,K3TLB-13*,WIDE2*,qAR,K3DO-11:/143807h3942.06N/07718.64WO111/004",
+    "W3EAX-10>APLIGA,WIDE1*,WIDE2-1,qAR,N3KTX:/143807h3942.06N/07718.64WO111/004",
+    "W3EAX-11>APLIGA,K3TLB-13*,qAR,K3DO-11:/143812h3942.10N/07718.60WO110/005",
+    "K3DO-11>APMI06,TCPIP*,qAC,T2USANE:@071438z3912.00N/07700.00W-igate",
+    "W3EAX-10>APLIGA,qAR,W3EAX-1:/143807h3942.06N/07718.64WO111/004",
+    "W3EAX-11>APLIGA,WIDE1*,qAR,N3KTX:/143812h3942.10N/07718.60WO110/005",
+    "W3EAX-10>APLIGA,K3TLB-13*,WIDE2*,qAR,K3DO-11:/143907h3942.50N/07718.20WO112/004",
+};
+
+// Prefix forms of archive exports, software TNCs and general logs, one per line in turn.
+std::string PrefixFor(std::size_t i) {
+  const std::string second = (i < 10 ? "0" : "") + std::to_string(i);
+  const std::string forms[] = {
+      "2020-11-07 09:38:" + second + " EST: ", "2020-11-07T14:38:" + second + ".125Z ",
+      "[0." + std::to_string(i % 4) + "] ", "[0 09:38:" + second + "] ",
+      "2020-11-07 09:38:" + second + "\t"};
+  return forms[i % 5];
+}
+
+TEST(FilterPacketLinesTest, FiltersAPrefixedLogAsTheSameLogWithoutPrefixes) {
+  for (const char* call : {"", "w3eax-10", "W3EAX", "k3do"}) {
+    for (bool strip : {false, true}) {
+      SCOPED_TRACE(std::string("call '") + call + "' strip " + (strip ? "yes" : "no"));
+      std::string plain;
+      std::string prefixed;
+      for (std::size_t i = 0; i < kFlight.size(); ++i) {
+        plain += kFlight[i] + "\r\n";
+        prefixed += PrefixFor(i) + kFlight[i] + "\r\n";
+      }
+      EngineFixture bare;
+      bare.Run(plain, true, call, strip);
+      // Each kept frame comes back with the prefix of the line it was kept from.
+      std::string expected;
+      std::size_t from = 0;
+      const std::string kept = bare.Output();
+      for (std::size_t at = 0; at < kept.size();) {
+        const std::size_t end = kept.find("\r\n", at);
+        const std::string frame = kept.substr(at, end - at);
+        while (from < kFlight.size() &&
+               (strip ? StripDigiPath(kFlight[from]) : kFlight[from]) != frame)
+          ++from;
+        ASSERT_LT(from, kFlight.size()) << frame;
+        expected += PrefixFor(from++) + frame + "\r\n";
+        at = end + 2;
+      }
+      EngineFixture f;
+      f.Run(prefixed, true, call, strip);
+      EXPECT_EQ(f.Output(), expected);
+      EXPECT_EQ(f.result.counts.linesCounted, bare.result.counts.linesCounted);
+      EXPECT_EQ(f.result.counts.duplicatesRemoved, bare.result.counts.duplicatesRemoved);
+      EXPECT_EQ(f.result.counts.linesTimeStamped, 5u);  // lines 0, 1, 4, 5 and 6 by PrefixFor
+      EXPECT_EQ(f.result.counts.linesTagged, 2u);
+    }
+  }
+}
+
+TEST(FilterPacketLinesTest, PrefixesAreReadOnlyBeforeAFrame) {
+  ExpectRows(
+      {
+          {"nominal: first report kept with its time",
+           "2020-11-07 09:38:16 EST: W3EAX-10>APLIGA,K3TLB-13*,qAR,K3DO-11:/143807h\r\n"
+           "2020-11-07 09:38:17 EST: W3EAX-10>APLIGA,WIDE1*,qAR,N3KTX:/143807h\r\n",
+           "2020-11-07 09:38:16 EST: W3EAX-10>APLIGA:/143807h\r\n"},
+          {"nominal: a prefixed and a bare copy are one frame",
+           "W3EAX-10>APLIGA,WIDE1*:hi\r\n[0.2] W3EAX-10>APLIGA,qAR,K3DO-11:hi\r\n",
+           "W3EAX-10>APLIGA:hi\r\n"},
+          {"robustness: a time without a date is read as part of the line",
+           "12:34 W3EAX-10>APLIGA,WIDE1*:hi\r\n", ""},
+          {"robustness: a port name after the stamp is read as part of the line",
+           "2015-03-17 01:28:18.869 APRSIS R W3EAX-10>APLIGA:hi\r\n", ""},
+      },
+      true, "w3eax-10", true);
+  ExpectRows({{"robustness: a stamp alone is no frame but has a colon",
+               "2020-11-07 09:38:16 EST: Connected\r\n", "2020-11-07 09:38:16 EST: Connected\r\n"}},
+             true);
+}
+
+TEST(FilterPacketLinesTest, WithoutPrefixesEveryLineIsReadWhole) {
+  EngineFixture f;
+  f.settings.logPrefixes = false;
+  const std::string log =
+      "2020-11-07 09:38:16 EST: W3EAX-10>APLIGA:same\r\n"
+      "2020-11-07 09:38:17 EST: W3EAX-10>APLIGA:same\r\n";
+  f.Run(log, true, "w3eax");
+  EXPECT_EQ(f.result.outcome, RunOutcome::NothingKept);
+  f.Run(log, true);  // payloads start inside the time of day, so both differ
+  EXPECT_EQ(f.Output(), log);
+  EXPECT_EQ(f.result.counts.linesTimeStamped, 0u);
 }
 
 // The counting pass counts with blanks, the filter trims them; a text run counts

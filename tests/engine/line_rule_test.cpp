@@ -6,6 +6,7 @@
 
 #include "sievra/line_counter.h"
 #include "sievra/line_scanner.h"
+#include "sievra/log_prefix.h"
 #include "sievra/upper_case.h"
 
 namespace sievra {
@@ -81,26 +82,33 @@ TEST(LineRuleTest, LongAndShortLinesAcrossScanWindows) {
 }
 
 // Counting in chunks must agree with splitting the whole, wherever a chunk
-// boundary falls: inside a line, between CR and LF, or right after a terminator.
+// boundary falls: inside a line or its time stamp, between CR and LF, or right
+// after a terminator. With `framesOnly` the target is tested after any prefix.
 TEST(LineRuleTest, ChunkedCountAgreesAtEverySplitPoint) {
   const UpperCaser upper;
   const std::string targets[] = {"", "N0", "n0call", "AB\r"};
-  const std::vector<std::string> inputs = {"N0CALL>A:1\r\nn0call-9>B:2\rX>N0:3\nN0\r\n\r\nN0CALL",
-                                           "n0\r\r\n\nN0CALL\r", "\r\n\r\n\r\n", "N0CALL"};
-  for (const std::string& rawTarget : targets) {
-    const std::string target = upper.Apply(rawTarget);
-    for (const std::string& input : inputs) {
-      std::size_t expected = 0;
-      for (const std::string& line : Split(input)) expected += upper.LineStartsWith(line, target);
-      for (std::size_t cut1 = 0; cut1 <= input.size(); ++cut1) {
-        for (std::size_t cut2 = cut1; cut2 <= input.size(); ++cut2) {
-          LineCounter counter(upper, target);
-          std::string_view all(input);
-          counter.Feed(all.substr(0, cut1));
-          counter.Feed(all.substr(cut1, cut2 - cut1));
-          counter.Feed(all.substr(cut2));
-          ASSERT_EQ(counter.Finish(), expected)
-              << "target '" << rawTarget << "' cuts " << cut1 << "," << cut2;
+  const std::vector<std::string> inputs = {
+      "N0CALL>A:1\r\nn0call-9>B:2\rX>N0:3\nN0\r\n\r\nN0CALL", "n0\r\r\n\nN0CALL\r", "\r\n\r\n\r\n",
+      "N0CALL", "2020-11-07 09:38:16 EST: N0CALL>A:1\r\n[0.3] n0call-9>B:2\r[0] K1>N0:3\n[0]"};
+  for (bool framesOnly : {false, true}) {
+    for (const std::string& rawTarget : targets) {
+      const std::string target = upper.Apply(rawTarget);
+      for (const std::string& input : inputs) {
+        std::size_t expected = 0;
+        for (std::string_view line : Split(input)) {
+          if (framesOnly && !target.empty()) line.remove_prefix(FindLogPrefix(line).length);
+          expected += upper.LineStartsWith(line, target);
+        }
+        for (std::size_t cut1 = 0; cut1 <= input.size(); ++cut1) {
+          for (std::size_t cut2 = cut1; cut2 <= input.size(); ++cut2) {
+            LineCounter counter(upper, target, framesOnly);
+            std::string_view all(input);
+            counter.Feed(all.substr(0, cut1));
+            counter.Feed(all.substr(cut1, cut2 - cut1));
+            counter.Feed(all.substr(cut2));
+            ASSERT_EQ(counter.Finish(), expected) << "target '" << rawTarget << "' cuts " << cut1
+                                                  << "," << cut2 << " frames " << framesOnly;
+          }
         }
       }
     }

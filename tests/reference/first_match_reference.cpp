@@ -2,6 +2,14 @@
 
 #include <cctype>
 
+// GCC 12 with the sanitizers warns of uninitialised members inside
+// std::function as <regex> builds its automaton: a false alarm inside libstdc++.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+#include <regex>
+
 namespace sievra::reference {
 
 namespace {
@@ -18,13 +26,6 @@ std::string TrimSpaces(const std::string& text) {
   const std::size_t first = text.find_first_not_of(' ');
   if (first == std::string::npos) return {};
   return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
-bool PayloadAlreadyKept(const std::vector<std::string>& kept, std::string_view payload) {
-  for (const std::string& line : kept) {
-    if (Payload(line) == payload) return true;
-  }
-  return false;
 }
 
 bool LineAlreadyKept(const std::vector<std::string>& kept, const std::string& line) {
@@ -69,12 +70,33 @@ std::string Strip(const std::string& line) {
   return line.substr(0, c - 1) + line.substr(k - 1);
 }
 
+std::size_t PrefixLength(std::string_view line) {
+  // A time stamp (date, time, optional fraction, optional zone, optional colon)
+  // or a bracketed tag, then blanks, then a frame's source field and '>', all
+  // within the line's first 80 bytes.
+  static const std::regex prefix(
+      R"(^(?:\d{4}-\d{2}-\d{2}[ T]\d{2}:\d{2}(?::\d{2}(?:[.,]\d{1,9})?)?)"
+      R"((?:Z|[+-]\d{2}(?::?\d{2})?| (?:[+-]\d{2}(?::?\d{2})?|[A-Z]{1,5}))?:?)"
+      R"(|\[[^\]]{1,40}\])[ \t]+(?=[^ \t:>]{1,10}>))");
+  const std::string window(line.substr(0, 80));
+  std::smatch match;
+  return std::regex_search(window, match, prefix) ? static_cast<std::size_t>(match.length(0)) : 0;
+}
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
+
 Run Filter(const Settings& settings, std::string_view file) {
   Run run;
   const std::string target = Upper(settings.callsign);
   const std::vector<std::string> lines = Lines(file);
+  const bool prefixes = settings.packet && settings.prefixes;
+  // The part of a line the packet tests read; the whole line when prefixes are off.
+  auto frameOf = [prefixes](const std::string& line) {
+    return prefixes ? line.substr(PrefixLength(line)) : line;
+  };
   for (const std::string& line : lines) {
-    if (target.empty() || Upper(line).substr(0, target.size()) == target) ++run.counted;
+    if (target.empty() || Upper(frameOf(line)).substr(0, target.size()) == target) ++run.counted;
   }
   const std::string trimmed = TrimSpaces(target);
   for (const std::string& line : lines) {
@@ -83,10 +105,15 @@ Run Filter(const Settings& settings, std::string_view file) {
       if (!LineAlreadyKept(run.kept, line)) run.kept.push_back(line);
       continue;
     }
+    const std::string frame = frameOf(line);
     const bool eligible =
-        trimmed.empty() ? InStr(1, line, ':') > 0 : Upper(line).find(trimmed) == 0;
-    if (!eligible || PayloadAlreadyKept(run.kept, Payload(line))) continue;
-    if (settings.strip) run.currentLine = Strip(line);
+        trimmed.empty() ? InStr(1, frame, ':') > 0 : Upper(frame).find(trimmed) == 0;
+    if (!eligible) continue;
+    bool seen = false;
+    for (const std::string& kept : run.kept)
+      seen = seen || Payload(frameOf(kept)) == Payload(frame);
+    if (seen) continue;
+    if (settings.strip) run.currentLine = line.substr(0, line.size() - frame.size()) + Strip(frame);
     run.kept.push_back(run.currentLine);
   }
   return run;

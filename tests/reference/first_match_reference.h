@@ -15,6 +15,7 @@ struct Settings {
   bool packet = false;
   bool strip = false;
   std::string callsign;  // the callsign box's text, as typed
+  bool prefixes = true;  // packet: a time stamp or tag before a frame is passed over
 };
 
 struct Run {
@@ -28,6 +29,8 @@ std::vector<std::string> Lines(std::string_view file);
 std::string Upper(std::string_view text);
 std::string_view Payload(std::string_view line);
 std::string Strip(const std::string& line);
+// How many bytes of the line's start are a time stamp or tag before a frame; 0 for none.
+std::size_t PrefixLength(std::string_view line);
 Run Filter(const Settings& settings, std::string_view file);
 
 }  // namespace sievra::reference

@@ -22,8 +22,11 @@ struct RunSettings {
   std::string inputPath;
   std::string outputPath;
   FileType fileType = FileType::Packet;
-  std::string callsignText;         // as typed, in the local 8-bit encoding; the run upper-cases it
-  bool strip = false;               // cut the digipeater path from kept frames (Packet only)
+  std::string callsignText;  // as typed, in the local 8-bit encoding; the run upper-cases it
+  bool strip = false;        // cut the digipeater path from kept frames (Packet only)
+  // Packet only: a time stamp or tag before a frame (FindLogPrefix) is passed
+  // over by the tests and kept on the line; false reads every line from its start.
+  bool logPrefixes = true;
   LineEnd lineEnd = LineEnd::CrLf;  // written after every kept line
   // The command line's: a pipe, a device or "-" is read once as it comes (its
   // lines counted on that read), and "-" as output is standard output. The
@@ -49,6 +52,8 @@ struct RunCounts {
   std::uint64_t linesSkipped = 0;       // Packet: not the target's, or no payload
   std::uint64_t bytesRead = 0;          // by the filter
   std::uint64_t bytesWritten = 0;
+  std::uint64_t linesTimeStamped = 0;  // Packet: read lines with a time stamp before the frame
+  std::uint64_t linesTagged = 0;       // Packet: read lines with a tag such as [0.3] before it
 };
 
 // Which file a failed run could not use.
