@@ -3,7 +3,9 @@
 #include <memory>
 #include <new>
 
+#include "distinct_sketch.h"
 #include "file_io.h"
+#include "line_block_reader.h"
 #include "sievra/line_counter.h"
 #include "sievra/upper_case.h"
 
@@ -63,18 +65,15 @@ DuplicateCheck::~DuplicateCheck() = default;
 
 RunResult DuplicateCheck::RunDuplicateCheck() {
   try {
-    CountInputLines();
-    if (result_.outcome == RunOutcome::Completed) {
-      if (PacketMode) {
-        FilterPacketLines();
-      } else {
-        FilterTextLines();
-      }
+    if (PacketMode) {
+      FilterPacketLines();
+    } else {
+      FilterTextLines();
     }
   } catch (const std::bad_alloc&) {
     // Every kept line is held in memory; a log with more distinct text than
     // the memory left must not end the program. The output file was not touched.
-    KeptLines.Resize(0);
+    KeptLines.Clear();
     Fail("There is not enough memory to filter the input file \"" + InputPath + "\".");
   }
   if (result_.outcome == RunOutcome::NothingKept)
@@ -84,36 +83,37 @@ RunResult DuplicateCheck::RunDuplicateCheck() {
   return result_;
 }
 
-void DuplicateCheck::CountInputLines() {
+void DuplicateCheck::CountInputLines(
+    const std::function<void(std::string_view, DistinctSketch&)>& sketchKeys) {
   auto stream = std::make_unique<InputFile>();
   InputFile& in = *stream;
   std::error_code ec = in.Open(InputPath, acceptStreams_);
   if (!ec && in.IsStream()) {
     // A stream cannot be read twice: the filter counts on its one read.
     stream_ = std::move(stream);
-    KeptLines.Resize(0);
     return;
   }
   inputBytes_ = ec ? 0 : in.Size();
   monitor_.Begin(RunPhase::Counting, inputBytes_);
   const UpperCaser upper;
   LineCounter counter(upper, TargetCall);
-  auto chunk = std::make_unique_for_overwrite<char[]>(kCountChunkBytes);
-  std::uint64_t done = 0;
-  for (std::size_t got = 1; !ec && got > 0;) {
-    ec = in.Read(chunk.get(), kCountChunkBytes, got);
-    if (ec) break;
-    counter.Feed(std::string_view(chunk.get(), got));
-    done += got;
-    if (!Proceed(done)) return;
+  DistinctSketch sketch;
+  if (!ec) {
+    // Blocks of whole lines, so that every key is hashed in one piece.
+    LineBlockReader reader(in, kCountChunkBytes);
+    for (std::string_view block; !(ec = reader.Next(block)) && !block.empty();) {
+      counter.Feed(block);
+      sketchKeys(block, sketch);
+      if (!Proceed(in.BytesRead())) return;
+    }
   }
   if (ec) {
     FailReadingInput(ec);
     return;
   }
-  monitor_.Complete(done);
+  monitor_.Complete(in.BytesRead());
   result_.counts.linesCounted = counter.Finish();
-  KeptLines.Resize(result_.counts.linesCounted);
+  expectedKeys_ = sketch.Estimate();
 }
 
 bool DuplicateCheck::Proceed(std::uint64_t done) {

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "distinct_sketch.h"
 #include "duplicate_check.h"
 #include "file_io.h"
 #include "line_block_reader.h"
@@ -30,8 +31,8 @@ struct TextPolicy {
     return true;
   }
   static std::string_view KeyOfStored(std::string_view stored) { return stored; }
-  static std::string_view Store(KeptLineTable& table, std::size_t k, std::string_view line) {
-    return table.Store(k, line);
+  static std::string_view Store(KeptLineTable& table, std::string_view line) {
+    return table.Store(line);
   }
 };
 
@@ -54,15 +55,14 @@ struct PacketPolicy {
     return true;
   }
   static std::string_view KeyOfStored(std::string_view stored) { return PacketPayload(stored); }
-  std::string_view Store(KeptLineTable& table, std::size_t k, std::string_view line) const {
+  std::string_view Store(KeptLineTable& table, std::string_view line) const {
     DigiPathCut cut{};
-    if (!strip || !FindDigiPathCut(line, cut)) return table.Store(k, line);
-    return table.Store(k, line.substr(0, cut.keepPrefix), line.substr(cut.resumeAt));
+    if (!strip || !FindDigiPathCut(line, cut)) return table.Store(line);
+    return table.Store(line.substr(0, cut.keepPrefix), line.substr(cut.resumeAt));
   }
 };
 
-// Runs the block's lines through the filter's test and the duplicate lookup;
-// returns the block's last line.
+// Runs the block's lines through the filter's test and the duplicate lookup.
 template <class Policy, class Pipeline>
 void PushLines(std::string_view block, const Policy& policy, Pipeline& pipeline,
                RunCounts& counts) {
@@ -80,9 +80,20 @@ void PushLines(std::string_view block, const Policy& policy, Pipeline& pipeline,
   pipeline.Drain();
 }
 
+// Adds the key of every line of the block the filter would look up to the sketch.
+template <class Policy>
+void SketchKeys(std::string_view block, const Policy& policy, DistinctSketch& sketch) {
+  LineScanner scanner(block.data(), block.size());
+  std::string_view line;
+  std::string_view key;
+  while (scanner.Next(line)) {
+    if (policy.Examine(line, key)) sketch.Add(HashText64(key));
+  }
+}
+
 }  // namespace
 
-void DuplicateCheck::FilterTextLines() { FilterLines(TextPolicy{}); }
+void DuplicateCheck::FilterTextLines() { CountAndFilter(TextPolicy{}); }
 
 void DuplicateCheck::FilterPacketLines() {
   const std::size_t first = TargetCall.find_first_not_of(' ');
@@ -90,7 +101,14 @@ void DuplicateCheck::FilterPacketLines() {
                       ? std::string()
                       : TargetCall.substr(first, TargetCall.find_last_not_of(' ') - first + 1);
   const UpperCaser upper;
-  FilterLines(PacketPolicy{upper, TrimmedTarget, StripPath});
+  CountAndFilter(PacketPolicy{upper, TrimmedTarget, StripPath});
+}
+
+template <class Policy>
+void DuplicateCheck::CountAndFilter(const Policy& policy) {
+  CountInputLines(
+      [&](std::string_view block, DistinctSketch& sketch) { SketchKeys(block, policy, sketch); });
+  if (result_.outcome == RunOutcome::Completed) FilterLines(policy);
 }
 
 template <class Policy>
@@ -106,8 +124,7 @@ void DuplicateCheck::FilterLines(const Policy& policy) {
       ec = in->Open(InputPath, acceptStreams_);
     }
     if (!ec) {
-      // Only this read's lines are stored from here on.
-      KeptLines.Resize(KeptLines.size() - 1);
+      KeptLines.Clear();
       KeptLines.SetLineEnd(lineEnd_);
       ec = FilterBlocks(*in, policy);
       result_.counts.bytesRead = in->BytesRead();
@@ -130,11 +147,11 @@ void DuplicateCheck::FilterLines(const Policy& policy) {
 template <class Policy>
 std::error_code DuplicateCheck::FilterBlocks(InputFile& in, const Policy& policy) {
   LineIndex index;
-  index.Reset(KeptLines.size(), lineEnd_);
+  index.Reset(expectedKeys_, lineEnd_);
   RunCounts& counts = result_.counts;
   auto keepNew = [&](std::string_view line) {
-    const std::string_view stored = policy.Store(KeptLines, ++counts.linesKept, line);
-    keptBytes_ += stored.size();
+    const std::string_view stored = policy.Store(KeptLines, line);
+    ++counts.linesKept;
     index.Insert(Policy::KeyOfStored(stored).data());
     if (index.Full()) index.Enlarge();
   };
