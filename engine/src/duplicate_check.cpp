@@ -84,7 +84,7 @@ RunResult DuplicateCheck::RunDuplicateCheck() {
 }
 
 void DuplicateCheck::CountInputLines(
-    const std::function<void(std::string_view, DistinctSketch&)>& sketchKeys) {
+    const std::function<std::size_t(std::string_view, DistinctSketch&)>& sketchKeys) {
   auto stream = std::make_unique<InputFile>();
   InputFile& in = *stream;
   std::error_code ec = in.Open(InputPath, acceptStreams_);
@@ -98,12 +98,18 @@ void DuplicateCheck::CountInputLines(
   const UpperCaser upper;
   LineCounter counter(upper, TargetCall);
   DistinctSketch sketch;
+  std::size_t lines = 0;
   if (!ec) {
     // Blocks of whole lines, so that every key is hashed in one piece.
     LineBlockReader reader(in, kCountChunkBytes);
     for (std::string_view block; !(ec = reader.Next(block)) && !block.empty();) {
-      counter.Feed(block);
-      sketchKeys(block, sketch);
+      // With no target every line counts: the sketch's scan counts them.
+      if (TargetCall.empty()) {
+        lines += sketchKeys(block, sketch);
+      } else {
+        counter.Feed(block);
+        sketchKeys(block, sketch);
+      }
       if (!Proceed(in.BytesRead())) return;
     }
   }
@@ -112,7 +118,7 @@ void DuplicateCheck::CountInputLines(
     return;
   }
   monitor_.Complete(in.BytesRead());
-  result_.counts.linesCounted = counter.Finish();
+  result_.counts.linesCounted = TargetCall.empty() ? lines : counter.Finish();
   expectedKeys_ = sketch.Estimate();
 }
 

@@ -48,8 +48,10 @@ class DuplicateCheck {
   // Counts, filters and writes; the result says how it went.
   RunResult RunDuplicateCheck();
   // Counts the lines that can be kept and estimates how many distinct keys
-  // the filter will meet; `sketchKeys(block, sketch)` adds a block's keys.
-  void CountInputLines(const std::function<void(std::string_view, DistinctSketch&)>& sketchKeys);
+  // the filter will meet; `sketchKeys(block, sketch)` adds a block's keys and
+  // returns its lines.
+  void CountInputLines(
+      const std::function<std::size_t(std::string_view, DistinctSketch&)>& sketchKeys);
   // Counts, then keeps the first occurrence of every distinct line and writes them.
   void FilterTextLines();
   // Counts, then keeps the target's frames with a payload not yet kept,

@@ -86,15 +86,18 @@ void PushLines(std::string_view block, const Policy& policy, Pipeline& pipeline,
   pipeline.Drain();
 }
 
-// Adds the key of every line of the block the filter would look up to the sketch.
+// Adds the key of every line of the block the filter would look up to the
+// sketch; returns the block's lines.
 template <class Policy>
-void SketchKeys(std::string_view block, const Policy& policy, DistinctSketch& sketch) {
+std::size_t SketchKeys(std::string_view block, const Policy& policy, DistinctSketch& sketch) {
   LineScanner scanner(block.data(), block.size());
   std::string_view line;
   std::string_view key;
-  while (scanner.Next(line)) {
+  std::size_t lines = 0;
+  for (; scanner.Next(line); ++lines) {
     if (policy.Examine(line, key)) sketch.Add(HashText64(key));
   }
+  return lines;
 }
 
 // Cores this process may run on: a second thread only pays where there is a
@@ -122,8 +125,9 @@ void DuplicateCheck::FilterPacketLines() {
 
 template <class Policy>
 void DuplicateCheck::CountAndFilter(const Policy& policy) {
-  CountInputLines(
-      [&](std::string_view block, DistinctSketch& sketch) { SketchKeys(block, policy, sketch); });
+  CountInputLines([&](std::string_view block, DistinctSketch& sketch) {
+    return SketchKeys(block, policy, sketch);
+  });
   if (result_.outcome == RunOutcome::Completed) FilterLines(policy);
 }
 
