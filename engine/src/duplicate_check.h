@@ -15,7 +15,6 @@ namespace sievra {
 
 class DistinctSketch;
 class InputFile;
-class LineCounter;
 
 // Hands progress to the observer no more often than it can use, and answers
 // whether the run should stop.
@@ -74,9 +73,6 @@ class DuplicateCheck {
   void FilterLines(const Policy& policy);
   template <class Policy>
   std::error_code FilterBlocks(InputFile& in, const Policy& policy);
-  template <class Policy, class Pipeline>
-  std::error_code FilterScannedAhead(InputFile& in, const Policy& policy, Pipeline& pipeline,
-                                     LineCounter* streamCount);
   void WriteKeptLines();
   void FailReadingInput(const std::error_code& ec);
   void FailWritingOutput(const std::error_code& ec);

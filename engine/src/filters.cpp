@@ -4,11 +4,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
-
-#if defined(__linux__)
-#include <sched.h>
-#endif
 
 #include "distinct_sketch.h"
 #include "duplicate_check.h"
@@ -16,7 +11,6 @@
 #include "line_block_reader.h"
 #include "line_index.h"
 #include "lookup_pipeline.h"
-#include "scan_ahead.h"
 #include "sievra/line_counter.h"
 #include "sievra/line_scanner.h"
 #include "sievra/packet_frame.h"
@@ -100,16 +94,6 @@ std::size_t SketchKeys(std::string_view block, const Policy& policy, DistinctSke
   return lines;
 }
 
-// Cores this process may run on: a second thread only pays where there is a
-// second core to run it.
-unsigned UsableCores() {
-#if defined(__linux__)
-  cpu_set_t set;
-  if (sched_getaffinity(0, sizeof set, &set) == 0) return static_cast<unsigned>(CPU_COUNT(&set));
-#endif
-  return std::thread::hardware_concurrency();
-}
-
 }  // namespace
 
 void DuplicateCheck::FilterTextLines() { CountAndFilter(TextPolicy{}); }
@@ -176,49 +160,21 @@ std::error_code DuplicateCheck::FilterBlocks(InputFile& in, const Policy& policy
     if (index.Full()) index.Enlarge();
   };
   LookupPipeline<decltype(keepNew)> pipeline(index, keepNew, policy.RepeatsAreDuplicates());
+  LineBlockReader reader(in, kReadBufferBytes);
   const UpperCaser upper;
   std::optional<LineCounter> streamCount;  // a stream's count, taken on this one read
   if (in.IsStream()) streamCount.emplace(upper, TargetCall);
-  LineCounter* const count = streamCount ? &*streamCount : nullptr;
-  if (UsableCores() > 1) return FilterScannedAhead(in, policy, pipeline, count);
-  LineBlockReader reader(in, kReadBufferBytes);
   for (;;) {
     std::string_view block;
     if (auto ec = reader.Next(block)) return ec;
-    if (count) count->Feed(block);
+    if (streamCount) streamCount->Feed(block);
     if (block.empty()) {
-      if (count) counts.linesCounted = count->Finish();
+      if (streamCount) counts.linesCounted = streamCount->Finish();
       monitor_.Complete(in.BytesRead());
       return {};
     }
     PushLines(block, policy, pipeline, counts);
     if (!Proceed(in.BytesRead())) return {};
-  }
-}
-
-// The filter's loop with the reading, splitting, testing and hashing on a
-// second thread: this one looks up, stores and reports, block by block in order.
-template <class Policy, class Pipeline>
-std::error_code DuplicateCheck::FilterScannedAhead(InputFile& in, const Policy& policy,
-                                                   Pipeline& pipeline, LineCounter* streamCount) {
-  RunCounts& counts = result_.counts;
-  ScanAhead<Policy> scan(in, policy, streamCount);
-  for (;;) {
-    ScannedBlock& block = scan.Next();
-    if (block.failure) std::rethrow_exception(block.failure);
-    if (block.error) return block.error;
-    if (block.end) {
-      if (streamCount) counts.linesCounted = streamCount->Finish();
-      monitor_.Complete(block.bytesRead);
-      return {};
-    }
-    for (const ScannedLine& c : block.candidates) pipeline.PushHashed(c.line, c.key, c.hash);
-    pipeline.Drain();
-    counts.linesRead += block.linesRead;
-    counts.linesSkipped += block.linesSkipped;
-    const std::uint64_t done = block.bytesRead;
-    scan.Recycle(block);
-    if (!Proceed(done)) return {};
   }
 }
 
