@@ -5,15 +5,17 @@
 #include <cstring>
 #include <new>
 
+#include "large_buffer.h"
+
 namespace sievra {
 
 namespace {
 // Lines are copied into blocks of this size; a longer line gets a block of its
-// own. Large, so that a block is a run of huge pages and the kept text, the
-// run's largest memory, is cleared and mapped 2 MiB at a time (measured on a
-// 10M-line log: see bench/README.md). Only the pages written are ever mapped,
-// so the last block's unused part costs address space, not memory.
-constexpr std::size_t kBlockBytes = std::size_t{64} << 20;
+// own. On ordinary pages, mapped a block at a time as it is taken: huge pages
+// made the system's share of a run 2-3 times as large on these VMs, where
+// memory left free for a few seconds goes back to the host and 2 MiB pages
+// come from exactly that memory (measured: see bench/README.md).
+constexpr std::size_t kBlockBytes = std::size_t{4} << 20;
 }  // namespace
 
 void KeptLineTable::Clear() {
@@ -26,11 +28,12 @@ void KeptLineTable::Clear() {
 char* KeptLineTable::Allocate(std::size_t bytes) {
   if (bytes > freeBytes_) {
     const std::size_t size = std::max(bytes, kBlockBytes);
-    LargeBuffer block(size, LargeBuffer::Contents::Any);
+    auto block = std::make_unique_for_overwrite<char[]>(size);
     // The index keeps 48-bit addresses; no system in use hands out higher ones.
-    if ((reinterpret_cast<std::uintptr_t>(block.data()) + size) >> 48 != 0) throw std::bad_alloc();
-    free_ = block.data();
+    if ((reinterpret_cast<std::uintptr_t>(block.get()) + size) >> 48 != 0) throw std::bad_alloc();
+    free_ = block.get();
     freeBytes_ = size;
+    PrefaultPages(free_, size);
     blocks_.push_back(std::move(block));
     blockBytes_.push_back(0);
   }

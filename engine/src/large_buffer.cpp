@@ -16,7 +16,7 @@ constexpr std::size_t kHugePage = std::size_t{2} << 20;
 #endif
 }  // namespace
 
-LargeBuffer::LargeBuffer(std::size_t bytes, Contents contents) : size_(bytes) {
+LargeBuffer::LargeBuffer(std::size_t bytes) : size_(bytes) {
   if (bytes == 0) return;
 #if defined(__linux__)
   if (bytes >= kHugePage) {
@@ -33,7 +33,7 @@ LargeBuffer::LargeBuffer(std::size_t bytes, Contents contents) : size_(bytes) {
     return;
   }
 #endif
-  data_ = contents == Contents::Zero ? new char[bytes]() : new char[bytes];
+  data_ = new char[bytes]();
 }
 
 LargeBuffer::~LargeBuffer() { Release(); }

@@ -4,20 +4,16 @@
 
 namespace sievra {
 
-// Memory for the run's large tables: the duplicate index, probed at random, and
-// the kept text. On Linux it is mapped directly and marked for transparent huge
-// pages: with 4 KiB pages nearly every probe of the index also misses the TLB
-// (measured: a third less CPU time on a 10-million-line file), and the system
-// clears and maps fresh memory far faster 2 MiB at a time than 4 KiB at a time
-// (measured for the kept text: see bench/README.md). Pages are mapped only when
-// first written. Elsewhere this is ordinary heap memory.
+// Zero-filled memory for the duplicate index, a table of hundreds of megabytes
+// probed at random. On Linux it is mapped directly and marked for transparent
+// huge pages: with 4 KiB pages nearly every probe also misses the TLB (measured:
+// a third less CPU time on a 10-million-line file). The kept text, read mostly
+// in order, stays on ordinary pages: huge pages there cost more in page clearing
+// than they saved. Elsewhere this is ordinary zeroed heap memory.
 class LargeBuffer {
  public:
-  // Zero: every byte starts at 0. Any: the bytes are to be written before read.
-  enum class Contents { Zero, Any };
-
   LargeBuffer() = default;
-  explicit LargeBuffer(std::size_t bytes, Contents contents = Contents::Zero);
+  explicit LargeBuffer(std::size_t bytes);
   ~LargeBuffer();
   LargeBuffer(LargeBuffer&& other) noexcept;
   LargeBuffer& operator=(LargeBuffer&& other) noexcept;
