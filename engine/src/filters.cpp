@@ -87,9 +87,17 @@ std::size_t SketchKeys(std::string_view block, const Policy& policy, DistinctSke
   LineScanner scanner(block.data(), block.size());
   std::string_view line;
   std::string_view key;
+  std::string_view previous;
   std::size_t lines = 0;
   for (; scanner.Next(line); ++lines) {
-    if (policy.Examine(line, key)) sketch.Add(HashText64(key));
+    if (!policy.Examine(line, key)) continue;
+    // A run of one key adds nothing after its first: skip hashing it again.
+    if (key.size() == previous.size() && previous.data() != nullptr &&
+        std::memcmp(key.data(), previous.data(), key.size()) == 0) {
+      continue;
+    }
+    previous = key;
+    sketch.Add(HashText64(key));
   }
   return lines;
 }
