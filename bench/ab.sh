@@ -3,11 +3,21 @@
 # change of load hits every build alike: medians of wall, user and system
 # time, peak RSS and page faults (major, minor), and each build's wall and user
 # time over the first's (median of the per-round ratios). Outputs must match.
-#   bench/ab.sh [--reps N] INPUT "SIEVRA ARGS" NAME=BINARY...
+#   bench/ab.sh [--reps N] [--idle S] INPUT "SIEVRA ARGS" NAME=BINARY...
 # A BINARY may carry a prefix command: NAME="taskset -c 0 build/x/sievra-cli".
+# --idle S sleeps S seconds before every run: memory freed that long ago is
+# handed back to the host on these VMs (free page reporting), and a run after
+# idle time meets it fresh again, as a user's first run of the day does.
 set -euo pipefail
 reps=5
-if [ "${1:-}" = --reps ]; then reps=$2; shift 2; fi
+idle=0
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --reps) reps=$2; shift 2 ;;
+    --idle) idle=$2; shift 2 ;;
+    *) break ;;
+  esac
+done
 [ $# -ge 3 ] || { echo "usage: $0 [--reps N] INPUT \"SIEVRA ARGS\" NAME=BINARY..." >&2; exit 2; }
 in=$1 args=$2
 shift 2
@@ -21,6 +31,7 @@ median() { sort -g | awk '{v[NR]=$1} END {print v[int((NR+1)/2)]}'; }
 echo "load before: $(cut -d' ' -f1-3 /proc/loadavg); $(date -u +%T)"
 for ((r = 0; r < reps; r++)); do
   for k in "${!names[@]}"; do
+    sleep "$idle"
     # shellcheck disable=SC2086  # the binary and the arguments are word lists
     /usr/bin/time -f '%e %U %S %M %F %R' -o "$tmp/t" ${bins[k]} --quiet "$in" -o "$tmp/out$k" $args
     cat "$tmp/t" >> "$tmp/times$k"
