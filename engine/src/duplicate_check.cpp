@@ -84,7 +84,8 @@ RunResult DuplicateCheck::RunDuplicateCheck() {
 }
 
 void DuplicateCheck::CountInputLines(
-    const std::function<std::size_t(std::string_view, DistinctSketch&)>& sketchKeys) {
+    const std::function<std::size_t(std::string_view, DistinctSketch&)>& sketchKeys,
+    bool sketchCounts) {
   auto stream = std::make_unique<InputFile>();
   InputFile& in = *stream;
   std::error_code ec = in.Open(InputPath, acceptStreams_);
@@ -103,8 +104,7 @@ void DuplicateCheck::CountInputLines(
     // Blocks of whole lines, so that every key is hashed in one piece.
     LineBlockReader reader(in, kCountChunkBytes);
     for (std::string_view block; !(ec = reader.Next(block)) && !block.empty();) {
-      // With no target every line counts: the sketch's scan counts them.
-      if (TargetCall.empty()) {
+      if (sketchCounts) {
         lines += sketchKeys(block, sketch);
       } else {
         counter.Feed(block);
@@ -118,7 +118,7 @@ void DuplicateCheck::CountInputLines(
     return;
   }
   monitor_.Complete(in.BytesRead());
-  result_.counts.linesCounted = TargetCall.empty() ? lines : counter.Finish();
+  result_.counts.linesCounted = sketchCounts ? lines : counter.Finish();
   expectedKeys_ = sketch.Estimate();
 }
 

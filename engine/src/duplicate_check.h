@@ -48,9 +48,10 @@ class DuplicateCheck {
   RunResult RunDuplicateCheck();
   // Counts the lines that can be kept and estimates how many distinct keys
   // the filter will meet; `sketchKeys(block, sketch)` adds a block's keys and
-  // returns its lines.
+  // returns the block's lines that count, used as the count when `sketchCounts`.
   void CountInputLines(
-      const std::function<std::size_t(std::string_view, DistinctSketch&)>& sketchKeys);
+      const std::function<std::size_t(std::string_view, DistinctSketch&)>& sketchKeys,
+      bool sketchCounts);
   // Counts, then keeps the first occurrence of every distinct line and writes them.
   void FilterTextLines();
   // Counts, then keeps the target's frames with a payload not yet kept,

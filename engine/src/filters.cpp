@@ -80,17 +80,23 @@ void PushLines(std::string_view block, const Policy& policy, Pipeline& pipeline,
   pipeline.Drain();
 }
 
-// Adds the key of every line of the block the filter would look up to the
-// sketch; returns the block's lines.
+// Lines of a block: all of them, and those the filter examines (tests true).
+struct ScannedLines {
+  std::size_t all = 0;
+  std::size_t examined = 0;
+};
+
+// Adds the key of every line of the block the filter would look up to the sketch.
 template <class Policy>
-std::size_t SketchKeys(std::string_view block, const Policy& policy, DistinctSketch& sketch) {
+ScannedLines SketchKeys(std::string_view block, const Policy& policy, DistinctSketch& sketch) {
   LineScanner scanner(block.data(), block.size());
   std::string_view line;
   std::string_view key;
   std::string_view previous;
-  std::size_t lines = 0;
-  for (; scanner.Next(line); ++lines) {
+  ScannedLines lines;
+  for (; scanner.Next(line); ++lines.all) {
     if (!policy.Examine(line, key)) continue;
+    ++lines.examined;
     // A run of one key adds nothing after its first: skip hashing it again.
     if (key.size() == previous.size() && previous.data() != nullptr &&
         std::memcmp(key.data(), previous.data(), key.size()) == 0) {
@@ -117,9 +123,17 @@ void DuplicateCheck::FilterPacketLines() {
 
 template <class Policy>
 void DuplicateCheck::CountAndFilter(const Policy& policy) {
-  CountInputLines([&](std::string_view block, DistinctSketch& sketch) {
-    return SketchKeys(block, policy, sketch);
-  });
+  // The sketch's scan counts as LineCounter would, without a scan of its own,
+  // when every line counts (no target), or when the packet filter tests the
+  // very target LineCounter counts (one with no spaces to trim).
+  const bool everyLine = TargetCall.empty();
+  const bool examinedLines = PacketMode && TargetCall == TrimmedTarget;
+  CountInputLines(
+      [&](std::string_view block, DistinctSketch& sketch) {
+        const ScannedLines lines = SketchKeys(block, policy, sketch);
+        return everyLine ? lines.all : lines.examined;
+      },
+      everyLine || examinedLines);
   if (result_.outcome == RunOutcome::Completed) FilterLines(policy);
 }
 
