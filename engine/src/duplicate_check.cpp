@@ -3,7 +3,9 @@
 #include <memory>
 #include <new>
 
+#include "distinct_sketch.h"
 #include "file_io.h"
+#include "line_block_reader.h"
 #include "sievra/line_counter.h"
 #include "sievra/upper_case.h"
 
@@ -70,54 +72,58 @@ DuplicateCheck::~DuplicateCheck() = default;
 
 RunResult DuplicateCheck::RunDuplicateCheck() {
   try {
-    CountInputLines();
-    if (result_.outcome == RunOutcome::Completed) {
-      if (PacketMode) {
-        FilterPacketLines();
-      } else {
-        FilterTextLines();
-      }
+    if (PacketMode) {
+      FilterPacketLines();
+    } else {
+      FilterTextLines();
     }
   } catch (const std::bad_alloc&) {
     // Every kept line is held in memory; a log with more distinct text than
     // the memory left must not end the program. The output file was not touched.
-    KeptLines.Resize(0);
+    KeptLines.Clear();
     Fail(IsStandardStream(InputPath) ? FailedFile::StandardInput : FailedFile::Input,
          FailedStep::Memory, InputPath, {});
   }
   return result_;
 }
 
-void DuplicateCheck::CountInputLines() {
+void DuplicateCheck::CountInputLines(
+    const std::function<std::size_t(std::string_view, DistinctSketch&)>& sketchKeys,
+    bool sketchCounts) {
   auto stream = std::make_unique<InputFile>();
   InputFile& in = *stream;
   std::error_code ec = in.Open(InputPath, acceptStreams_);
   if (!ec && in.IsStream()) {
     // A stream cannot be read twice: the filter counts on its one read.
     stream_ = std::move(stream);
-    KeptLines.Resize(0);
     return;
   }
   inputBytes_ = ec ? 0 : in.Size();
   monitor_.Begin(RunPhase::Counting, inputBytes_);
   const UpperCaser upper;
   LineCounter counter(upper, TargetCall, CountsFrames());
-  auto chunk = std::make_unique_for_overwrite<char[]>(kCountChunkBytes);
-  std::uint64_t done = 0;
-  for (std::size_t got = 1; !ec && got > 0;) {
-    ec = in.Read(chunk.get(), kCountChunkBytes, got);
-    if (ec) break;
-    counter.Feed(std::string_view(chunk.get(), got));
-    done += got;
-    if (!Proceed(done)) return;
+  DistinctSketch sketch;
+  std::size_t lines = 0;
+  if (!ec) {
+    // Blocks of whole lines, so that every key is hashed in one piece.
+    LineBlockReader reader(in, kCountChunkBytes);
+    for (std::string_view block; !(ec = reader.Next(block)) && !block.empty();) {
+      if (sketchCounts) {
+        lines += sketchKeys(block, sketch);
+      } else {
+        counter.Feed(block);
+        sketchKeys(block, sketch);
+      }
+      if (!Proceed(in.BytesRead())) return;
+    }
   }
   if (ec) {
     FailReadingInput(ec);
     return;
   }
-  monitor_.Complete(done);
-  result_.counts.linesCounted = counter.Finish();
-  KeptLines.Resize(result_.counts.linesCounted);
+  monitor_.Complete(in.BytesRead());
+  result_.counts.linesCounted = sketchCounts ? lines : counter.Finish();
+  expectedKeys_ = sketch.Estimate();
 }
 
 bool DuplicateCheck::Proceed(std::uint64_t done) {

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -12,6 +13,7 @@
 
 namespace sievra {
 
+class DistinctSketch;
 class InputFile;
 
 // Hands progress to the observer no more often than it can use, and answers
@@ -44,11 +46,16 @@ class DuplicateCheck {
 
   // Counts, filters and writes; the result says how it went.
   RunResult RunDuplicateCheck();
-  // Counts the lines that can be kept and sizes KeptLines from it.
-  void CountInputLines();
-  // Keeps the first occurrence of every distinct line and writes them.
+  // Counts the lines that can be kept and estimates how many distinct keys
+  // the filter will meet; `sketchKeys(block, sketch)` adds a block's keys and
+  // returns the block's lines that count, used as the count when `sketchCounts`.
+  void CountInputLines(
+      const std::function<std::size_t(std::string_view, DistinctSketch&)>& sketchKeys,
+      bool sketchCounts);
+  // Counts, then keeps the first occurrence of every distinct line and writes them.
   void FilterTextLines();
-  // Keeps the target's frames with a payload not yet kept, optionally path-cut, and writes them.
+  // Counts, then keeps the target's frames with a payload not yet kept,
+  // optionally path-cut, and writes them.
   void FilterPacketLines();
 
   // The run state.
@@ -62,6 +69,8 @@ class DuplicateCheck {
   KeptLineTable KeptLines;
 
  private:
+  template <class Policy>
+  void CountAndFilter(const Policy& policy);
   template <class Policy>
   void FilterLines(const Policy& policy);
   template <class Policy>
@@ -82,7 +91,7 @@ class DuplicateCheck {
   const std::string_view lineEnd_;
   std::unique_ptr<InputFile> stream_;  // an input that can be read only once, kept for the filter
   std::uint64_t inputBytes_ = 0;       // the input's size when the run began, for progress
-  std::uint64_t keptBytes_ = 0;
+  std::size_t expectedKeys_ = 0;       // distinct keys the counting pass saw; 0 for a stream
 };
 
 }  // namespace sievra

@@ -17,8 +17,11 @@ namespace sievra {
 // Hash of a line's compared text: 32 bits of XXH3, few enough to keep one per
 // kept line. XXH3 rather than std::hash (measured on a 10M-line log: std::hash
 // took 4% longer).
+inline std::uint64_t HashText64(std::string_view text) {
+  return XXH3_64bits(text.data(), text.size());
+}
 inline std::uint32_t HashText(std::string_view text) {
-  return static_cast<std::uint32_t>(XXH3_64bits(text.data(), text.size()));
+  return static_cast<std::uint32_t>(HashText64(text));
 }
 
 // True for the bytes that end a line; no line holds one, so a kept text is
@@ -38,10 +41,10 @@ std::size_t KeptTextLength(const char* kept);
 // memory fell from 924 to 754 MiB).
 class LineIndex {
  public:
-  // Sizes the table for `expected` texts, but to 32 MiB at most: beyond that it
-  // grows with the distinct texts met, not with the lines counted, so a log of
-  // repeats never holds a table sized for lines it does not keep. `lineEnd` is
-  // what follows every kept text.
+  // Sizes the table for `expected` distinct texts, the counting pass's
+  // estimate, so that it need not grow; it grows all the same when more come
+  // (a live log that grew since it was counted, or a stream, counted by
+  // nobody). `lineEnd` is what follows every kept text.
   void Reset(std::size_t expected, std::string_view lineEnd);
   // True when the table should be enlarged before the next Insert: its load
   // stays at or below 3/4, where linear probing stays within a cache line or
@@ -54,10 +57,13 @@ class LineIndex {
   void Enlarge();
 
   void Prefetch(std::uint32_t hash) const { PrefetchAddress(&slots_[Home(hash)]); }
-  // Second stage of prefetching: the text of the slot a lookup will compare first.
-  void PrefetchText(std::uint32_t hash) const {
+  // Second stage of prefetching: the text of the slot a lookup will compare
+  // first, only when its tag says the comparison will be made; a text fetched
+  // for every occupied slot costs more bandwidth than it saves (measured: see
+  // bench/README.md).
+  void PrefetchText(std::uint32_t hash, std::size_t length) const {
     const std::uint64_t slot = slots_[Home(hash)];
-    if (slot != 0) PrefetchAddress(TextOf(slot));
+    if ((slot & ~kAddressMask) == Mark(length, hash)) PrefetchAddress(TextOf(slot));
   }
 
   // Looks `text` up. When absent, returns false and remembers where it belongs,
@@ -116,8 +122,8 @@ class LineIndex {
   void LogFromSlots();
   std::vector<std::unique_ptr<LogChunk>> log_;
   std::size_t logged_ = 0;
-  // Off while the table was sized from the count and so should never grow
-  // (measured: logging cost 1M-line logs 8-10% more CPU time and 8 MiB).
+  // Off until the table first grows: a table sized from the estimate should
+  // never have to (measured: logging cost 1M-line logs 8-10% more CPU time and 8 MiB).
   bool logging_ = false;
 
   LargeBuffer storage_;

@@ -18,6 +18,25 @@ std::string Skipped(const RunResult& result, const NumberFormat& numbers) {
          (result.targetCall.empty() ? " without a payload" : " not from " + result.targetCall);
 }
 
+// " (436 lines had a time stamp before the frame)" for a Packet run that passed
+// over any time stamps or tags; both kinds: "(430 lines had a time stamp and 6 a
+// tag before the frame)".
+std::string PrefixNote(const RunCounts& counts, const NumberFormat& numbers) {
+  const std::uint64_t stamped = counts.linesTimeStamped;
+  const std::uint64_t tagged = counts.linesTagged;
+  if (stamped == 0 && tagged == 0) return {};
+  const auto had = [&](std::uint64_t count) { return Lines(count, numbers) + " had"; };
+  std::string what;
+  if (stamped == 0) {
+    what = had(tagged) + " a tag";
+  } else if (tagged == 0) {
+    what = had(stamped) + " a time stamp";
+  } else {
+    what = had(stamped) + " a time stamp and " + numbers.whole(tagged) + " a tag";
+  }
+  return " (" + what + " before the frame)";
+}
+
 // Built front to back: GCC 12's -Wrestrict misreads string::insert at -O3.
 std::string Quoted(std::string_view path) {
   std::string text;
@@ -99,10 +118,10 @@ std::string RunSummary(const RunResult& result, const NumberFormat& numbers) {
       return "Read " + Lines(c.linesRead, numbers) + "; kept " + numbers.whole(c.linesKept) +
              "; removed " + numbers.whole(c.duplicatesRemoved) +
              (c.duplicatesRemoved == 1 ? " duplicate" : " duplicates") + Skipped(result, numbers) +
-             " in " + DurationText(result.elapsed, numbers);
+             " in " + DurationText(result.elapsed, numbers) + PrefixNote(c, numbers);
     case RunOutcome::NothingKept:
       return "Read " + Lines(c.linesRead, numbers) + "; kept none" + Skipped(result, numbers) +
-             "; the output file was not written.";
+             PrefixNote(c, numbers) + "; the output file was not written.";
     case RunOutcome::Cancelled:
       return "The run was cancelled; the output file was not changed.";
     case RunOutcome::MissingInput:

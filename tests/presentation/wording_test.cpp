@@ -36,7 +36,7 @@ TEST(Wording, SummarySaysWhatTheRunDid) {
     FileType type;
     const char* call;  // as the engine reports it
     RunOutcome outcome;
-    RunCounts counts;  // linesCounted, read, kept, duplicates, skipped
+    RunCounts counts;  // linesCounted, read, kept, duplicates, skipped, bytes x2, stamped, tagged
     milliseconds elapsed;
     const char* expected;
   };
@@ -70,6 +70,30 @@ TEST(Wording, SummarySaysWhatTheRunDid) {
        {0, 3, 2, 0, 1, 0, 0},
        milliseconds(5),
        "Read 3 lines; kept 2; removed 0 duplicates; skipped 1 line without a payload in 5 ms"},
+      {"packet, time stamps before the frames",
+       FileType::Packet,
+       "",
+       RunOutcome::Completed,
+       {0, 436, 405, 31, 0, 0, 0, 436, 0},
+       milliseconds(12),
+       "Read 436 lines; kept 405; removed 31 duplicates in 12 ms (436 lines had a time stamp "
+       "before the frame)"},
+      {"packet, one tag and some time stamps",
+       FileType::Packet,
+       "",
+       RunOutcome::Completed,
+       {0, 3, 3, 0, 0, 0, 0, 2, 1},
+       milliseconds(12),
+       "Read 3 lines; kept 3; removed 0 duplicates in 12 ms (2 lines had a time stamp and 1 a "
+       "tag before the frame)"},
+      {"nothing kept, tags",
+       FileType::Packet,
+       "W1XYZ",
+       RunOutcome::NothingKept,
+       {0, 1, 0, 0, 1, 0, 0, 0, 1},
+       milliseconds(5),
+       "Read 1 line; kept none; skipped 1 line not from W1XYZ (1 line had a tag before the "
+       "frame); the output file was not written."},
       {"packet, nothing skipped",
        FileType::Packet,
        "N0CALL",
