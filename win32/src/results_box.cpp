@@ -1,0 +1,114 @@
+#include "results_box.h"
+
+#include <richedit.h>
+
+#include "line_view.h"
+#include "sievra/presentation/result_lines.h"
+#include "text.h"
+
+namespace sievra::win32 {
+
+namespace {
+// The results box wraps this far beyond its width: in effect, lines do not wrap.
+constexpr float kRightMarginExtraTwips = 10000.0f;
+}  // namespace
+
+void ResultsBox::Create(HWND parent, int richId, int linesId, TwipsRect place) {
+  LoadLibraryW(L"Msftedit.dll");
+  LineView::Register();
+  rich_.Create(parent, MSFTEDIT_CLASS, L"",
+               WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY |
+                   ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_NOHIDESEL,
+               richId, place, WS_EX_CLIENTEDGE);
+  SendMessageW(rich_.Handle(), EM_SETTEXTMODE, TM_PLAINTEXT | TM_MULTILEVELUNDO, 0);
+  SendMessageW(rich_.Handle(), EM_EXLIMITTEXT, 0, static_cast<LPARAM>(kRichEditLimit * 2));
+  SendMessageW(rich_.Handle(), EM_SETBKGNDCOLOR, 0, static_cast<LPARAM>(GetSysColor(COLOR_WINDOW)));
+  lines_.Create(parent, LineView::kClassName, L"", WS_TABSTOP | WS_VSCROLL | WS_HSCROLL, linesId,
+                place, WS_EX_CLIENTEDGE);
+  ShowLineView(false);
+}
+
+void ResultsBox::Layout(UINT dpi, HFONT font) const {
+  rich_.Layout(dpi, font);
+  lines_.Layout(dpi, font);
+  if (rightMarginTwips_ > 0) ApplyRightMargin(dpi);
+}
+
+void ResultsBox::Show(const ResultLines& lines, std::size_t firstNewRow, UINT dpi) {
+  const bool big = lines.ByteCount() > kRichEditLimit;
+  if (firstNewRow == 0) {
+    Clear();
+    rightMarginTwips_ = Width(dpi) + kRightMarginExtraTwips;
+  }
+  if (big && !showsLines_) {
+    // The result outgrew RichEdit: the line view shows it whole from here on.
+    SetWindowTextW(rich_.Handle(), L"");
+    LineView::Of(lines_.Handle())->SetLines(lines_.Handle(), &lines);
+    ShowLineView(true);
+  } else if (showsLines_) {
+    LineView::Of(lines_.Handle())->LinesGrew(lines_.Handle());
+  } else {
+    AppendToRichEdit(lines, firstNewRow);
+  }
+  ApplyRightMargin(dpi);
+}
+
+void ResultsBox::Clear() {
+  SetWindowTextW(rich_.Handle(), L"");
+  LineView::Of(lines_.Handle())->Clear(lines_.Handle());
+  ShowLineView(false);
+}
+
+float ResultsBox::Width(UINT dpi) const {
+  RECT box{};
+  GetWindowRect(showsLines_ ? lines_.Handle() : rich_.Handle(), &box);
+  return PixelsToTwips(box.right - box.left, dpi);
+}
+
+std::wstring ResultsBox::Text() const {
+  if (showsLines_) return LineView::Of(lines_.Handle())->Text();
+  std::wstring text = rich_.Text();
+  // RichEdit ends its paragraphs with CR alone.
+  std::wstring joined;
+  for (wchar_t c : text) {
+    joined += c;
+    if (c == L'\r') joined += L'\n';
+  }
+  return joined;
+}
+
+void ResultsBox::ShowLineView(bool lineView) {
+  const bool hadFocus = GetFocus() == rich_.Handle() || GetFocus() == lines_.Handle();
+  showsLines_ = lineView;
+  rich_.Show(!lineView);
+  lines_.Show(lineView);
+  if (hadFocus) SetFocus(lineView ? lines_.Handle() : rich_.Handle());
+}
+
+void ResultsBox::AppendToRichEdit(const ResultLines& lines, std::size_t firstNewRow) const {
+  std::wstring text;
+  for (std::size_t row = firstNewRow; row < lines.RowCount(); ++row) {
+    if (row > 0 && !lines.ContinuesLine(row)) text += L'\r';
+    text += WideFromAnsi(lines.RowBytes(row));
+  }
+  HWND box = rich_.Handle();
+  SendMessageW(box, EM_SETREADONLY, FALSE, 0);
+  SendMessageW(box, EM_SETSEL, static_cast<WPARAM>(-1), -1);
+  SendMessageW(box, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
+  SendMessageW(box, EM_SETREADONLY, TRUE, 0);
+  SendMessageW(box, EM_SETSEL, 0, 0);  // the start of the result in view, as a load shows it
+  SendMessageW(box, EM_SCROLLCARET, 0, 0);
+}
+
+void ResultsBox::ApplyRightMargin(UINT dpi) const {
+  // RichEdit wraps at a line width given in twips on a target device; the
+  // screen's is the one it paints on.
+  HDC screen = GetDC(nullptr);
+  SendMessageW(rich_.Handle(), EM_SETTARGETDEVICE, reinterpret_cast<WPARAM>(screen),
+               static_cast<LPARAM>(rightMarginTwips_));
+  ReleaseDC(nullptr, screen);
+  LineView::Of(lines_.Handle())
+      ->SetExtent(lines_.Handle(), TwipsToPixels(static_cast<int>(rightMarginTwips_), dpi));
+}
+
+}  // namespace sievra::win32
