@@ -27,8 +27,8 @@ endif()
 
 set(CPACK_PACKAGE_NAME sievra)
 set(CPACK_PACKAGE_VERSION 1.0.0)
-set(CPACK_PACKAGE_VENDOR "Sievra Dev")
-set(CPACK_PACKAGE_CONTACT "Sievra Dev <dev@sievra.invalid>")
+set(CPACK_PACKAGE_VENDOR "The Sievra developers")
+set(CPACK_PACKAGE_CONTACT "Sievra developers <dev@sievra.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "remove duplicate lines from text files and packet-radio logs")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)  # sievra_1.0.0_amd64.deb

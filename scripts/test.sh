@@ -14,6 +14,11 @@ cmake --preset asan
 cmake --build --preset asan
 ctest --preset asan
 
+# The tests that start threads again, under the thread sanitizer.
+cmake --preset tsan
+cmake --build --preset tsan
+ctest --preset tsan
+
 # The .deb: built from the release preset, lintian-clean, and run as unpacked.
 scripts/check-package.sh
 
