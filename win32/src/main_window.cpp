@@ -42,6 +42,13 @@ void Register() {
 }
 }  // namespace
 
+MainWindowOptions SystemModelOptions() {
+  MainWindowOptions options;
+  options.numbers = UserLocaleNumbers();
+  options.doubleClickInterval = std::chrono::milliseconds(GetDoubleClickTime());
+  return options;
+}
+
 UiDispatcher PostingDispatcher(HWND window) {
   return [window](std::function<void()> task) {
     auto* posted = new std::function<void()>(std::move(task));
@@ -59,8 +66,6 @@ MainWindow::MainWindow(Options options) : options_(std::move(options)) {
     options_.settings = ownSettings_.get();
   }
   if (options_.helpPath.empty()) options_.helpPath = ProgramFolder() + L"\\help.rtf";
-  options_.model.numbers = UserLocaleNumbers();
-  options_.model.doubleClickInterval = std::chrono::milliseconds(GetDoubleClickTime());
 
   hwnd_ = CreateWindowExW(WS_EX_ACCEPTFILES, kClassName, L"Sievra", kWindowStyle, CW_USEDEFAULT,
                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,

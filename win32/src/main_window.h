@@ -17,6 +17,9 @@ namespace sievra::win32 {
 
 class HelpWindow;
 
+// The user's number format and double-click time.
+MainWindowOptions SystemModelOptions();
+
 // Control identifiers, also the order of creation and so the tab order.
 enum ControlId : int {
   kFrmInput = 100, kFrmOutput, kFrmCallsign, kFrmPacketorTxt, kFrmStripPath, kFrmOutputTxt,
@@ -35,7 +38,7 @@ class MainWindow : public MainWindowView {
     WindowSeams seams;
     SettingsStore* settings = nullptr;  // null: the user's INI file
     std::wstring helpPath;              // empty: help.rtf in the program's folder
-    MainWindowOptions model;            // its number format is the user's locale's
+    MainWindowOptions model = SystemModelOptions();
     std::function<void()> closed;       // the window is gone (the program ends)
   };
 
