@@ -33,7 +33,6 @@ namespace reference = sievra::reference;
 using sievra::fuzz::Require;
 
 constexpr std::string_view kOldOutput = "an older output\r\n";
-constexpr std::string_view kNothingKept = "No lines were kept; the output file was not written.";
 
 struct FuzzCase {
   reference::Settings settings;
@@ -121,12 +120,10 @@ void CheckRun(const FuzzCase& c, const reference::Run& expected, const fs::path&
   if (kept == 0) {
     Require(result.outcome == sievra::RunOutcome::NothingKept, "nothing kept is reported as such");
     Require(written == kOldOutput, "nothing kept leaves the old output alone");
-    Require(result.message == kNothingKept, "nothing kept says so");
   } else {
     Require(result.outcome == sievra::RunOutcome::Completed, "a run that kept lines completes");
     Require(written == Joined(expected.kept), "the output holds the kept lines, CR LF ended");
     Require(result.counts.bytesWritten == written.size(), "bytes written are counted");
-    Require(result.message.empty(), "a completed run has no message");
   }
   std::size_t files = 0;
   for ([[maybe_unused]] const auto& entry : fs::directory_iterator(WorkFolder())) ++files;

@@ -75,10 +75,11 @@ int Run(const CliOptions& options) {
   const int status = ExitStatus(result.outcome);
   if (options.stats && !options.quiet && status <= 1) {
     // The window's summary; for a run that kept nothing it says so itself.
-    Say(SummaryLine(options.settings, result));
-  } else if (!result.message.empty() && !(options.quiet && status == 1)) {
+    Say(SummaryLine(result));
+  } else if (const std::string line = OutcomeLine(result);
+             !line.empty() && !(options.quiet && status == 1)) {
     // The nothing-kept note is news, not trouble: --quiet silences it.
-    Say(result.message);
+    Say(line);
   }
   return status;
 }

@@ -45,8 +45,13 @@ std::string GroupedNumber(std::uint64_t value) {
   return {reversed.rbegin(), reversed.rend()};
 }
 
-std::string SummaryLine(const RunSettings& settings, const RunResult& result) {
-  return RunSummary(settings, result, {GroupedNumber, OneDecimal});
+std::string SummaryLine(const RunResult& result) {
+  return RunSummary(result, {GroupedNumber, OneDecimal});
+}
+
+std::string OutcomeLine(const RunResult& result) {
+  // A cancelled run's summary is the sentence that says so, with no number in it.
+  return result.outcome == RunOutcome::Cancelled ? SummaryLine(result) : OutcomeMessage(result);
 }
 
 std::string ProgressLine(const RunProgress& progress) {

@@ -38,10 +38,10 @@ RunResult RunRequest(const RunSettings& settings, const RunObserver& observer) {
   RunResult result;
   if (settings.inputPath.empty()) {
     result.outcome = RunOutcome::MissingInput;
-    result.message = "Must specify an input file";
+    result.fileType = settings.fileType;
   } else if (settings.outputPath.empty()) {
     result.outcome = RunOutcome::MissingOutput;
-    result.message = "Must specify an output file";
+    result.fileType = settings.fileType;
   } else {
     result = DuplicateCheck(settings, observer).RunDuplicateCheck();
   }
@@ -57,7 +57,13 @@ DuplicateCheck::DuplicateCheck(const RunSettings& settings, const RunObserver& o
       StripPath(settings.strip),
       monitor_(observer),
       acceptStreams_(settings.acceptStreams),
-      lineEnd_(settings.lineEnd == LineEnd::Lf ? "\n" : "\r\n") {}
+      lineEnd_(settings.lineEnd == LineEnd::Lf ? "\n" : "\r\n") {
+  const std::size_t first = TargetCall.find_first_not_of(' ');
+  if (first != std::string::npos)
+    TrimmedTarget = TargetCall.substr(first, TargetCall.find_last_not_of(' ') - first + 1);
+  result_.fileType = settings.fileType;
+  if (PacketMode) result_.targetCall = TrimmedTarget;
+}
 
 DuplicateCheck::~DuplicateCheck() = default;
 
@@ -75,12 +81,9 @@ RunResult DuplicateCheck::RunDuplicateCheck() {
     // Every kept line is held in memory; a log with more distinct text than
     // the memory left must not end the program. The output file was not touched.
     KeptLines.Resize(0);
-    Fail("There is not enough memory to filter the input file \"" + InputPath + "\".");
+    Fail(IsStandardStream(InputPath) ? FailedFile::StandardInput : FailedFile::Input,
+         FailedStep::Memory, InputPath, {});
   }
-  if (result_.outcome == RunOutcome::NothingKept)
-    result_.message = "No lines were kept; the output file was not written.";
-  if (result_.outcome == RunOutcome::Cancelled)
-    result_.message = "The run was cancelled; the output file was not changed.";
   return result_;
 }
 
@@ -123,29 +126,23 @@ bool DuplicateCheck::Proceed(std::uint64_t done) {
 }
 
 void DuplicateCheck::FailReadingInput(const std::error_code& ec) {
-  if (IsStandardStream(InputPath)) {
-    Fail("Cannot read standard input: " + ec.message() + ".");
-  } else {
-    Fail("Cannot read the input file \"" + InputPath + "\": " + ec.message() + ".");
-  }
+  Fail(IsStandardStream(InputPath) ? FailedFile::StandardInput : FailedFile::Input,
+       FailedStep::Reading, InputPath, ec.message());
 }
 
 void DuplicateCheck::FailWritingOutput(const std::error_code& ec) {
-  if (IsStandardStream(OutputPath)) {
-    Fail("Cannot write standard output: " + ec.message() + ".");
-  } else {
-    Fail("Cannot write the output file \"" + OutputPath + "\": " + ec.message() +
-         ". The file was left as it was.");
-  }
+  Fail(IsStandardStream(OutputPath) ? FailedFile::StandardOutput : FailedFile::Output,
+       FailedStep::Writing, OutputPath, ec.message());
 }
 
 bool DuplicateCheck::IsStandardStream(const std::string& path) const {
   return acceptStreams_ && path == kStandardStream;
 }
 
-void DuplicateCheck::Fail(std::string message) {
+void DuplicateCheck::Fail(FailedFile file, FailedStep step, const std::string& path,
+                          std::string reason) {
   result_.outcome = RunOutcome::Failed;
-  result_.message = std::move(message);
+  result_.failure = RunFailure{file, step, path, std::move(reason)};
 }
 
 }  // namespace sievra

@@ -69,7 +69,7 @@ class DuplicateCheck {
   void FailReadingInput(const std::error_code& ec);
   void FailWritingOutput(const std::error_code& ec);
   bool IsStandardStream(const std::string& path) const;
-  void Fail(std::string message);
+  void Fail(FailedFile file, FailedStep step, const std::string& path, std::string reason);
   // Reports `done` bytes of the phase; false, with the run cancelled, when asked to stop.
   bool Proceed(std::uint64_t done);
 

@@ -47,14 +47,13 @@ TEST(CliOptions, LastFileTypeWinsAndQuietSilencesProgress) {
 
 TEST(CliReport, SummaryCountsAndProgressWords) {
   setlocale(LC_ALL, "C");
-  RunSettings text;
   RunResult result;
   result.counts.linesRead = 10'000'000;
   result.counts.linesKept = 6'827'925;
   result.counts.duplicatesRemoved = 3'172'075;
   result.elapsed = std::chrono::milliseconds(1'940);
-  text.fileType = FileType::Text;
-  EXPECT_EQ(SummaryLine(text, result),
+  result.fileType = FileType::Text;
+  EXPECT_EQ(SummaryLine(result),
             "Read 10,000,000 lines; kept 6,827,925; removed 3,172,075 duplicates in 1.9 s");
   EXPECT_EQ(GroupedNumber(999), "999");
   EXPECT_EQ(GroupedNumber(1'000), "1,000");

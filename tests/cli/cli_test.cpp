@@ -69,7 +69,7 @@ TEST_P(CliSameBytes, AsTheEngineWrites) {
   engine.settings.lineEnd = c.lineEnd;
   engine.Run(*c.input, c.type == FileType::Packet, c.call, c.strip);
   const bool kept = engine.result.outcome == RunOutcome::Completed;
-  ASSERT_TRUE(kept || engine.result.outcome == RunOutcome::NothingKept) << engine.result.message;
+  ASSERT_TRUE(kept || engine.result.outcome == RunOutcome::NothingKept) << MessageOf(engine.result);
   const std::string expected = kept ? engine.Output() : "";
 
   TempDir dir;

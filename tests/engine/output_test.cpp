@@ -85,7 +85,7 @@ TEST(OutputTest, FailuresAreMessagesAndLoseNothing) {
     f.settings.inputPath = f.dir.File(row.input);
     f.settings.outputPath = f.dir.File(row.output);
     EXPECT_EQ(f.RunWith("", false, FileType::Text), RunOutcome::Failed);
-    const std::string& message = f.result.message;
+    const std::string& message = MessageOf(f.result);
     EXPECT_EQ(message.rfind(row.expectedStart, 0), 0u) << message;
     EXPECT_NE(message.find(row.named), std::string::npos) << message;
     EXPECT_NE(message.find(": "), std::string::npos) << "no reason given: " << message;

@@ -63,7 +63,7 @@ TEST(ProgressTest, CancelInAnyPhaseLeavesTheOutputAndTheNextRunWorks) {
                                },
                                &cancel};
     EXPECT_EQ(f.Run(observer), RunOutcome::Cancelled);
-    EXPECT_EQ(f.result.message, "The run was cancelled; the output file was not changed.");
+    EXPECT_EQ(MessageOf(f.result), "The run was cancelled; the output file was not changed.");
     EXPECT_EQ(f.Output(), "older result\r\n");
     EXPECT_EQ(f.dir.Listing(), (std::vector<std::string>{"in.txt", "out.txt"}));
 

@@ -136,7 +136,7 @@ TEST(ChangingLogTest, LogRewrittenDuringRunsGivesOnlyBytesReallyRead) {
       rig.Acknowledge();
       const RunOutcome outcome = rig.RunText();
       ASSERT_TRUE(outcome == RunOutcome::Completed || outcome == RunOutcome::NothingKept)
-          << "run " << run << ": " << rig.result.message;
+          << "run " << run << ": " << MessageOf(rig.result);
       if (outcome != RunOutcome::Completed) continue;
       ++completed;
       const std::vector<std::string> lines = reference::Lines(ReadBytes(folder / "out.txt"));

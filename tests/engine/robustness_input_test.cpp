@@ -32,7 +32,7 @@ void ExpectRefusedThenRecovers(EngineRig& rig, const TempDir& folder, RunOutcome
                                std::string_view reason) {
   const std::vector<std::string> namesBefore = folder.Listing();
   EXPECT_EQ(outcome, RunOutcome::Failed);
-  const std::string& message = rig.result.message;
+  const std::string& message = MessageOf(rig.result);
   EXPECT_NE(message.find(rig.settings.inputPath), std::string::npos) << message;
   EXPECT_NE(message.find(reason), std::string::npos) << message;
   EXPECT_EQ(ReadBytes(folder / "out.txt"), kOldOutput);
@@ -43,7 +43,7 @@ void ExpectRefusedThenRecovers(EngineRig& rig, const TempDir& folder, RunOutcome
   rig.Acknowledge();
   EXPECT_EQ(rig.RunText(), RunOutcome::Completed);
   EXPECT_EQ(ReadBytes(folder / "out.txt"), "a\r\nb\r\n");
-  EXPECT_TRUE(rig.result.message.empty());
+  EXPECT_TRUE(MessageOf(rig.result).empty());
 }
 
 struct UnreadableRow {
@@ -108,7 +108,7 @@ TEST(InputFaultTest, EmptyInputKeepsNothingAndSaysSo) {
   for (bool packet : {false, true}) {
     rig.Acknowledge();
     EXPECT_EQ(packet ? rig.RunPacket() : rig.RunText(), RunOutcome::NothingKept);
-    EXPECT_EQ(rig.result.message, "No lines were kept; the output file was not written.");
+    EXPECT_EQ(MessageOf(rig.result), "No lines were kept; the output file was not written.");
     EXPECT_EQ(ReadBytes(folder / "out.txt"), kOldOutput);
     EXPECT_EQ(rig.result.counts.linesCounted, 0u);
   }
@@ -146,7 +146,7 @@ TEST(InputFaultTest, NamedPipeIsRefusedWithoutWaitingForAWriter) {
   const rlimit limit{inUse + kRoom, RLIM_INFINITY};
   if (inUse == 0 || ::setrlimit(RLIMIT_AS, &limit) != 0) std::exit(2);
   const RunOutcome outcome = rig.RunText();
-  std::fprintf(stderr, "%s\n", rig.result.message.c_str());
+  std::fprintf(stderr, "%s\n", MessageOf(rig.result).c_str());
   std::exit(outcome == RunOutcome::Failed && ReadBytes(output) == kOldOutput ? 0 : 1);
 }
 

@@ -30,7 +30,7 @@ std::string DistinctLines(std::size_t bytes) {
 void ExpectRefusedThenRecovers(EngineRig& rig, RunOutcome outcome, std::string_view reason,
                                const fs::path& folder, const std::vector<std::string>& names) {
   EXPECT_EQ(outcome, RunOutcome::Failed);
-  const std::string& message = rig.result.message;
+  const std::string& message = MessageOf(rig.result);
   EXPECT_NE(message.find(rig.settings.outputPath), std::string::npos) << message;
   EXPECT_NE(message.find(reason), std::string::npos) << message;
   std::vector<std::string> after;
@@ -167,7 +167,7 @@ TEST(OutputFaultTest, LongestOutputNameTheSystemAllowsIsWritten) {
   WriteBytes(folder / "in.txt", kInput);
   const std::string name = std::string(251, 'n') + ".txt";  // 255 bytes, the usual limit
   EngineRig rig(folder / "in.txt", folder / name);
-  EXPECT_EQ(rig.RunText(), RunOutcome::Completed) << rig.result.message;
+  EXPECT_EQ(rig.RunText(), RunOutcome::Completed) << MessageOf(rig.result);
   EXPECT_EQ(ReadBytes(folder / name), kKept);
   EXPECT_EQ(folder.Listing(), (std::vector<std::string>{"in.txt", name}));
 }

@@ -31,7 +31,7 @@ TEST(RunRequestTest, MissingPathsGiveOneMessageAndTouchNothing) {
     if (!row.haveInput) f.settings.inputPath.clear();
     if (!row.haveOutput) f.settings.outputPath.clear();
     EXPECT_EQ(f.RunWith("n0call", true, FileType::Packet), row.outcome);
-    EXPECT_EQ(f.result.message, row.message);
+    EXPECT_EQ(MessageOf(f.result), row.message);
     EXPECT_EQ(f.dir.Listing(), std::vector<std::string>{"in.txt"});
   }
 }
@@ -100,7 +100,7 @@ TEST(RunRequestTest, CountsAgreeWithTheOutput) {
     EXPECT_EQ(c.bytesWritten, output.size());
     EXPECT_EQ(static_cast<std::uint64_t>(std::count(output.begin(), output.end(), '\n')),
               c.linesKept);
-    EXPECT_TRUE(f.result.message.empty()) << f.result.message;
+    EXPECT_TRUE(MessageOf(f.result).empty()) << MessageOf(f.result);
   }
 }
 
@@ -133,7 +133,7 @@ TEST(RunRequestTest, NothingKeptLeavesOutputAndSaysSo) {
     WriteBytes(f.dir.File("out.txt"), "older result\r\n");
     EXPECT_EQ(f.Run(row.input, row.packet, row.call), RunOutcome::NothingKept);
     EXPECT_EQ(f.Output(), "older result\r\n");
-    EXPECT_EQ(f.result.message, "No lines were kept; the output file was not written.");
+    EXPECT_EQ(MessageOf(f.result), "No lines were kept; the output file was not written.");
   }
 }
 

@@ -68,7 +68,7 @@ TEST(StreamsTest, PipeAndStandardInputGiveWhatAFileGives) {
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     f.settings.inputPath = fifo;
     std::thread writer([&] { WriteBytes(fifo, kLog); });
-    EXPECT_EQ(f.Run(), RunOutcome::Completed) << f.result.message;
+    EXPECT_EQ(f.Run(), RunOutcome::Completed) << MessageOf(f.result);
     writer.join();
     EXPECT_EQ(f.Output(), expected);
     EXPECT_EQ(f.result.counts.linesCounted, file.counts.linesCounted);
@@ -77,7 +77,7 @@ TEST(StreamsTest, PipeAndStandardInputGiveWhatAFileGives) {
     f.settings.inputPath = std::string(kStandardStream);
     {
       const Redirected in(0, f.dir.File("in.txt"), O_RDONLY);
-      EXPECT_EQ(f.Run(), RunOutcome::Completed) << f.result.message;
+      EXPECT_EQ(f.Run(), RunOutcome::Completed) << MessageOf(f.result);
     }
     EXPECT_EQ(f.Output(), expected);
     EXPECT_EQ(f.result.counts.linesCounted, file.counts.linesCounted);
@@ -116,7 +116,7 @@ TEST(StreamsTest, WindowRunsRefuseAPipe) {
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   f.settings.inputPath = fifo;
   EXPECT_EQ(f.Run(), RunOutcome::Failed);
-  EXPECT_NE(f.result.message.find("Not a regular file"), std::string::npos) << f.result.message;
+  EXPECT_NE(MessageOf(f.result).find("Not a regular file"), std::string::npos) << MessageOf(f.result);
 }
 
 }  // namespace

@@ -6,6 +6,18 @@
 #include <vector>
 
 #include "sievra/engine.h"
+#include "sievra/presentation/wording.h"
+
+namespace sievra {
+
+// What a front end tells the user about how a run ended: the message a window
+// shows, or for a cancelled run the line that says so; empty for a completed run.
+inline std::string MessageOf(const RunResult& result) {
+  return result.outcome == RunOutcome::Cancelled ? RunSummary(result, PlainNumbers())
+                                                 : OutcomeMessage(result);
+}
+
+}  // namespace sievra
 
 namespace sievra::testing {
 

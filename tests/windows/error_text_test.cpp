@@ -65,7 +65,7 @@ TEST(ErrorCategory, ARunNamesTheReasonInTheUsersWords) {
   EXPECT_EQ(run.RunText(), RunOutcome::Failed);
   SetFileAttributesW(output.c_str(), FILE_ATTRIBUTE_NORMAL);
   const std::string reason = WindowsErrorMessage(ERROR_ACCESS_DENIED);
-  EXPECT_NE(run.result.message.find(": " + reason + "."), std::string::npos) << run.result.message;
+  EXPECT_NE(MessageOf(run.result).find(": " + reason + "."), std::string::npos) << MessageOf(run.result);
 }
 
 }  // namespace

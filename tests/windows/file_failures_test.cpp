@@ -85,7 +85,7 @@ TEST_P(FileFailuresTest, ClearMessageOldOutputKeptAndNextRunWorks) {
 
   EngineUnderTest run(scene.input, scene.output);
   EXPECT_EQ(run.RunText(), RunOutcome::Failed);
-  const std::string& message = run.result.message;
+  const std::string& message = MessageOf(run.result);
   const bool input = GetParam().culprit == Culprit::Input;
   EXPECT_EQ(message.rfind(input ? "Cannot read the input file" : "Cannot write the output file", 0),
             0u)
@@ -98,7 +98,7 @@ TEST_P(FileFailuresTest, ClearMessageOldOutputKeptAndNextRunWorks) {
 
   endTrouble();
   EXPECT_EQ(ReadBytes(oldOutput), std::string(kOldOutput));
-  EXPECT_EQ(run.RunText(), RunOutcome::Completed) << run.result.message;
+  EXPECT_EQ(run.RunText(), RunOutcome::Completed) << MessageOf(run.result);
   EXPECT_EQ(ReadBytes(scene.output), std::string(kDistinct));
 }
 

@@ -44,7 +44,7 @@ class UnicodePathsTest : public ::testing::TestWithParam<NamedPlace> {
                            std::vector<std::wstring> entries) {
     std::sort(entries.begin(), entries.end());
     EXPECT_EQ(run.result.outcome, RunOutcome::Completed);
-    EXPECT_TRUE(run.result.message.empty()) << run.result.message;
+    EXPECT_TRUE(MessageOf(run.result).empty()) << MessageOf(run.result);
     EXPECT_EQ(ReadBytes(file), std::string(kDistinct));
     EXPECT_EQ(folder_.Entries(), entries);
   }

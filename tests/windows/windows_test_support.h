@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "sievra/engine.h"
+#include "test_support.h"
 
 namespace sievra::wintest {
 

@@ -51,9 +51,27 @@ struct RunCounts {
   std::uint64_t bytesWritten = 0;
 };
 
+// Which file a failed run could not use.
+enum class FailedFile { Input, Output, StandardInput, StandardOutput };
+// What the run was doing to it: Memory when the kept lines did not fit in memory;
+// Unexpected for any other fault, with the fault's own words as the reason.
+enum class FailedStep { Reading, Writing, Memory, Unexpected };
+
+// The facts of a Failed run; front ends word them.
+struct RunFailure {
+  FailedFile file = FailedFile::Input;
+  FailedStep step = FailedStep::Reading;
+  std::string path;    // as given in the settings, UTF-8
+  std::string reason;  // the system's words, UTF-8, without a final period; empty for Memory
+};
+
 struct RunResult {
   RunOutcome outcome = RunOutcome::Completed;
-  std::string message;  // the one message for the user, UTF-8; empty when there is none
+  FileType fileType = FileType::Packet;
+  // The callsign a Packet run kept frames of: upper-cased, spaces trimmed; empty
+  // when none was given and for Text runs.
+  std::string targetCall;
+  RunFailure failure;  // when outcome is Failed
   RunCounts counts;
   std::chrono::nanoseconds elapsed{0};
 };

@@ -125,6 +125,28 @@ class MainWindowModel {
 
   // The run in the background, for tests that act at an exact stage.
   RunLifecycle& Run();
+
+ private:
+  void SetRunning(bool running);
+  void ShowProgress(const StageProgress& progress);
+  void ShowResultPiece(std::shared_ptr<ResultLines> piece, bool first);
+  void ShowFinishedRun(const FinishedRun& run, bool ran);
+  // Empties the results box and frees what it held.
+  void DropResult();
+  void Render() { view_.Render(state_); }
+
+  MainWindowView& view_;
+  SettingsStore& settings_;
+  const MainWindowOptions options_;
+  MainWindowState state_;
+  std::string inputPath_;
+  std::string inputFolder_;
+  std::string outputPath_;
+  bool packetMode_ = false;
+  bool closing_ = false;
+  std::chrono::steady_clock::time_point startedAt_{};
+  std::shared_ptr<ResultLines> result_;  // what the results box shows
+  RunLifecycle run_;                     // last: gone first, with its worker
 };
 
 }  // namespace sievra

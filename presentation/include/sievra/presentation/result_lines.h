@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "sievra/file_reader.h"
+
 namespace sievra {
 
 // A text file's bytes as read and the rows the results box shows them in,
@@ -33,6 +35,31 @@ class ResultLines {
   // True when the row continues the line of the row before (a cut long line).
   bool ContinuesLine(std::size_t row) const;
   std::uint64_t ByteCount() const;
+
+ private:
+  // Eight bytes a row, as a big result has tens of millions: the start within
+  // its piece (40 bits), the length (at most kMaxRowBytes) and the continuation flag.
+  class Row {
+   public:
+    Row(std::uint64_t start, std::uint32_t length, bool continuesLine)
+        : bits_(start << 24 | std::uint64_t{length} << 1 | std::uint64_t{continuesLine}) {}
+    std::uint64_t start() const { return bits_ >> 24; }
+    std::uint32_t length() const { return static_cast<std::uint32_t>(bits_ >> 1) & 0x7FFFFF; }
+    bool continuesLine() const { return (bits_ & 1) != 0; }
+
+   private:
+    std::uint64_t bits_;
+  };
+  struct Piece {
+    std::string bytes;
+    std::vector<Row> rows;
+    std::size_t firstRow = 0;
+  };
+  const Piece& PieceOf(std::size_t row) const;
+
+  std::vector<Piece> pieces_;
+  std::size_t rowCount_ = 0;
+  std::uint64_t byteCount_ = 0;
 };
 
 // Reads a text file in pieces that end at line ends (or, inside a line longer
@@ -47,6 +74,12 @@ class ResultLinesReader {
   // The next piece of about `bytes` bytes. False with `error` set on a read
   // failure; true with an empty piece at the end of the file.
   bool Next(std::size_t bytes, ResultLines& piece, std::string& error);
+
+ private:
+  FileReader file_;
+  std::string carry_;  // read already, belongs to the next piece
+  bool midLine_ = false;
+  std::uint64_t bytesRead_ = 0;
 };
 
 }  // namespace sievra

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 
 #include "sievra/engine.h"
 
@@ -72,6 +75,27 @@ class RunLifecycle {
   // Frees a big result on a worker thread: releasing hundreds of MB can take
   // longer than a window may stall.
   static void FreeInBackground(std::shared_ptr<ResultLines> lines);
+
+ private:
+  using Hook = std::function<void(const StageProgress&)>;
+  // Runs on the worker thread.
+  FinishedRun Work(const RunSettings& settings, const CancelToken& cancel, const Hook& hook) const;
+  void LoadOutput(const std::string& path, const CancelToken& cancel, const Hook& hook,
+                  FinishedRun& run) const;
+  void Report(const StageProgress& progress, const Hook& hook) const;
+  // Hands `task` to the UI thread, where it runs only while this object lives.
+  void Post(std::function<void()> task) const;
+  void Deliver(const FinishedRun& run);
+
+  const UiDispatcher dispatch_;
+  const Callbacks callbacks_;
+  // Read and written on the UI thread only: false once this object is gone.
+  const std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+  Hook hook_;             // copied into each run at Start
+  bool running_ = false;  // UI thread only
+  mutable std::mutex cancelMutex_;
+  std::shared_ptr<CancelToken> cancel_;  // the current run's; guarded by cancelMutex_
+  std::thread worker_;
 };
 
 }  // namespace sievra

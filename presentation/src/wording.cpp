@@ -1,0 +1,151 @@
+#include "sievra/presentation/wording.h"
+
+#include <cstdio>
+
+namespace sievra {
+
+namespace {
+
+std::string Lines(std::uint64_t count, const NumberFormat& numbers) {
+  return numbers.whole(count) + (count == 1 ? " line" : " lines");
+}
+
+// "; skipped 12 lines not from N0CALL" for a Packet run that skipped any.
+std::string Skipped(const RunResult& result, const NumberFormat& numbers) {
+  const RunCounts& counts = result.counts;
+  if (result.fileType != FileType::Packet || counts.linesSkipped == 0) return {};
+  return "; skipped " + Lines(counts.linesSkipped, numbers) +
+         (result.targetCall.empty() ? " without a payload" : " not from " + result.targetCall);
+}
+
+// Built front to back: GCC 12's -Wrestrict misreads string::insert at -O3.
+std::string Quoted(std::string_view path) {
+  std::string text;
+  text.reserve(path.size() + 2);
+  text += '"';
+  text += path;
+  text += '"';
+  return text;
+}
+
+std::string FailureMessage(const RunFailure& failure) {
+  const bool standard =
+      failure.file == FailedFile::StandardInput || failure.file == FailedFile::StandardOutput;
+  const bool input = failure.file == FailedFile::Input || failure.file == FailedFile::StandardInput;
+  switch (failure.step) {
+    case FailedStep::Memory:
+      // Named by path even for standard input ("-"), as the user gave it.
+      return "There is not enough memory to filter the input file " + Quoted(failure.path) + ".";
+    case FailedStep::Unexpected:
+      return "The run failed: " + failure.reason + ".";
+    case FailedStep::Reading:
+    case FailedStep::Writing:
+      break;
+  }
+  if (standard)
+    return std::string(input ? "Cannot read standard input: " : "Cannot write standard output: ") +
+           failure.reason + ".";
+  if (input)
+    return "Cannot read the input file " + Quoted(failure.path) + ": " + failure.reason + ".";
+  return "Cannot write the output file " + Quoted(failure.path) + ": " + failure.reason +
+         ". The file was left as it was.";
+}
+
+}  // namespace
+
+NumberFormat PlainNumbers() {
+  return {[](std::uint64_t value) { return std::to_string(value); },
+          [](double value) {
+            char text[32];
+            std::snprintf(text, sizeof text, "%.1f", value);
+            return std::string(text);
+          }};
+}
+
+std::string DurationText(std::chrono::nanoseconds elapsed, const NumberFormat& numbers) {
+  using std::chrono::duration_cast;
+  if (elapsed < std::chrono::seconds(1)) {
+    const auto ms = duration_cast<std::chrono::milliseconds>(elapsed).count();
+    return numbers.whole(static_cast<std::uint64_t>(ms)) + " ms";
+  }
+  if (elapsed < std::chrono::seconds(60))
+    return numbers.oneDecimal(std::chrono::duration<double>(elapsed).count()) + " s";
+  const auto seconds = static_cast<std::uint64_t>(
+      duration_cast<std::chrono::seconds>(elapsed + std::chrono::milliseconds(500)).count());
+  return numbers.whole(seconds / 60) + " min " + numbers.whole(seconds % 60) + " s";
+}
+
+std::string OutcomeMessage(const RunResult& result) {
+  switch (result.outcome) {
+    case RunOutcome::MissingInput:
+      return "Must specify an input file";
+    case RunOutcome::MissingOutput:
+      return "Must specify an output file";
+    case RunOutcome::Failed:
+      return FailureMessage(result.failure);
+    case RunOutcome::NothingKept:
+      return "No lines were kept; the output file was not written.";
+    case RunOutcome::Completed:
+    case RunOutcome::Cancelled:
+      break;
+  }
+  return {};
+}
+
+std::string RunSummary(const RunResult& result, const NumberFormat& numbers) {
+  const RunCounts& c = result.counts;
+  switch (result.outcome) {
+    case RunOutcome::Completed:
+      return "Read " + Lines(c.linesRead, numbers) + "; kept " + numbers.whole(c.linesKept) +
+             "; removed " + numbers.whole(c.duplicatesRemoved) +
+             (c.duplicatesRemoved == 1 ? " duplicate" : " duplicates") + Skipped(result, numbers) +
+             " in " + DurationText(result.elapsed, numbers);
+    case RunOutcome::NothingKept:
+      return "Read " + Lines(c.linesRead, numbers) + "; kept none" + Skipped(result, numbers) +
+             "; the output file was not written.";
+    case RunOutcome::Cancelled:
+      return "The run was cancelled; the output file was not changed.";
+    case RunOutcome::MissingInput:
+    case RunOutcome::MissingOutput:
+    case RunOutcome::Failed:
+      break;
+  }
+  return OutcomeMessage(result);
+}
+
+std::string WindowSummary(const FinishedRun& run, const NumberFormat& numbers) {
+  std::string text = RunSummary(run.result, numbers);
+  if (run.result.outcome != RunOutcome::Completed || run.loaded) return text;
+  return text + (run.loadCancelled ? ". Loading the result was cancelled."
+                                   : ". The result cannot be shown.");
+}
+
+std::string ResultNotShownMessage(std::string_view outputPath, std::string_view reason) {
+  return "The output file " + Quoted(outputPath) +
+         " was written but cannot be shown: " + std::string(reason) + ".";
+}
+
+std::string StageText(RunStage stage) {
+  switch (stage) {
+    case RunStage::Counting:
+      return "Counting lines\xE2\x80\xA6";
+    case RunStage::Filtering:
+      return "Removing duplicates\xE2\x80\xA6";
+    case RunStage::Writing:
+      return "Writing the output file\xE2\x80\xA6";
+    case RunStage::Loading:
+      break;
+  }
+  return "Loading the result\xE2\x80\xA6";
+}
+
+std::string HelpTooLargeText(std::string_view nativePath) {
+  return "Help is not available: the help file " + Quoted(nativePath) +
+         " is too large (over 1 MB).";
+}
+
+std::string HelpUnreadableText(std::string_view nativePath) {
+  return "Help is not available: the help file " + Quoted(nativePath) + " could not be read.";
+}
+
+}  // namespace sievra

@@ -1,0 +1,324 @@
+// The main window's decisions, as any window shows them: each event and
+// outcome, and what the window must show after it.
+#include "sievra/presentation/main_window_model.h"
+
+#include <gtest/gtest.h>
+
+#include <future>
+
+#include "sievra/presentation/result_lines.h"
+#include "task_queue.h"
+#include "test_support.h"
+
+namespace sievra {
+namespace {
+
+class FakeView : public MainWindowView {
+ public:
+  void Render(const MainWindowState& state) override {
+    shown = state;
+    ++renders;
+  }
+  void ShowMessage(std::string_view text) override { messages.emplace_back(text); }
+  void ShowResult(const ResultLines& lines, std::size_t firstNewRow) override {
+    if (firstNewRow == 0) rows.clear();
+    EXPECT_EQ(firstNewRow, rows.size());
+    for (std::size_t row = firstNewRow; row < lines.RowCount(); ++row)
+      rows.emplace_back(lines.RowBytes(row));
+  }
+  void ClearResult() override { rows.clear(); }
+  void RunFinished() override { ++finishedRuns; }
+
+  MainWindowState shown;
+  int renders = 0;
+  std::vector<std::string> messages;
+  std::vector<std::string> rows;
+  int finishedRuns = 0;
+};
+
+class FakeSettings : public SettingsStore {
+ public:
+  std::string InputFolder() const override { return folder; }
+  void SetInputFolder(const std::string& value) override { folder = value; }
+  std::string folder;
+};
+
+struct ModelRig {
+  FakeView view;
+  FakeSettings settings;
+  testing::TaskQueue ui;
+  testing::TempDir dir;
+  std::chrono::steady_clock::time_point clock{};
+  MainWindowModel model{
+      view, settings, ui.Dispatcher(),
+      MainWindowOptions{PlainNumbers(), std::chrono::milliseconds(500), [this] { return clock; }}};
+
+  // Both files chosen, the input holding `input`, the output "old".
+  void ChooseFiles(std::string_view input) {
+    testing::WriteBytes(dir / "in.txt", input);
+    testing::WriteBytes(dir / "out.txt", "old\r\n");
+    model.InputChosen(dir.File("in.txt"));
+    model.OutputChosen(dir.File("out.txt"));
+  }
+  void Start(bool text = true, std::string call = "") {
+    model.cmdStart_Click(StartControls{std::move(call), false, text, !text});
+  }
+  bool Finish() {
+    return ui.RunUntil([this] { return !model.Run().IsRunning(); });
+  }
+};
+
+TEST(MainWindowModel, ChoosingFiles) {
+  ModelRig rig;
+  rig.settings.folder = "C:\\last";
+  EXPECT_EQ(rig.model.InputDialog().initialFolder, "C:\\last");
+  EXPECT_EQ(rig.model.InputDialog().title, "Open/Import Data File");
+  EXPECT_EQ(rig.model.OutputDialog().filterIndex, 2);
+  EXPECT_EQ(rig.model.OutputDialog().initialFolder, "");
+  rig.model.InputChosen("C:\\logs\\2024\\april.log");
+  EXPECT_EQ(rig.view.shown.inputBoxText, "april.log");
+  EXPECT_EQ(rig.model.InputFolder(), "C:\\logs\\2024");
+  EXPECT_EQ(rig.settings.folder, "C:\\logs\\2024");
+  EXPECT_EQ(rig.model.OutputDialog().initialFolder, "C:\\logs\\2024");
+  rig.model.OutputChosen("/home/op/out.txt");
+  EXPECT_EQ(rig.view.shown.outputBoxText, "out.txt");
+  EXPECT_EQ(rig.model.OutputPath(), "/home/op/out.txt");
+  EXPECT_EQ(rig.view.shown.inputBoxText, "april.log");
+}
+
+TEST(MainWindowModel, DropsChooseFilesExceptDuringARun) {
+  ModelRig rig;
+  rig.model.FileDropped("/a/in.log", false);
+  rig.model.FileDropped("/b/out.log", true);
+  EXPECT_EQ(rig.model.InputPath(), "/a/in.log");
+  EXPECT_EQ(rig.model.OutputPath(), "/b/out.log");
+  rig.ChooseFiles("a\r\n");
+  std::promise<void> release;
+  std::shared_future<void> released = release.get_future().share();
+  rig.model.Run().SetWorkerHook([released](const StageProgress&) { released.wait(); });
+  rig.Start();
+  EXPECT_FALSE(rig.model.AcceptsDrop());
+  rig.model.FileDropped("/c/other.log", false);
+  EXPECT_EQ(rig.model.InputPath(), rig.dir.File("in.txt"));
+  release.set_value();
+  ASSERT_TRUE(rig.Finish());
+  EXPECT_TRUE(rig.model.AcceptsDrop());
+}
+
+TEST(MainWindowModel, FileTypeSwitchAndWhatStartCaptures) {
+  struct Row {
+    const char* name;
+    bool clickText;     // then optText_Click, else optPacket_Click
+    bool textSelected;  // what the options show at Start
+    bool packetSelected;
+    bool callsignVisible;
+    bool packetRun;
+  };
+  const Row rows[] = {
+      {"text chosen", true, true, false, false, false},
+      {"packet chosen", false, false, true, true, true},
+      {"both shown selected: packet wins", true, true, true, false, true},
+      {"neither shown selected: the last clicked", true, false, false, false, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    ModelRig rig;
+    rig.ChooseFiles("N0CALL>APRS:x\r\n");
+    if (row.clickText) {
+      rig.model.optText_Click();
+    } else {
+      rig.model.optPacket_Click();
+    }
+    EXPECT_EQ(rig.view.shown.callsignVisible, row.callsignVisible);
+    rig.model.cmdStart_Click(StartControls{"", false, row.textSelected, row.packetSelected});
+    ASSERT_TRUE(rig.Finish());
+    EXPECT_EQ(rig.model.PacketMode(), row.packetRun);
+    EXPECT_EQ(rig.view.shown.callsignVisible, row.callsignVisible);
+  }
+}
+
+TEST(MainWindowModel, WhatEachOutcomeShows) {
+  struct Row {
+    const char* name;
+    std::function<void(ModelRig&)> act;
+    std::string summaryStart;
+    std::vector<std::string> messages;
+    std::vector<std::string> rows;
+    std::string output;
+  };
+  const Row rows[] = {
+      {"no input chosen",
+       [](ModelRig& rig) { rig.Start(); },
+       "Must specify an input file",
+       {"Must specify an input file"},
+       {},
+       ""},
+      {"no output chosen",
+       [](ModelRig& rig) {
+         rig.model.InputChosen(rig.dir.File("in.txt"));
+         rig.Start();
+       },
+       "Must specify an output file",
+       {"Must specify an output file"},
+       {},
+       ""},
+      {"completed: the result is shown",
+       [](ModelRig& rig) {
+         rig.ChooseFiles("b\r\na\r\nb\r\n");
+         rig.Start();
+       },
+       "Read 3 lines; kept 2; removed 1 duplicate in ",
+       {},
+       {"b", "a"},
+       "b\r\na\r\n"},
+      {"nothing kept",
+       [](ModelRig& rig) {
+         rig.ChooseFiles("K1ABC>APRS:x\r\n");
+         rig.Start(false, "n0call");
+       },
+       "Read 1 line; kept none; skipped 1 line not from N0CALL; the output file was not written.",
+       {"No lines were kept; the output file was not written."},
+       {},
+       "old\r\n"},
+      {"input unreadable",
+       [](ModelRig& rig) {
+         rig.ChooseFiles("a\r\n");
+         rig.model.InputChosen(rig.dir.File("missing.txt"));
+         rig.Start();
+       },
+       "Cannot read the input file \"",
+       {"*Cannot read the input file \""},
+       {},
+       "old\r\n"},
+      {"cancelled: the summary line says so, no message",
+       [](ModelRig& rig) {
+         rig.ChooseFiles("a\r\n");
+         rig.model.Run().SetWorkerHook([&rig](const StageProgress&) { rig.model.Run().Cancel(); });
+         rig.Start();
+       },
+       "The run was cancelled; the output file was not changed.",
+       {},
+       {},
+       "old\r\n"},
+      {"the result cannot be read back",
+       [](ModelRig& rig) {
+         rig.ChooseFiles("a\r\n");
+         rig.model.Run().SetWorkerHook([&rig](const StageProgress& p) {
+           if (p.stage == RunStage::Loading) std::filesystem::remove(rig.dir / "out.txt");
+         });
+         rig.Start();
+       },
+       "Read 1 line; kept 1; removed 0 duplicates in ",
+       {"*was written but cannot be shown: "},
+       {},
+       ""},
+      {"Cancel while the result is read",
+       [](ModelRig& rig) {
+         rig.ChooseFiles("a\r\n");
+         rig.model.Run().SetWorkerHook([&rig](const StageProgress& p) {
+           if (p.stage == RunStage::Loading) rig.model.Run().Cancel();
+         });
+         rig.Start();
+       },
+       "Read 1 line; kept 1; removed 0 duplicates in ",
+       {},
+       {},
+       "a\r\n"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    ModelRig rig;
+    row.act(rig);
+    ASSERT_TRUE(rig.Finish());
+    const MainWindowState& shown = rig.view.shown;
+    EXPECT_EQ(shown.summary.rfind(row.summaryStart, 0), 0u) << shown.summary;
+    EXPECT_FALSE(shown.running);
+    EXPECT_TRUE(shown.choicesEnabled);
+    EXPECT_EQ(shown.startCaption, "Start");
+    EXPECT_FALSE(shown.progressVisible);
+    ASSERT_EQ(rig.view.messages.size(), row.messages.size());
+    for (std::size_t i = 0; i < row.messages.size(); ++i) {
+      const std::string& want = row.messages[i];
+      if (want.front() == '*') {  // a part of the message, around a path or a reason
+        EXPECT_NE(rig.view.messages[i].find(want.substr(1)), std::string::npos)
+            << rig.view.messages[i];
+      } else {
+        EXPECT_EQ(rig.view.messages[i], want);
+      }
+    }
+    EXPECT_EQ(rig.view.rows, row.rows);
+    EXPECT_EQ(testing::ReadBytes(rig.dir / "out.txt"), row.output);
+  }
+}
+
+TEST(MainWindowModel, DuringARunOnlyCancelResponds) {
+  ModelRig rig;
+  rig.ChooseFiles("a\r\n");
+  std::promise<void> release;
+  std::shared_future<void> released = release.get_future().share();
+  rig.model.Run().SetWorkerHook([released](const StageProgress& p) {
+    if (p.stage == RunStage::Counting) released.wait();
+  });
+  rig.Start();
+  const MainWindowState& shown = rig.view.shown;
+  EXPECT_TRUE(shown.running);
+  EXPECT_FALSE(shown.choicesEnabled);
+  EXPECT_EQ(shown.startCaption, "Cancel");
+  EXPECT_TRUE(shown.progressVisible);
+  EXPECT_EQ(shown.progressPermille, 0);
+  EXPECT_EQ(shown.summary, "Counting lines\xE2\x80\xA6");
+  // The second click of a double-click on Start does not cancel.
+  rig.clock += std::chrono::milliseconds(499);
+  rig.Start();
+  EXPECT_FALSE(rig.model.Run().CancelRequested());
+  rig.clock += std::chrono::milliseconds(1);
+  rig.Start();
+  EXPECT_TRUE(rig.model.Run().CancelRequested());
+  release.set_value();
+  ASSERT_TRUE(rig.Finish());
+  EXPECT_EQ(shown.summary, "The run was cancelled; the output file was not changed.");
+  EXPECT_EQ(rig.view.finishedRuns, 1);
+}
+
+TEST(MainWindowModel, ProgressMovesEvenlyAcrossTheStages) {
+  ModelRig rig;
+  rig.ChooseFiles("a\r\n");
+  std::vector<int> permille;
+  rig.Start();
+  ASSERT_TRUE(rig.ui.RunUntil([&] {
+    permille.push_back(rig.view.shown.progressPermille);
+    return !rig.model.Run().IsRunning();
+  }));
+  EXPECT_TRUE(std::is_sorted(permille.begin(), permille.end() - 1));
+  EXPECT_GE(*(permille.end() - 2), 800);  // loading the result: the last stretch
+}
+
+TEST(MainWindowModel, ClosingDuringARunCancelsAndWaits) {
+  ModelRig rig;
+  rig.ChooseFiles("a\r\n");
+  rig.model.Run().SetWorkerHook([](const StageProgress&) {});
+  rig.Start();
+  rig.model.Form_Unload();
+  EXPECT_TRUE(rig.model.Run().CancelRequested());
+  const int renders = rig.view.renders;
+  rig.ui.RunPending();  // what the worker reported before it stopped is not shown
+  EXPECT_EQ(rig.view.renders, renders);
+  EXPECT_EQ(rig.view.finishedRuns, 0);
+  EXPECT_EQ(rig.dir.Listing(), (std::vector<std::string>{"in.txt", "out.txt"}));
+}
+
+TEST(MainWindowModel, ANewRunClearsTheOldResult) {
+  ModelRig rig;
+  rig.ChooseFiles("a\r\n");
+  rig.Start();
+  ASSERT_TRUE(rig.Finish());
+  EXPECT_EQ(rig.view.rows, std::vector<std::string>{"a"});
+  rig.model.Run().SetWorkerHook([&rig](const StageProgress&) { rig.model.Run().Cancel(); });
+  rig.Start();
+  EXPECT_TRUE(rig.view.rows.empty());
+  ASSERT_TRUE(rig.Finish());
+  EXPECT_TRUE(rig.view.rows.empty());
+}
+
+}  // namespace
+}  // namespace sievra

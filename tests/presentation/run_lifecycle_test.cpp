@@ -1,0 +1,156 @@
+// The run on its worker thread: every report reaches the UI thread in order,
+// a cancel at any stage leaves the output as it was, a fault on the worker
+// becomes a failed run, and nothing reaches an owner that is gone.
+#include "sievra/presentation/run_lifecycle.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <stdexcept>
+#include <thread>
+
+#include "sievra/presentation/result_lines.h"
+#include "sievra/presentation/wording.h"
+#include "task_queue.h"
+#include "test_support.h"
+
+namespace sievra {
+namespace {
+
+struct LifecycleRig {
+  testing::TaskQueue ui;
+  testing::TempDir dir;
+  std::vector<RunStage> stages;
+  std::vector<bool> pieceFirst;
+  std::size_t rows = 0;
+  std::optional<FinishedRun> finished;
+  std::unique_ptr<RunLifecycle> run = std::make_unique<RunLifecycle>(
+      ui.Dispatcher(),
+      RunLifecycle::Callbacks{[this](const StageProgress& p) { stages.push_back(p.stage); },
+                              [this](std::shared_ptr<ResultLines> piece, bool first) {
+                                pieceFirst.push_back(first);
+                                rows += piece->RowCount();
+                              },
+                              [this](const FinishedRun& done) { finished = done; }});
+
+  // A text run on `input`, over an output that holds "old".
+  RunSettings Settings(std::string_view input) {
+    RunSettings settings;
+    settings.inputPath = dir.File("in.txt");
+    settings.outputPath = dir.File("out.txt");
+    settings.fileType = FileType::Text;
+    testing::WriteBytes(settings.inputPath, input);
+    testing::WriteBytes(settings.outputPath, "old\r\n");
+    return settings;
+  }
+  const FinishedRun& RunToEnd(const RunSettings& settings) {
+    run->Start(settings);
+    EXPECT_TRUE(run->IsRunning());
+    EXPECT_TRUE(ui.RunUntil([this] { return finished.has_value(); }));
+    EXPECT_FALSE(run->IsRunning());
+    return *finished;
+  }
+};
+
+// Distinct lines enough for more than one piece of the result.
+std::string ManyLines(int count) {
+  std::string text;
+  for (int i = 0; i < count; ++i) text += "line " + std::to_string(i) + "\r\n";
+  return text;
+}
+
+TEST(RunLifecycle, CompletedRunHandsTheOutputOverInPieces) {
+  LifecycleRig rig;
+  const FinishedRun& done = rig.RunToEnd(rig.Settings(ManyLines(40'000) + "line 7\r\n"));
+  EXPECT_EQ(done.result.outcome, RunOutcome::Completed);
+  EXPECT_TRUE(done.loaded);
+  EXPECT_EQ(rig.rows, 40'000u);
+  ASSERT_GE(rig.pieceFirst.size(), 2u);
+  EXPECT_TRUE(rig.pieceFirst.front());
+  EXPECT_EQ(std::count(rig.pieceFirst.begin(), rig.pieceFirst.end(), true), 1);
+  EXPECT_EQ(rig.stages.front(), RunStage::Counting);
+  EXPECT_EQ(rig.stages.back(), RunStage::Loading);
+  EXPECT_TRUE(std::is_sorted(rig.stages.begin(), rig.stages.end()));
+}
+
+TEST(RunLifecycle, CancelAtEachStageLeavesTheOutputAlone) {
+  for (const RunStage stage :
+       {RunStage::Counting, RunStage::Filtering, RunStage::Writing, RunStage::Loading}) {
+    SCOPED_TRACE(static_cast<int>(stage));
+    LifecycleRig rig;
+    rig.run->SetWorkerHook([&rig, stage](const StageProgress& p) {
+      if (p.stage == stage) rig.run->Cancel();  // from the worker thread
+    });
+    const RunSettings settings = rig.Settings(ManyLines(1000));
+    const FinishedRun& done = rig.RunToEnd(settings);
+    EXPECT_TRUE(rig.run->CancelRequested());
+    EXPECT_FALSE(done.loaded);
+    EXPECT_EQ(rig.rows, 0u);
+    if (stage == RunStage::Loading) {
+      EXPECT_EQ(done.result.outcome, RunOutcome::Completed);
+      EXPECT_TRUE(done.loadCancelled);
+      EXPECT_EQ(testing::ReadBytes(settings.outputPath), ManyLines(1000));
+    } else {
+      EXPECT_EQ(done.result.outcome, RunOutcome::Cancelled);
+      EXPECT_EQ(testing::ReadBytes(settings.outputPath), "old\r\n");
+    }
+    EXPECT_EQ(rig.dir.Listing(), (std::vector<std::string>{"in.txt", "out.txt"}));
+  }
+}
+
+TEST(RunLifecycle, FaultOnTheWorkerEndsTheRunNotTheProgram) {
+  struct Row {
+    const char* name;
+    RunStage stage;
+    RunOutcome outcome;
+    std::string message;
+    std::string loadError;
+  };
+  const Row rows[] = {
+      {"in the engine", RunStage::Filtering, RunOutcome::Failed, "The run failed: boom.", ""},
+      {"reading the result back", RunStage::Loading, RunOutcome::Completed, "", "boom"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    LifecycleRig rig;
+    rig.run->SetWorkerHook([stage = row.stage](const StageProgress& p) {
+      if (p.stage == stage) throw std::runtime_error("boom");
+    });
+    const FinishedRun& done = rig.RunToEnd(rig.Settings("a\r\n"));
+    EXPECT_EQ(done.result.outcome, row.outcome);
+    EXPECT_EQ(OutcomeMessage(done.result), row.message);
+    EXPECT_EQ(done.loadError, row.loadError);
+    EXPECT_FALSE(done.loaded);
+  }
+}
+
+TEST(RunLifecycle, ReportsForAnOwnerThatIsGoneAreDropped) {
+  LifecycleRig rig;
+  rig.run->Start(rig.Settings(ManyLines(1000)));
+  rig.run->CancelAndWait();  // the worker is done; its reports wait in the queue
+  rig.run.reset();
+  rig.ui.RunPending();
+  EXPECT_TRUE(rig.stages.empty());
+  EXPECT_FALSE(rig.finished.has_value());
+}
+
+TEST(RunLifecycle, CancelFromAnotherThreadWhileRunsStart) {
+  LifecycleRig rig;
+  const RunSettings settings = rig.Settings("a\r\n");
+  std::atomic<bool> stop{false};
+  std::thread asker([&] {
+    while (!stop) {
+      (void)rig.run->CancelRequested();
+      rig.run->Cancel();
+    }
+  });
+  for (int i = 0; i < 20; ++i) {
+    rig.finished.reset();
+    rig.RunToEnd(settings);
+  }
+  stop = true;
+  asker.join();
+}
+
+}  // namespace
+}  // namespace sievra
