@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#include <windows.h>
+// DROPFILES, after windows.h.
+#include <shlobj.h>
 
 #include "line_view.h"
 #include "platform.h"
@@ -50,7 +53,7 @@ TEST(MainWindow, ControlsHaveTheirCaptionsAndTwipsPlaces) {
   EXPECT_EQ(client.right, Pixels(9615));
   EXPECT_EQ(client.bottom, Pixels(7200));  // grown downward for the summary and the bar
   for (const Placed& control : kLayout) {
-    SCOPED_TRACE(testing::Message() << "control " << control.id);
+    SCOPED_TRACE(::testing::Message() << "control " << control.id);
     EXPECT_EQ(rig.TextOf(control.id), control.caption);
     const RECT place = rig.Place(control.id);
     EXPECT_EQ(place.left, Pixels(control.left));
@@ -137,6 +140,11 @@ TEST(MainWindow, FileTypeSwitchHidesTheCallsignAndTheRunUsesTheControls) {
   EXPECT_TRUE(rig.Enabled(kCmdBrowseInput));
   EXPECT_FALSE(rig.Visible(kPrgRun));
   EXPECT_TRUE(rig.messages.empty());
+  // A second run replaces the result; the fresh box keeps its place in the tab order.
+  ASSERT_TRUE(rig.RunToEnd());
+  EXPECT_EQ(rig.window->Results().Text(), L"b\r\na\r\n\r\nc");
+  EXPECT_EQ(GetNextDlgTabItem(rig.window->Handle(), rig.Control(kTxtOutputFilename), FALSE),
+            rig.window->Results().RichEdit());
   rig.Click(kOptPacket);
   EXPECT_TRUE(rig.Visible(kFrmCallsign));
 }

@@ -16,19 +16,48 @@ constexpr float kRightMarginExtraTwips = 10000.0f;
 void ResultsBox::Create(HWND parent, int richId, int linesId, TwipsRect place) {
   LoadLibraryW(L"Msftedit.dll");
   LineView::Register();
-  rich_.Create(parent, MSFTEDIT_CLASS, L"",
-               WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY |
-                   ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_NOHIDESEL,
-               richId, place, WS_EX_CLIENTEDGE);
-  SendMessageW(rich_.Handle(), EM_SETTEXTMODE, TM_PLAINTEXT | TM_MULTILEVELUNDO, 0);
-  SendMessageW(rich_.Handle(), EM_EXLIMITTEXT, 0, static_cast<LPARAM>(kRichEditLimit * 2));
-  SendMessageW(rich_.Handle(), EM_SETBKGNDCOLOR, 0, static_cast<LPARAM>(GetSysColor(COLOR_WINDOW)));
+  CreateRichEdit(parent, richId, place);
   lines_.Create(parent, LineView::kClassName, L"", WS_TABSTOP | WS_VSCROLL | WS_HSCROLL, linesId,
                 place, WS_EX_CLIENTEDGE);
   ShowLineView(false);
 }
 
-void ResultsBox::Layout(UINT dpi, HFONT font) const {
+void ResultsBox::CreateRichEdit(HWND parent, int id, TwipsRect place) {
+  rich_.Create(parent, MSFTEDIT_CLASS, L"",
+               WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY |
+                   ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_NOHIDESEL,
+               id, place, WS_EX_CLIENTEDGE);
+  HWND box = rich_.Handle();
+  SendMessageW(box, EM_SETTEXTMODE, TM_PLAINTEXT | TM_SINGLELEVELUNDO, 0);
+  SendMessageW(box, EM_SETUNDOLIMIT, 0, 0);  // nothing to undo in a read-only box
+  SendMessageW(box, EM_EXLIMITTEXT, 0, static_cast<LPARAM>(kRichEditLimit * 2));
+  SendMessageW(box, EM_SETBKGNDCOLOR, 0, static_cast<LPARAM>(GetSysColor(COLOR_WINDOW)));
+}
+
+// Emptying a RichEdit of many lines takes minutes under Wine, replacing it
+// moments: a fresh control takes the old one's place, in the tab order too.
+void ResultsBox::EmptyRichEdit() {
+  if (GetWindowTextLengthW(rich_.Handle()) == 0) return;
+  HWND old = rich_.Handle();
+  HWND parent = GetParent(old);
+  HWND before = GetWindow(old, GW_HWNDPREV);
+  const bool hadFocus = GetFocus() == old;
+  const bool visible = IsWindowVisible(old) != FALSE;
+  const auto font = reinterpret_cast<HFONT>(SendMessageW(old, WM_GETFONT, 0, 0));
+  const int id = GetDlgCtrlID(old);
+  ShowWindow(old, SW_HIDE);
+  DestroyWindow(old);
+  CreateRichEdit(parent, id, rich_.Twips());
+  SetWindowPos(rich_.Handle(), before ? before : HWND_TOP, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  rich_.Layout(dpi_, font);
+  rich_.Show(visible);
+  if (rightMarginTwips_ > 0) ApplyRightMargin(dpi_);
+  if (hadFocus) SetFocus(rich_.Handle());
+}
+
+void ResultsBox::Layout(UINT dpi, HFONT font) {
+  dpi_ = dpi;
   rich_.Layout(dpi, font);
   lines_.Layout(dpi, font);
   if (rightMarginTwips_ > 0) ApplyRightMargin(dpi);
@@ -39,10 +68,11 @@ void ResultsBox::Show(const ResultLines& lines, std::size_t firstNewRow, UINT dp
   if (firstNewRow == 0) {
     Clear();
     rightMarginTwips_ = Width(dpi) + kRightMarginExtraTwips;
+    ApplyRightMargin(dpi);  // before the text goes in, so that it is laid out once
   }
   if (big && !showsLines_) {
     // The result outgrew RichEdit: the line view shows it whole from here on.
-    SetWindowTextW(rich_.Handle(), L"");
+    EmptyRichEdit();
     LineView::Of(lines_.Handle())->SetLines(lines_.Handle(), &lines);
     ShowLineView(true);
   } else if (showsLines_) {
@@ -50,11 +80,10 @@ void ResultsBox::Show(const ResultLines& lines, std::size_t firstNewRow, UINT dp
   } else {
     AppendToRichEdit(lines, firstNewRow);
   }
-  ApplyRightMargin(dpi);
 }
 
 void ResultsBox::Clear() {
-  SetWindowTextW(rich_.Handle(), L"");
+  EmptyRichEdit();
   LineView::Of(lines_.Handle())->Clear(lines_.Handle());
   ShowLineView(false);
 }
@@ -67,12 +96,13 @@ float ResultsBox::Width(UINT dpi) const {
 
 std::wstring ResultsBox::Text() const {
   if (showsLines_) return LineView::Of(lines_.Handle())->Text();
-  std::wstring text = rich_.Text();
-  // RichEdit ends its paragraphs with CR alone.
+  const std::wstring text = rich_.Text();
+  // RichEdit ends its paragraphs with CR alone, or with CR LF under Wine.
   std::wstring joined;
-  for (wchar_t c : text) {
-    joined += c;
-    if (c == L'\r') joined += L'\n';
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == L'\n' && i > 0 && text[i - 1] == L'\r') continue;
+    joined += text[i];
+    if (text[i] == L'\r') joined += L'\n';
   }
   return joined;
 }

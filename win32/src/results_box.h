@@ -24,7 +24,7 @@ class ResultsBox {
   static constexpr std::uint64_t kRichEditLimit = std::uint64_t{256} << 10;
 
   void Create(HWND parent, int richId, int linesId, TwipsRect place);
-  void Layout(UINT dpi, HFONT font) const;
+  void Layout(UINT dpi, HFONT font);
   // Shows `lines`; rows from `firstNewRow` on are new. 0 starts a new result,
   // whose right margin is the box's width + 10000 twips.
   void Show(const ResultLines& lines, std::size_t firstNewRow, UINT dpi);
@@ -39,12 +39,15 @@ class ResultsBox {
   std::wstring Text() const;
 
  private:
+  void CreateRichEdit(HWND parent, int id, TwipsRect place);
+  void EmptyRichEdit();
   void ShowLineView(bool lineView);
   void AppendToRichEdit(const ResultLines& lines, std::size_t firstNewRow) const;
   void ApplyRightMargin(UINT dpi) const;
 
   Control rich_;
   Control lines_;
+  UINT dpi_ = 96;
   bool showsLines_ = false;
   float rightMarginTwips_ = 0;
 };
