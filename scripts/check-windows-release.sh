@@ -48,7 +48,9 @@ got=$(printf 'b\r\na\r\nb\r\n' | wine "$installed/sievra-cli.exe" | od -An -c | 
 [ "$got" = " b \r \n a \r \n" ] || fail "the installed sievra-cli gave '$got'"
 ok "installed sievra-cli on a pipe"
 
-# The window, on a virtual X server: it must appear, then close when asked.
+# The window, on a virtual X server: it must appear, then close when asked. A
+# Wine session started without a display keeps none: wait for it to end first.
+wineserver -w
 export installed
 xvfb-run -a -s "-screen 0 1024x768x24" bash -euo pipefail -c '
   wine "$installed/Sievra.exe" & pid=$!
