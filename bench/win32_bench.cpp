@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -73,7 +74,7 @@ int Startup() {
 }
 
 bool WriteInput(const std::wstring& path, long lines) {
-  std::ofstream file(path, std::ios::binary);
+  std::ofstream file(std::filesystem::path(path), std::ios::binary);
   std::string chunk;
   char line[96];
   for (long i = 0; i < lines; ++i) {
