@@ -14,7 +14,8 @@ using namespace win32;
 
 std::wstring BoxText(HWND box) {
   std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(box)) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextW(box, text.data(), static_cast<int>(text.size()))));
+  text.resize(
+      static_cast<std::size_t>(GetWindowTextW(box, text.data(), static_cast<int>(text.size()))));
   return text;
 }
 
@@ -76,7 +77,10 @@ TEST(IniSettings, ValuesAreWrittenAndReadAsQSettingsDoes) {
       {"C:\\logs", "C:\\\\logs"},
       {"C:", "C:"},
       {"", ""},
-      {"C:\\donn\xC3\xA9" "es \xC4\x89", "C:\\\\donn\xC3\xA9" "es \xC4\x89"},
+      {"C:\\donn\xC3\xA9"
+       "es \xC4\x89",
+       "C:\\\\donn\xC3\xA9"
+       "es \xC4\x89"},
       {"C:\\a,b;c=d", "\"C:\\\\a,b;c=d\""},
       {" C:\\lead", "\" C:\\\\lead\""},
       {"C:\\q\"uote", "C:\\\\q\\\"uote"},
@@ -95,7 +99,8 @@ TEST(IniSettings, InputFolderIsStoredInGeneralKeepingEverythingElse) {
   EXPECT_EQ(store.InputFolder(), "");
   store.SetInputFolder("C:\\logs ĉ");  // the folder is made
   EXPECT_EQ(store.InputFolder(), "C:\\logs ĉ");
-  EXPECT_TRUE(SameBytes(ReadBytes(path).value_or("?"), "[General]\r\nInputFolder=C:\\\\logs ĉ\r\n"));
+  EXPECT_TRUE(
+      SameBytes(ReadBytes(path).value_or("?"), "[General]\r\nInputFolder=C:\\\\logs ĉ\r\n"));
   ASSERT_TRUE(WriteBytes(path, "[Other]\nInputFolder=no\n[General]\nx=1\nInputFolder=old\n"));
   store.SetInputFolder("D:\\");
   EXPECT_EQ(store.InputFolder(), "D:\\");

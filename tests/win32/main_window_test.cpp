@@ -130,11 +130,11 @@ TEST(MainWindow, FileTypeSwitchHidesTheCallsignAndTheRunUsesTheControls) {
   EXPECT_FALSE(rig.Visible(kFrmCallsign));
   EXPECT_FALSE(rig.Visible(kTxtKeyPhrase));
   ASSERT_TRUE(rig.RunToEnd());
-  EXPECT_TRUE(SameBytes(ReadBytes(folder.Child(L"out ĉ.txt")).value_or("?"), "b\r\na\r\n\r\nc\r\n"));
+  EXPECT_TRUE(
+      SameBytes(ReadBytes(folder.Child(L"out ĉ.txt")).value_or("?"), "b\r\na\r\n\r\nc\r\n"));
   EXPECT_EQ(rig.window->Results().Text(), L"b\r\na\r\n\r\nc");
   EXPECT_FALSE(rig.window->Results().ShowsLineView());
-  EXPECT_EQ(rig.TextOf(kLblSummary).rfind(L"Read 7 lines; kept 4; removed 3 duplicates in ", 0),
-            0u)
+  EXPECT_EQ(rig.TextOf(kLblSummary).rfind(L"Read 7 lines; kept 4; removed 3 duplicates in ", 0), 0u)
       << Utf8(rig.TextOf(kLblSummary));
   EXPECT_EQ(rig.TextOf(kCmdStart), L"Start");
   EXPECT_TRUE(rig.Enabled(kCmdBrowseInput));
@@ -208,7 +208,10 @@ TEST(MainWindow, DroppedFileBecomesInputOrOutputByWhereItLands) {
   };
   const std::wstring none = Wide(kNoFileYet);
   const Row rows[] = {
-      {"nominal: on the output chooser", {folder.Child(L"a.txt")}, onOutput, none.c_str(),
+      {"nominal: on the output chooser",
+       {folder.Child(L"a.txt")},
+       onOutput,
+       none.c_str(),
        L"a.txt"},
       {"nominal: anywhere else", {folder.Child(L"a.txt")}, onResults, L"a.txt", none.c_str()},
       {"robustness: a folder", {folder.Path()}, onResults, none.c_str(), none.c_str()},

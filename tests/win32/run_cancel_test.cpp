@@ -15,7 +15,8 @@ using namespace win32;
 // A log of a few megabytes, so that every stage reports progress.
 std::string BigLog() {
   std::string log;
-  for (int i = 0; i < 300000; ++i) log += "N0CALL>APRS:frame " + std::to_string(i % 150000) + "\r\n";
+  for (int i = 0; i < 300000; ++i)
+    log += "N0CALL>APRS:frame " + std::to_string(i % 150000) + "\r\n";
   return log;
 }
 
@@ -65,8 +66,10 @@ TEST(MainWindowRun, CancelAtEachStage) {
     rig.Click(kCmdStart);
     ASSERT_TRUE(PumpUntil([&] { return rig.window->FinishedRuns() > finished; }));
     const std::string output = ReadBytes(folder.Child(L"out.txt")).value_or("?");
-    if (row.outputWritten) EXPECT_EQ(output.size(), log.size() / 2);
-    else EXPECT_TRUE(SameBytes(output, "old\r\n"));
+    if (row.outputWritten)
+      EXPECT_EQ(output.size(), log.size() / 2);
+    else
+      EXPECT_TRUE(SameBytes(output, "old\r\n"));
     EXPECT_EQ(folder.Entries(), (std::vector<std::wstring>{L"in.txt", L"out.txt"}));
     EXPECT_EQ(rig.TextOf(kCmdStart), L"Start");
     EXPECT_TRUE(rig.Enabled(kCmdBrowseInput));
@@ -96,7 +99,12 @@ TEST(MainWindowRun, ClosingMidRunLosesNothing) {
   rig.Click(kCmdStart);
   ASSERT_TRUE(PumpUntil([&] { return reached.load(); }));
   rig.Click(kCmdClose);
-  PumpUntil([&] { closed = rig.window->Handle() == nullptr; return closed; }, 10);
+  PumpUntil(
+      [&] {
+        closed = rig.window->Handle() == nullptr;
+        return closed;
+      },
+      10);
   EXPECT_TRUE(closed);
   EXPECT_TRUE(SameBytes(ReadBytes(folder.Child(L"out.txt")).value_or("?"), "old\r\n"));
   EXPECT_EQ(folder.Entries(), (std::vector<std::wstring>{L"in.txt", L"out.txt"}));

@@ -30,9 +30,7 @@ WindowRig::WindowRig() {
     }
     return answer;
   };
-  options.seams.showMessage = [this](HWND, std::string_view text) {
-    messages.emplace_back(text);
-  };
+  options.seams.showMessage = [this](HWND, std::string_view text) { messages.emplace_back(text); };
   options.settings = &settings;
   options.helpPath = helpPath = win32::ProgramFolder() + L"\\help.rtf";
   options.model.numbers = PlainNumbers();

@@ -2,8 +2,8 @@
 
 namespace sievra::win32 {
 
-void Control::Create(HWND parent, const wchar_t* windowClass, std::wstring_view text,
-                     DWORD style, int id, TwipsRect place, DWORD exStyle) {
+void Control::Create(HWND parent, const wchar_t* windowClass, std::wstring_view text, DWORD style,
+                     int id, TwipsRect place, DWORD exStyle) {
   twips_ = place;
   const std::wstring caption(text);
   hwnd_ = CreateWindowExW(exStyle, windowClass, caption.c_str(),
@@ -26,8 +26,8 @@ void Control::SetText(std::wstring_view text) const {
 
 std::wstring Control::Text() const {
   std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd_)) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(
-      GetWindowTextW(hwnd_, text.data(), static_cast<int>(text.size()))));
+  text.resize(
+      static_cast<std::size_t>(GetWindowTextW(hwnd_, text.data(), static_cast<int>(text.size()))));
   return text;
 }
 

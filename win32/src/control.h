@@ -27,8 +27,8 @@ struct TwipsRect {
 class Control {
  public:
   // Creates the control (visible, with WS_CHILD and WS_CLIPSIBLINGS added).
-  void Create(HWND parent, const wchar_t* windowClass, std::wstring_view text, DWORD style,
-              int id, TwipsRect place, DWORD exStyle = 0);
+  void Create(HWND parent, const wchar_t* windowClass, std::wstring_view text, DWORD style, int id,
+              TwipsRect place, DWORD exStyle = 0);
   HWND Handle() const { return hwnd_; }
   int Id() const { return GetDlgCtrlID(hwnd_); }
   const TwipsRect& Twips() const { return twips_; }

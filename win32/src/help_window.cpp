@@ -56,9 +56,9 @@ HelpWindow* HelpWindow::Open(std::wstring helpPath, std::function<void()> closed
   help->helpPath_ = std::move(helpPath);
   help->closed_ = std::move(closed);
   const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
-  help->hwnd_ = CreateWindowExW(0, kClassName, L"Help", style, CW_USEDEFAULT, CW_USEDEFAULT,
-                                CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
-                                GetModuleHandleW(nullptr), nullptr);
+  help->hwnd_ =
+      CreateWindowExW(0, kClassName, L"Help", style, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                      CW_USEDEFAULT, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
   SetWindowLongPtrW(help->hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(help));
   SetWindowLongPtrW(help->hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Procedure));
   const UINT dpi = GetDpiForWindow(help->hwnd_);

@@ -46,13 +46,29 @@ std::string IniEscaped(std::string_view value) {
   std::string written;
   for (char c : value) {
     switch (c) {
-      case '\\': written += "\\\\"; break;
-      case '"': written += "\\\""; break;
-      case '\t': written += "\\t"; break;
-      case '\n': written += "\\n"; break;
-      case '\r': written += "\\r"; break;
-      case ',': case ';': case '=': quoted = true; written += c; break;
-      default: written += c;
+      case '\\':
+        written += "\\\\";
+        break;
+      case '"':
+        written += "\\\"";
+        break;
+      case '\t':
+        written += "\\t";
+        break;
+      case '\n':
+        written += "\\n";
+        break;
+      case '\r':
+        written += "\\r";
+        break;
+      case ',':
+      case ';':
+      case '=':
+        quoted = true;
+        written += c;
+        break;
+      default:
+        written += c;
     }
   }
   return quoted ? '"' + written + '"' : written;
@@ -69,10 +85,17 @@ std::string IniUnescaped(std::string_view written) {
       continue;
     }
     switch (const char next = text[++i]) {
-      case 't': value += '\t'; break;
-      case 'n': value += '\n'; break;
-      case 'r': value += '\r'; break;
-      default: value += next;  // \\ and \" and anything unknown: the character itself
+      case 't':
+        value += '\t';
+        break;
+      case 'n':
+        value += '\n';
+        break;
+      case 'r':
+        value += '\r';
+        break;
+      default:
+        value += next;  // \\ and \" and anything unknown: the character itself
     }
   }
   return value;
@@ -90,8 +113,10 @@ std::string IniSettingsStore::InputFolder() const {
   std::string value;
   for (const std::string& line : ReadLines(path_)) {
     const std::string trimmed = Trimmed(line);
-    if (!trimmed.empty() && trimmed.front() == '[') inGeneral = trimmed == kSection;
-    else if (inGeneral && IsKeyLine(trimmed, &value)) return IniUnescaped(value);
+    if (!trimmed.empty() && trimmed.front() == '[')
+      inGeneral = trimmed == kSection;
+    else if (inGeneral && IsKeyLine(trimmed, &value))
+      return IniUnescaped(value);
   }
   return {};
 }

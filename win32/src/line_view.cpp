@@ -88,15 +88,30 @@ LRESULT LineView::Handle(HWND view, UINT message, WPARAM wParam, LPARAM lParam) 
       const auto page = static_cast<std::ptrdiff_t>(std::max<UINT>(1, info.nPage));
       auto row = static_cast<std::ptrdiff_t>(top_);
       switch (LOWORD(wParam)) {
-        case SB_LINEUP: --row; break;
-        case SB_LINEDOWN: ++row; break;
-        case SB_PAGEUP: row -= page; break;
-        case SB_PAGEDOWN: row += page; break;
-        case SB_TOP: row = 0; break;
-        case SB_BOTTOM: row = info.nMax; break;
+        case SB_LINEUP:
+          --row;
+          break;
+        case SB_LINEDOWN:
+          ++row;
+          break;
+        case SB_PAGEUP:
+          row -= page;
+          break;
+        case SB_PAGEDOWN:
+          row += page;
+          break;
+        case SB_TOP:
+          row = 0;
+          break;
+        case SB_BOTTOM:
+          row = info.nMax;
+          break;
         case SB_THUMBTRACK:
-        case SB_THUMBPOSITION: row = info.nTrackPos; break;
-        default: break;
+        case SB_THUMBPOSITION:
+          row = info.nTrackPos;
+          break;
+        default:
+          break;
       }
       ScrollTo(view, row, left_);
       return 0;
@@ -106,13 +121,24 @@ LRESULT LineView::Handle(HWND view, UINT message, WPARAM wParam, LPARAM lParam) 
       GetScrollInfo(view, SB_HORZ, &info);
       int left = left_;
       switch (LOWORD(wParam)) {
-        case SB_LINELEFT: left -= 20; break;
-        case SB_LINERIGHT: left += 20; break;
-        case SB_PAGELEFT: left -= static_cast<int>(info.nPage); break;
-        case SB_PAGERIGHT: left += static_cast<int>(info.nPage); break;
+        case SB_LINELEFT:
+          left -= 20;
+          break;
+        case SB_LINERIGHT:
+          left += 20;
+          break;
+        case SB_PAGELEFT:
+          left -= static_cast<int>(info.nPage);
+          break;
+        case SB_PAGERIGHT:
+          left += static_cast<int>(info.nPage);
+          break;
         case SB_THUMBTRACK:
-        case SB_THUMBPOSITION: left = info.nTrackPos; break;
-        default: break;
+        case SB_THUMBPOSITION:
+          left = info.nTrackPos;
+          break;
+        default:
+          break;
       }
       ScrollTo(view, static_cast<std::ptrdiff_t>(top_), left);
       return 0;
@@ -121,14 +147,22 @@ LRESULT LineView::Handle(HWND view, UINT message, WPARAM wParam, LPARAM lParam) 
       const bool control = GetKeyState(VK_CONTROL) < 0;
       const auto page = static_cast<std::ptrdiff_t>(VisibleRows(view));
       const auto top = static_cast<std::ptrdiff_t>(top_);
-      if (control && wParam == 'A') SelectAll(view);
-      else if (control && (wParam == 'C' || wParam == VK_INSERT)) Copy(view);
-      else if (wParam == VK_UP) ScrollTo(view, top - 1, left_);
-      else if (wParam == VK_DOWN) ScrollTo(view, top + 1, left_);
-      else if (wParam == VK_PRIOR) ScrollTo(view, top - page, left_);
-      else if (wParam == VK_NEXT) ScrollTo(view, top + page, left_);
-      else if (wParam == VK_HOME && control) ScrollTo(view, 0, 0);
-      else if (wParam == VK_END && control) ScrollTo(view, PTRDIFF_MAX / 2, left_);
+      if (control && wParam == 'A')
+        SelectAll(view);
+      else if (control && (wParam == 'C' || wParam == VK_INSERT))
+        Copy(view);
+      else if (wParam == VK_UP)
+        ScrollTo(view, top - 1, left_);
+      else if (wParam == VK_DOWN)
+        ScrollTo(view, top + 1, left_);
+      else if (wParam == VK_PRIOR)
+        ScrollTo(view, top - page, left_);
+      else if (wParam == VK_NEXT)
+        ScrollTo(view, top + page, left_);
+      else if (wParam == VK_HOME && control)
+        ScrollTo(view, 0, 0);
+      else if (wParam == VK_END && control)
+        ScrollTo(view, PTRDIFF_MAX / 2, left_);
       return 0;
     }
     case WM_SETFOCUS:

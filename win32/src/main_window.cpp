@@ -78,8 +78,7 @@ MainWindow::MainWindow(Options options) : options_(std::move(options)) {
                                              options_.model);
   Render(model_->State());
 
-  RECT outer{0, 0, TwipsToPixels(kClientWidthTwips, dpi_),
-             TwipsToPixels(kClientHeightTwips, dpi_)};
+  RECT outer{0, 0, TwipsToPixels(kClientWidthTwips, dpi_), TwipsToPixels(kClientHeightTwips, dpi_)};
   AdjustWindowRectExForDpi(&outer, kWindowStyle, FALSE, WS_EX_ACCEPTFILES, dpi_);
   RECT work{};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
@@ -137,8 +136,8 @@ void MainWindow::CreateControls() {
                          inside(strip, 360, 495, 690, 285));
   optStripPathNo.Create(hwnd_, L"BUTTON", L"No", option, kOptStripPathNo,
                         inside(strip, 360, 225, 690, 285));
-  lblSummary.Create(hwnd_, L"STATIC", L"", WS_GROUP | SS_LEFTNOWORDWRAP | SS_NOPREFIX,
-                    kLblSummary, {90, 6570, 9420, 255});
+  lblSummary.Create(hwnd_, L"STATIC", L"", WS_GROUP | SS_LEFTNOWORDWRAP | SS_NOPREFIX, kLblSummary,
+                    {90, 6570, 9420, 255});
   prgRun.Create(hwnd_, PROGRESS_CLASSW, L"", 0, kPrgRun, {90, 6870, 9420, 240});
   SendMessageW(prgRun.Handle(), PBM_SETRANGE32, 0, 1000);
   const DWORD group = BS_GROUPBOX;
@@ -159,10 +158,10 @@ void MainWindow::LayoutControls() {
   HFONT old = font_;
   font_ = UiFont(dpi_);
   for (const Control* control :
-       {&frmInput, &txtInputFileName, &cmdBrowseInput, &frmOutput, &txtOutputFilename,
-        &cmdBrowseOutput, &frmCallsign, &txtKeyPhrase, &frmPacketorTxt, &optPacket, &optText,
-        &frmStripPath, &optStripPathYes, &optStripPathNo, &frmOutputTxt, &cmdStart, &cmdHelp,
-        &cmdClose, &lblSummary, &prgRun})
+       {&frmInput,        &txtInputFileName, &cmdBrowseInput,  &frmOutput,      &txtOutputFilename,
+        &cmdBrowseOutput, &frmCallsign,      &txtKeyPhrase,    &frmPacketorTxt, &optPacket,
+        &optText,         &frmStripPath,     &optStripPathYes, &optStripPathNo, &frmOutputTxt,
+        &cmdStart,        &cmdHelp,          &cmdClose,        &lblSummary,     &prgRun})
     control->Layout(dpi_, font_);
   results_.Layout(dpi_, font_);
   if (old) DeleteObject(old);
@@ -222,23 +221,37 @@ void MainWindow::Browse(bool input) {
   const FileDialogRequest request = input ? model_->InputDialog() : model_->OutputDialog();
   const std::optional<std::string> chosen = options_.seams.chooseFile(hwnd_, request);
   if (!chosen) return;  // cancelled: nothing changes
-  if (input) model_->InputChosen(*chosen);
-  else model_->OutputChosen(*chosen);
+  if (input)
+    model_->InputChosen(*chosen);
+  else
+    model_->OutputChosen(*chosen);
 }
 
 void MainWindow::OnCommand(int id, int notification) {
   if (notification != BN_CLICKED || !model_) return;
   switch (id) {
-    case kCmdBrowseInput: return Browse(true);
-    case kCmdBrowseOutput: return Browse(false);
-    case kCmdStart: return model_->cmdStart_Click(ReadStartControls());
-    case kOptPacket: OnOptionChecked(id); return model_->optPacket_Click();
-    case kOptText: OnOptionChecked(id); return model_->optText_Click();
+    case kCmdBrowseInput:
+      return Browse(true);
+    case kCmdBrowseOutput:
+      return Browse(false);
+    case kCmdStart:
+      return model_->cmdStart_Click(ReadStartControls());
+    case kOptPacket:
+      OnOptionChecked(id);
+      return model_->optPacket_Click();
+    case kOptText:
+      OnOptionChecked(id);
+      return model_->optText_Click();
     case kOptStripPathYes:
-    case kOptStripPathNo: return OnOptionChecked(id);
-    case kCmdHelp: return cmdHelp_Click();
-    case kCmdClose: PostMessageW(hwnd_, WM_CLOSE, 0, 0); return;
-    default: return;
+    case kOptStripPathNo:
+      return OnOptionChecked(id);
+    case kCmdHelp:
+      return cmdHelp_Click();
+    case kCmdClose:
+      PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+      return;
+    default:
+      return;
   }
 }
 
@@ -297,8 +310,10 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_ACTIVATE:
       // The focus returns to the control that had it when the window was left.
-      if (LOWORD(wParam) == WA_INACTIVE) lastFocus_ = GetFocus();
-      else if (lastFocus_ && IsWindow(lastFocus_)) SetFocus(lastFocus_);
+      if (LOWORD(wParam) == WA_INACTIVE)
+        lastFocus_ = GetFocus();
+      else if (lastFocus_ && IsWindow(lastFocus_))
+        SetFocus(lastFocus_);
       return 0;
     case WM_DPICHANGED: {
       dpi_ = HIWORD(wParam);

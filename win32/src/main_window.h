@@ -22,10 +22,28 @@ MainWindowOptions SystemModelOptions();
 
 // Control identifiers, also the order of creation and so the tab order.
 enum ControlId : int {
-  kFrmInput = 100, kFrmOutput, kFrmCallsign, kFrmPacketorTxt, kFrmStripPath, kFrmOutputTxt,
-  kCmdBrowseInput, kTxtInputFileName, kCmdBrowseOutput, kTxtOutputFilename, kRtbResults,
-  kRtbResultsLines, kTxtKeyPhrase, kCmdStart, kOptPacket, kOptText, kCmdHelp, kCmdClose,
-  kOptStripPathYes, kOptStripPathNo, kLblSummary, kPrgRun,
+  kFrmInput = 100,
+  kFrmOutput,
+  kFrmCallsign,
+  kFrmPacketorTxt,
+  kFrmStripPath,
+  kFrmOutputTxt,
+  kCmdBrowseInput,
+  kTxtInputFileName,
+  kCmdBrowseOutput,
+  kTxtOutputFilename,
+  kRtbResults,
+  kRtbResultsLines,
+  kTxtKeyPhrase,
+  kCmdStart,
+  kOptPacket,
+  kOptText,
+  kCmdHelp,
+  kCmdClose,
+  kOptStripPathYes,
+  kOptStripPathNo,
+  kLblSummary,
+  kPrgRun,
 };
 
 // The main window, a thin view of MainWindowModel: it creates the controls,
@@ -39,7 +57,7 @@ class MainWindow : public MainWindowView {
     SettingsStore* settings = nullptr;  // null: the user's INI file
     std::wstring helpPath;              // empty: help.rtf in the program's folder
     MainWindowOptions model = SystemModelOptions();
-    std::function<void()> closed;       // the window is gone (the program ends)
+    std::function<void()> closed;  // the window is gone (the program ends)
   };
 
   // Creates the window, shown and centred, with Browse of "Input File" focused.
@@ -83,10 +101,9 @@ class MainWindow : public MainWindowView {
   HWND hwnd_ = nullptr;
   UINT dpi_ = 96;
   HFONT font_ = nullptr;
-  Control frmInput, txtInputFileName, cmdBrowseInput, frmOutput, txtOutputFilename,
-      cmdBrowseOutput, frmCallsign, txtKeyPhrase, frmPacketorTxt, optPacket, optText, frmStripPath,
-      optStripPathYes, optStripPathNo, frmOutputTxt, cmdStart, cmdHelp, cmdClose, lblSummary,
-      prgRun;
+  Control frmInput, txtInputFileName, cmdBrowseInput, frmOutput, txtOutputFilename, cmdBrowseOutput,
+      frmCallsign, txtKeyPhrase, frmPacketorTxt, optPacket, optText, frmStripPath, optStripPathYes,
+      optStripPathNo, frmOutputTxt, cmdStart, cmdHelp, cmdClose, lblSummary, prgRun;
   ResultsBox results_;
   std::unique_ptr<MainWindowModel> model_;
   HelpWindow* help_ = nullptr;

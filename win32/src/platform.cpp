@@ -34,8 +34,8 @@ std::optional<std::string> ShowFileDialog(HWND owner, const FileDialogRequest& r
   dialog.lpstrTitle = title.c_str();
   // No existence or overwrite checks; the process's current folder stays as it was.
   dialog.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR;
-  const BOOL chosen = request.kind == FileDialogKind::Open ? GetOpenFileNameW(&dialog)
-                                                           : GetSaveFileNameW(&dialog);
+  const BOOL chosen =
+      request.kind == FileDialogKind::Open ? GetOpenFileNameW(&dialog) : GetSaveFileNameW(&dialog);
   if (!chosen) return std::nullopt;
   return Utf8(name.data());
 }
@@ -99,8 +99,7 @@ std::wstring ApplicationDataFolder() {
 
 std::wstring ProgramFolder() {
   std::vector<wchar_t> path(32768, L'\0');
-  const DWORD length =
-      GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+  const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
   std::wstring program(path.data(), length);
   return program.substr(0, program.find_last_of(L"\\/"));
 }

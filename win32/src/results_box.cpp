@@ -24,8 +24,8 @@ void ResultsBox::Create(HWND parent, int richId, int linesId, TwipsRect place) {
 
 void ResultsBox::CreateRichEdit(HWND parent, int id, TwipsRect place) {
   rich_.Create(parent, MSFTEDIT_CLASS, L"",
-               WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY |
-                   ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_NOHIDESEL,
+               WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL |
+                   ES_AUTOHSCROLL | ES_NOHIDESEL,
                id, place, WS_EX_CLIENTEDGE);
   HWND box = rich_.Handle();
   SendMessageW(box, EM_SETTEXTMODE, TM_PLAINTEXT | TM_SINGLELEVELUNDO, 0);
