@@ -67,7 +67,7 @@ ok "installed Sievra.exe opens its window"
 
 # The uninstaller copies itself away and returns at once; wait for its work.
 wine "$installed/Uninstall.exe" /S
-for _ in $(seq 300); do [ -e "$installed" ] || break; sleep 0.1; done
+for _ in $(seq 600); do [ -e "$installed" ] || break; sleep 0.1; done
 [ ! -e "$installed" ] || fail "left behind: $(find "$installed" | tr '\n' ' ')"
 [ ! -e "$shortcut" ] || fail "the Start-menu shortcut is left"
 if wine reg query "$key" >/dev/null 2>&1; then fail "the uninstall entry is left"; fi

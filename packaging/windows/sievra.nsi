@@ -59,7 +59,18 @@ Section "Uninstall"
   Delete "$INSTDIR\help.rtf"
   Delete "$INSTDIR\LICENSE.txt"
   Delete "$INSTDIR\README.txt"
+  ; This uninstaller runs from a copy of itself; the original may not have
+  ; exited yet, so its deletion is retried for up to 10 s.
+  StrCpy $0 0
+  retry_uninstaller:
+  ClearErrors
   Delete "$INSTDIR\Uninstall.exe"
+  IfErrors 0 uninstaller_deleted
+  IntOp $0 $0 + 1
+  IntCmp $0 100 uninstaller_deleted
+  Sleep 100
+  Goto retry_uninstaller
+  uninstaller_deleted:
   RMDir "$INSTDIR"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
   ; The remembered input folder (%APPDATA%\Sievra\Sievra.ini) is the user's and stays.
