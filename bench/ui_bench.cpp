@@ -21,11 +21,12 @@
 #include <QWindow>
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
-#include "sievra/ui/background_run.h"
+#include "sievra/presentation/main_window_model.h"
 #include "sievra/ui/file_chooser.h"
 #include "sievra/ui/frm_main.h"
 #include "sievra/ui/plain_lines_view.h"
@@ -62,14 +63,22 @@ class CountingSink final : public sievra::MessageSink {
 // Waits for the first paint of a widget after it was armed.
 class PaintWatch : public QObject {
  public:
-  explicit PaintWatch(QWidget* target) { target->installEventFilter(this); }
+  // Only paints while `counts` holds are counted.
+  explicit PaintWatch(
+      QWidget* target, std::function<bool()> counts = [] { return true; })
+      : counts_(std::move(counts)) {
+    target->installEventFilter(this);
+  }
   bool painted = false;
 
  protected:
   bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::Paint) painted = true;
+    if (event->type() == QEvent::Paint && counts_()) painted = true;
     return false;
   }
+
+ private:
+  std::function<bool()> counts_;
 };
 
 void WaitForPaint(QWidget* target, PaintWatch& watch) {
@@ -187,7 +196,8 @@ QString RunLiveChild(const QString& input, const QString& output) {
   QCoreApplication::processEvents();
   const double rssBefore = ResidentMb();
   auto* view = window.rtbResults->findChild<sievra::PlainLinesView*>();
-  PaintWatch watch(view->viewport());
+  // From the first piece on, a paint shows the result.
+  PaintWatch watch(view->viewport(), [view] { return !view->IsEmpty(); });
   QElapsedTimer clock;
   qint64 lastTick = 0, longestGap = 0, summaryAt = -1, paintAt = -1;
   double engineMs = 0;
@@ -199,26 +209,17 @@ QString RunLiveChild(const QString& input, const QString& output) {
     longestGap = std::max(longestGap, now - lastTick);
     lastTick = now;
   });
-  QObject::connect(&window.backgroundRun(), &sievra::BackgroundRun::finished,
-                   [&](const sievra::FinishedRun& run) {
-                     engineMs =
-                         std::chrono::duration<double, std::milli>(run.result.elapsed).count();
-                   });
-  QObject::connect(&window.backgroundRun(), &sievra::BackgroundRun::piece,
-                   [&](const std::shared_ptr<sievra::PlainLines>&, bool first) {
-                     if (first) watch.painted = false;  // from here on, a paint shows the result
-                   });
-  bool shown = false;
-  QObject::connect(&window.backgroundRun(), &sievra::BackgroundRun::piece,
-                   [&](const std::shared_ptr<sievra::PlainLines>&, bool first) { shown |= first; });
-  QObject::connect(&window, &sievra::frmMain::runFinished,
-                   [&] { summaryAt = clock.nsecsElapsed(); });
+  QObject::connect(&window, &sievra::frmMain::runFinished, [&] {
+    summaryAt = clock.nsecsElapsed();
+    engineMs =
+        std::chrono::duration<double, std::milli>(window.model().LastRun().result.elapsed).count();
+  });
   clock.start();
   ticker.start();
   window.cmdStart->click();
   while ((paintAt < 0 || summaryAt < 0) && clock.elapsed() < 600000) {
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-    if (paintAt < 0 && shown && watch.painted) paintAt = clock.nsecsElapsed();
+    if (paintAt < 0 && watch.painted) paintAt = clock.nsecsElapsed();
   }
   longestGap = std::max(longestGap, clock.nsecsElapsed() - lastTick);
   ticker.stop();

@@ -12,6 +12,8 @@ int main(int argc, char* argv[]) {
   sievra::QtFileChooser chooser;
   sievra::QtMessageBox messages;
   sievra::frmMain window(chooser, messages);
+  // Closing the main window ends the program, the help window with it.
+  QObject::connect(&window, &sievra::frmMain::closed, &app, [] { QCoreApplication::exit(0); });
   window.show();
   return app.exec();
 }

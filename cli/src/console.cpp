@@ -16,7 +16,8 @@
 namespace sievra::cli {
 
 namespace {
-CancelToken* g_token = nullptr;
+// Static, not the caller's: the handler may run at any time until the process ends.
+constinit CancelToken g_interrupted;
 }  // namespace
 
 #ifdef _WIN32
@@ -31,7 +32,7 @@ std::string ToUtf8(const wchar_t* text) {
 }
 
 BOOL WINAPI OnConsoleControl(DWORD) {
-  if (g_token) g_token->Cancel();
+  g_interrupted.Cancel();
   return TRUE;  // handled: the run ends itself and the process exits with 130
 }
 }  // namespace
@@ -52,9 +53,9 @@ void UseBinaryStandardStreams() {
 
 bool StandardErrorIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
 
-void CancelOnInterrupt(CancelToken& token) {
-  g_token = &token;
+const CancelToken& CancelOnInterrupt() {
   SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+  return g_interrupted;
 }
 
 #else
@@ -62,7 +63,7 @@ void CancelOnInterrupt(CancelToken& token) {
 namespace {
 void OnInterrupt(int) {
   // Only an atomic store: safe in a signal handler.
-  if (g_token) g_token->Cancel();
+  g_interrupted.Cancel();
 }
 }  // namespace
 
@@ -74,8 +75,7 @@ void UseBinaryStandardStreams() {}
 
 bool StandardErrorIsTerminal() { return isatty(STDERR_FILENO) != 0; }
 
-void CancelOnInterrupt(CancelToken& token) {
-  g_token = &token;
+const CancelToken& CancelOnInterrupt() {
   struct sigaction action {};
   action.sa_handler = OnInterrupt;
   sigemptyset(&action.sa_mask);
@@ -84,6 +84,7 @@ void CancelOnInterrupt(CancelToken& token) {
   action.sa_flags = static_cast<int>(SA_RESTART | SA_RESETHAND);
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
+  return g_interrupted;
 }
 
 #endif

@@ -18,8 +18,10 @@ void UseBinaryStandardStreams();
 
 bool StandardErrorIsTerminal();
 
-// Ctrl-C and SIGTERM (console close and Ctrl-Break on Windows) cancel `token`. A
-// second Ctrl-C on POSIX ends the process at once, for a run stuck on a silent pipe.
-void CancelOnInterrupt(CancelToken& token);
+// From now on Ctrl-C and SIGTERM (console close and Ctrl-Break on Windows) cancel
+// the returned token, which lives as long as the process: a signal that comes
+// after the run, while the program ends, finds it still there. A second Ctrl-C
+// on POSIX ends the process at once, for a run stuck on a silent pipe.
+const CancelToken& CancelOnInterrupt();
 
 }  // namespace sievra::cli

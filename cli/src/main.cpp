@@ -62,11 +62,9 @@ bool WantProgress(const CliOptions& options) {
 }
 
 int Run(const CliOptions& options) {
-  CancelToken cancel;
-  CancelOnInterrupt(cancel);
   ProgressPrinter printer(StandardErrorIsTerminal());
   RunObserver observer;
-  observer.cancel = &cancel;
+  observer.cancel = &CancelOnInterrupt();
   if (WantProgress(options))
     observer.onProgress = [&printer](const RunProgress& p) { printer.Show(p); };
 

@@ -37,6 +37,7 @@ const std::string& MainWindowModel::InputPath() const { return inputPath_; }
 const std::string& MainWindowModel::InputFolder() const { return inputFolder_; }
 const std::string& MainWindowModel::OutputPath() const { return outputPath_; }
 bool MainWindowModel::PacketMode() const { return packetMode_; }
+const FinishedRun& MainWindowModel::LastRun() const { return lastRun_; }
 RunLifecycle& MainWindowModel::Run() { return run_; }
 
 FileDialogRequest MainWindowModel::InputDialog() const {
@@ -159,6 +160,7 @@ void MainWindowModel::ShowResultPiece(std::shared_ptr<ResultLines> piece, bool f
 
 void MainWindowModel::ShowFinishedRun(const FinishedRun& run, bool ran) {
   if (closing_) return;
+  lastRun_ = run;
   SetRunning(false);
   const RunResult& result = run.result;
   state_.summary = WindowSummary(run, options_.numbers);

@@ -2,10 +2,6 @@
 
 #include <filesystem>
 
-#ifndef _WIN32
-#include <unistd.h>
-#endif
-
 #include "test_support.h"
 
 namespace sievra {
@@ -15,14 +11,6 @@ namespace fs = std::filesystem;
 using testing::EngineFixture;
 using testing::ReadBytes;
 using testing::WriteBytes;
-
-bool RunningAsRoot() {
-#ifdef _WIN32
-  return false;
-#else
-  return geteuid() == 0;
-#endif
-}
 
 TEST(OutputTest, ReplacesAnExistingOutputAndLeavesNoTemporary) {
   EngineFixture f;
@@ -97,23 +85,6 @@ TEST(OutputTest, FailuresAreMessagesAndLoseNothing) {
     EXPECT_EQ(f.RunWith("", false, FileType::Text), RunOutcome::Completed);
     EXPECT_EQ(ReadBytes(f.dir.File("out.txt")), "a\r\n");
   }
-}
-
-TEST(OutputTest, UnwritableFolderIsAMessage) {
-  if (RunningAsRoot()) GTEST_SKIP() << "root writes through any permission bits";
-#ifdef _WIN32
-  GTEST_SKIP()
-      << "Windows ignores the read-only flag of a folder; tests/windows covers read-only files";
-#endif
-  EngineFixture f;
-  fs::create_directory(f.dir.File("locked"));
-  WriteBytes(f.dir.File("locked/out.txt"), "old\r\n");
-  fs::permissions(f.dir.File("locked"), fs::perms::owner_read | fs::perms::owner_exec);
-  f.settings.inputPath = f.dir.File("in.txt");
-  f.settings.outputPath = f.dir.File("locked/out.txt");
-  WriteBytes(f.settings.inputPath, "a\r\n");
-  EXPECT_EQ(f.RunWith("", false, FileType::Text), RunOutcome::Failed);
-  EXPECT_EQ(ReadBytes(f.dir.File("locked/out.txt")), "old\r\n");
 }
 
 }  // namespace

@@ -25,19 +25,6 @@ fs::path RamFolderBase() {
   return fs::is_directory("/dev/shm", ec) ? fs::path("/dev/shm") : fs::temp_directory_path();
 }
 
-EngineRig::EngineRig(const fs::path& input, const fs::path& output) {
-  settings.inputPath = input.string();
-  settings.outputPath = output.string();
-}
-
-RunOutcome EngineRig::Run(FileType type, std::string_view callsign, bool strip) {
-  settings.fileType = type;
-  settings.callsignText = callsign;
-  settings.strip = strip;
-  result = RunRequest(settings, observer);
-  return result.outcome;
-}
-
 std::string CrLfLines(const std::vector<std::string>& keptLines) {
   std::string text;
   for (const std::string& line : keptLines) text += line + "\r\n";

@@ -8,8 +8,9 @@
 #include "sievra/engine.h"
 #include "test_support.h"
 
-// Helpers for the fault tests: real files in a throw-away folder, recording
-// stand-ins for the window, and a way to lose root's rights for a while.
+// Helpers for the fault tests: RAM-backed folders, a way to lose root's rights
+// for a while, a small disk and a file size limit. The engine rig is the shared
+// one of test_support.h.
 namespace sievra::robustness {
 
 namespace fs = std::filesystem;
@@ -22,26 +23,7 @@ using testing::ReadBytes;
 using testing::TempDir;
 using testing::WriteBytes;
 
-// Run settings with both paths chosen, as after two Browse presses, and the last result.
-struct EngineRig {
-  EngineRig(const fs::path& input, const fs::path& output);
-
-  RunOutcome RunText(std::string_view callsign = "") {
-    return Run(FileType::Text, callsign, false);
-  }
-  RunOutcome RunPacket(std::string_view callsign = "", bool strip = false) {
-    return Run(FileType::Packet, callsign, strip);
-  }
-  // Forgets the last result, as a user who has clicked OK.
-  void Acknowledge() { result = RunResult(); }
-
-  RunSettings settings;
-  RunObserver observer;
-  RunResult result;
-
- private:
-  RunOutcome Run(FileType type, std::string_view callsign, bool strip);
-};
+using testing::EngineRig;
 
 // The lines of `keptLines` joined as the engine writes them: each ended by CR LF.
 std::string CrLfLines(const std::vector<std::string>& keptLines);

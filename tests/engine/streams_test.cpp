@@ -116,7 +116,8 @@ TEST(StreamsTest, WindowRunsRefuseAPipe) {
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   f.settings.inputPath = fifo;
   EXPECT_EQ(f.Run(), RunOutcome::Failed);
-  EXPECT_NE(MessageOf(f.result).find("Not a regular file"), std::string::npos) << MessageOf(f.result);
+  EXPECT_NE(MessageOf(f.result).find("Not a regular file"), std::string::npos)
+      << MessageOf(f.result);
 }
 
 }  // namespace

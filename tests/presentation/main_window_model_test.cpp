@@ -251,6 +251,51 @@ TEST(MainWindowModel, WhatEachOutcomeShows) {
   }
 }
 
+// Start pressed again and again after trouble: each press shows its message
+// once, the earlier result is not passed off as this run's, and once the
+// trouble is gone the next press runs normally.
+TEST(MainWindowModel, TroubleRepeatsOncePerPressThenClears) {
+  struct Row {
+    const char* name;
+    const char* input;
+    const char* output;
+    const char* messageStart;
+  };
+  const Row rows[] = {
+      {"input is a folder", "folder", "out.txt", "Cannot read the input file"},
+      {"output folder missing", "in.txt", "absent/out.txt", "Cannot write the output file"},
+      {"output is a folder", "in.txt", "folder", "Cannot write the output file"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    ModelRig rig;
+    rig.ChooseFiles("a\r\nb\r\na\r\n");
+    std::filesystem::create_directory(rig.dir / "folder");
+    rig.Start();
+    ASSERT_TRUE(rig.Finish());
+    ASSERT_EQ(rig.view.rows, (std::vector<std::string>{"a", "b"}));
+    rig.model.InputChosen(rig.dir.File(row.input));
+    rig.model.OutputChosen(rig.dir.File(row.output));
+    for (std::size_t press = 1; press <= 2; ++press) {
+      rig.Start();
+      ASSERT_TRUE(rig.Finish());
+      ASSERT_EQ(rig.view.messages.size(), press);
+      EXPECT_EQ(rig.view.messages.back().rfind(row.messageStart, 0), 0u)
+          << rig.view.messages.back();
+      EXPECT_EQ(rig.view.messages.back(), rig.view.messages.front());
+      EXPECT_TRUE(rig.view.rows.empty());
+      EXPECT_EQ(testing::ReadBytes(rig.dir / "out.txt"), "a\r\nb\r\n");
+      EXPECT_EQ(rig.dir.Listing(), (std::vector<std::string>{"folder", "in.txt", "out.txt"}));
+    }
+    rig.model.InputChosen(rig.dir.File("in.txt"));
+    rig.model.OutputChosen(rig.dir.File("again.txt"));
+    rig.Start();
+    ASSERT_TRUE(rig.Finish());
+    EXPECT_EQ(rig.view.messages.size(), 2u);
+    EXPECT_EQ(rig.view.rows, (std::vector<std::string>{"a", "b"}));
+  }
+}
+
 TEST(MainWindowModel, DuringARunOnlyCancelResponds) {
   ModelRig rig;
   rig.ChooseFiles("a\r\n");

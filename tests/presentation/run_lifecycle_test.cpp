@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <future>
 #include <optional>
 #include <stdexcept>
 #include <thread>
@@ -132,6 +133,28 @@ TEST(RunLifecycle, ReportsForAnOwnerThatIsGoneAreDropped) {
   rig.ui.RunPending();
   EXPECT_TRUE(rig.stages.empty());
   EXPECT_FALSE(rig.finished.has_value());
+}
+
+// The hook is the run's own from Start on: setting another during a run (on
+// the UI thread, while the worker calls the hook) changes only the next run.
+TEST(RunLifecycle, HookSetDuringARunServesTheNextRun) {
+  LifecycleRig rig;
+  std::atomic<int> first{0}, second{0};
+  std::promise<void> release;
+  std::shared_future<void> released = release.get_future().share();
+  rig.run->SetWorkerHook([&first, released](const StageProgress&) {
+    if (first++ == 0) released.wait();
+  });
+  const RunSettings settings = rig.Settings("a\r\n");
+  rig.run->Start(settings);
+  rig.run->SetWorkerHook([&second](const StageProgress&) { ++second; });
+  release.set_value();
+  ASSERT_TRUE(rig.ui.RunUntil([&rig] { return rig.finished.has_value(); }));
+  EXPECT_GT(first.load(), 1);
+  EXPECT_EQ(second.load(), 0);
+  rig.finished.reset();
+  rig.RunToEnd(settings);
+  EXPECT_GT(second.load(), 0);
 }
 
 TEST(RunLifecycle, CancelFromAnotherThreadWhileRunsStart) {

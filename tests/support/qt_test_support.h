@@ -1,17 +1,20 @@
 #pragma once
 
 // Helpers the window tests share: stand-ins for the user at the file dialog and
-// for the message box, file bytes by Qt path, and pressing Start until the run
-// is over.
+// for the message box, file bytes by Qt path, pressing Start until the run is
+// over, and one window on a temporary folder.
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <deque>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -71,5 +74,30 @@ inline bool PressStartAndWait(frmMain& window, int timeoutMs = 60000) {
 inline void IsolateSettings(const QString& folder) {
   QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder);
 }
+
+// A fresh main window per test, with its files, settings and help file in a
+// temporary folder and stand-ins for the dialogs and the message box. Made in
+// a test's init() and dropped in its cleanup().
+struct WindowFixture {
+  QString Path(const QString& name) const { return dir.filePath(name); }
+  // Chooses both files through the Browse buttons, in native form.
+  void ChooseFiles(const QString& input, const QString& output) {
+    chooser.answers = {QDir::toNativeSeparators(input), QDir::toNativeSeparators(output)};
+    window->cmdBrowseInput->click();
+    window->cmdBrowseOutput->click();
+  }
+  // The files in the folder, to spot leftover temporary files.
+  QStringList Listing() const { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden); }
+
+  QTemporaryDir dir;
+  const bool settingsIsolated = [this] {
+    IsolateSettings(Path(QStringLiteral("settings")));
+    return true;
+  }();
+  FakeChooser chooser;
+  RecordingSink sink;
+  std::unique_ptr<frmMain> window =
+      std::make_unique<frmMain>(chooser, sink, Path(QStringLiteral("help.rtf")));
+};
 
 }  // namespace sievra::testing

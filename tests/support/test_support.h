@@ -44,18 +44,53 @@ void WriteBytes(const std::filesystem::path& path, std::string_view bytes);
 // The file's bytes; empty when it cannot be read.
 std::string ReadBytes(const std::filesystem::path& path);
 
-// A run request on files in a temporary folder, as the Start button makes it
-// once both files are chosen.
-struct EngineFixture {
-  TempDir dir;
-  RunSettings settings = [this] {
-    RunSettings chosen;
-    chosen.inputPath = dir.File("in.txt");
-    chosen.outputPath = dir.File("out.txt");
-    return chosen;
-  }();
-  RunResult result;
+// The one engine rig: run settings with both paths chosen, as after two
+// Browse presses, and the last result.
+struct EngineRig {
+  EngineRig() = default;
+  // Paths in any form the system names files in; the settings hold them in UTF-8.
+  EngineRig(const std::filesystem::path& input, const std::filesystem::path& output) {
+    settings.inputPath = Utf8(input);
+    settings.outputPath = Utf8(output);
+  }
 
+  RunOutcome Run(FileType type, std::string_view call = "", bool strip = false) {
+    settings.fileType = type;
+    settings.callsignText = call;
+    settings.strip = strip;
+    return Run();
+  }
+  RunOutcome RunText(std::string_view call = "") { return Run(FileType::Text, call); }
+  RunOutcome RunPacket(std::string_view call = "", bool strip = false) {
+    return Run(FileType::Packet, call, strip);
+  }
+  // Runs again with the current settings, files and observer.
+  RunOutcome Run() {
+    result = RunRequest(settings, observer);
+    return result.outcome;
+  }
+  // Forgets the last result, as a user who has clicked OK.
+  void Acknowledge() { result = RunResult(); }
+
+  static std::string Utf8(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+  }
+
+  RunSettings settings;
+  RunObserver observer;
+  RunResult result;
+};
+
+struct WithTempDir {
+  TempDir dir;
+};
+
+// The rig on "in.txt" and "out.txt" in a temporary folder of its own (made first).
+struct EngineFixture : WithTempDir, EngineRig {
+  EngineFixture() : EngineRig(dir / "in.txt", dir / "out.txt") {}
+
+  using EngineRig::Run;
   // Runs with `input` as the input file's bytes.
   RunOutcome Run(std::string_view input, bool packet, std::string_view call = "",
                  bool strip = false) {
@@ -64,14 +99,11 @@ struct EngineFixture {
   }
   // Runs on the files as they are, with these options.
   RunOutcome RunWith(std::string_view call, bool strip, FileType type) {
-    settings.callsignText = call;
-    settings.strip = strip;
-    settings.fileType = type;
-    return Run();
+    return Run(type, call, strip);
   }
-  // Runs again with the current settings and files.
-  RunOutcome Run(const RunObserver& observer = {}) {
-    result = RunRequest(settings, observer);
+  // Runs again with the current settings and files, followed by `follower`.
+  RunOutcome Run(const RunObserver& follower) {
+    result = RunRequest(settings, follower);
     return result.outcome;
   }
   std::string Output() const { return ReadBytes(settings.outputPath); }

@@ -15,6 +15,10 @@
 
 using namespace sievra::testing;
 
+namespace {
+std::string Native(const QString& path) { return QDir::toNativeSeparators(path).toStdString(); }
+}  // namespace
+
 class tst_frmMainDrop : public QObject {
   Q_OBJECT
 
@@ -26,34 +30,22 @@ class tst_frmMainDrop : public QObject {
   void inputFolderIsRememberedBetweenLaunches();
 
  private:
-  QString Path(const QString& name) const { return dir_->filePath(name); }
+  QString Path(const QString& name) const { return f_->Path(name); }
   QSettings Stored() const {
     return QSettings(QSettings::IniFormat, QSettings::UserScope, "Sievra", "Sievra");
   }
 
-  std::unique_ptr<QTemporaryDir> dir_;
-  std::unique_ptr<FakeChooser> chooser_;
-  std::unique_ptr<RecordingSink> sink_;
-  std::unique_ptr<sievra::frmMain> window_;
+  std::unique_ptr<WindowFixture> f_;
 };
 
 void tst_frmMainDrop::init() {
-  dir_ = std::make_unique<QTemporaryDir>();
-  IsolateSettings(Path("settings"));
-  chooser_ = std::make_unique<FakeChooser>();
-  sink_ = std::make_unique<RecordingSink>();
-  window_ = std::make_unique<sievra::frmMain>(*chooser_, *sink_, Path("help.rtf"));
-  QVERIFY(QDir(dir_->path()).mkpath("logs"));
+  f_ = std::make_unique<WindowFixture>();
+  QVERIFY(QDir(f_->dir.path()).mkpath("logs"));
   WriteAll(Path("logs/monitor.txt"), "A>B:x\r\n");
   WriteAll(Path("logs/other.txt"), "");
 }
 
-void tst_frmMainDrop::cleanup() {
-  window_.reset();
-  sink_.reset();
-  chooser_.reset();
-  dir_.reset();
-}
+void tst_frmMainDrop::cleanup() { f_.reset(); }
 
 void tst_frmMainDrop::drop_data() {
   QTest::addColumn<QString>("target");    // object name of the control dropped on
@@ -86,44 +78,44 @@ void tst_frmMainDrop::drop() {
   } else {
     data.setUrls(list);
   }
-  auto* control = window_->findChild<QWidget*>(target);
+  auto* control = f_->window->findChild<QWidget*>(target);
   QVERIFY(control);
   // A name box passes a dropped file on to the window instead of taking its text.
   if (auto* box = qobject_cast<QLineEdit*>(control)) QVERIFY(!box->acceptDrops());
-  const QPointF at = control->mapTo(window_.get(), control->rect().center());
+  const QPointF at = control->mapTo(f_->window.get(), control->rect().center());
   QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(window_.get(), &enter);
+  QApplication::sendEvent(f_->window.get(), &enter);
   QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(window_.get(), &dropped);
+  QApplication::sendEvent(f_->window.get(), &dropped);
   QCOMPARE(enter.isAccepted(), !becomes.isEmpty());
 
   const std::string native = QDir::toNativeSeparators(Path("logs/monitor.txt")).toStdString();
   const std::string folder = QDir::toNativeSeparators(Path("logs")).toStdString();
-  const sievra::RunChoices& choices = window_->choices();
-  QCOMPARE(choices.InputPath, becomes == "input" ? native : std::string());
-  QCOMPARE(choices.InputFolder, becomes == "input" ? folder : std::string());
-  QCOMPARE(choices.OutputPath, becomes == "output" ? native : std::string());
-  QCOMPARE(window_->txtInputFileName->text(),
+  const sievra::MainWindowModel& model = f_->window->model();
+  QCOMPARE(model.InputPath(), becomes == "input" ? native : std::string());
+  QCOMPARE(model.InputFolder(), becomes == "input" ? folder : std::string());
+  QCOMPARE(model.OutputPath(), becomes == "output" ? native : std::string());
+  QCOMPARE(f_->window->txtInputFileName->text(),
            becomes == "input" ? "monitor.txt" : "enter filename or hit browse");
-  QCOMPARE(window_->txtOutputFilename->text(),
+  QCOMPARE(f_->window->txtOutputFilename->text(),
            becomes == "output" ? "monitor.txt" : "enter filename or hit browse");
   QCOMPARE(Stored().value("InputFolder").toString().toStdString(),
            becomes == "input" ? folder : std::string());
 }
 
 void tst_frmMainDrop::inputFolderIsRememberedBetweenLaunches() {
-  chooser_->answers = {Path("logs/monitor.txt"), std::nullopt};
-  window_->cmdBrowseInput->click();
-  window_->cmdBrowseInput->click();  // cancelled: what is remembered stays
-  QCOMPARE(chooser_->requests.at(0).initialFolder, QString());  // first launch
-  QCOMPARE(chooser_->requests.at(1).initialFolder, Path("logs"));
+  f_->chooser.answers = {Path("logs/monitor.txt"), std::nullopt};
+  f_->window->cmdBrowseInput->click();
+  f_->window->cmdBrowseInput->click();  // cancelled: what is remembered stays
+  QCOMPARE(f_->chooser.requests.at(0).initialFolder, std::string());  // first launch
+  QCOMPARE(f_->chooser.requests.at(1).initialFolder, Native(Path("logs")));
   // The next launch opens there too; the Save As dialog still starts where the
   // input of this launch is, that is nowhere yet.
-  window_ = std::make_unique<sievra::frmMain>(*chooser_, *sink_, Path("help.rtf"));
-  window_->cmdBrowseInput->click();
-  window_->cmdBrowseOutput->click();
-  QCOMPARE(chooser_->requests.at(2).initialFolder, Path("logs"));
-  QCOMPARE(chooser_->requests.at(3).initialFolder, QString());
+  f_->window = std::make_unique<sievra::frmMain>(f_->chooser, f_->sink, Path("help.rtf"));
+  f_->window->cmdBrowseInput->click();
+  f_->window->cmdBrowseOutput->click();
+  QCOMPARE(f_->chooser.requests.at(2).initialFolder, Native(Path("logs")));
+  QCOMPARE(f_->chooser.requests.at(3).initialFolder, std::string());
   QCOMPARE(Stored().allKeys(), QStringList{"InputFolder"});  // nothing else is kept
 }
 

@@ -45,7 +45,7 @@ TEST_P(AnsiUpperCaseTest, TypedTargetMatchesFramesInEitherCase) {
                             ">APRS:three\r\n" + upperCall + ">APRS:one\r\n";
   ScratchFolder folder(L"ansi");
   ASSERT_TRUE(WriteBytes(folder.Child(L"in.txt"), input));
-  EngineUnderTest run(folder.Child(L"in.txt"), folder.Child(L"out.txt"));
+  testing::EngineRig run(folder.Child(L"in.txt"), folder.Child(L"out.txt"));
 
   EXPECT_EQ(run.Run(FileType::Packet, call), RunOutcome::Completed);
   const auto written = ReadBytes(folder.Child(L"out.txt"));

@@ -61,11 +61,12 @@ TEST(ErrorCategory, ARunNamesTheReasonInTheUsersWords) {
   ASSERT_TRUE(WriteBytes(input, "a\r\n"));
   ASSERT_TRUE(WriteBytes(output, "old\r\n"));
   SetFileAttributesW(output.c_str(), FILE_ATTRIBUTE_READONLY);
-  EngineUnderTest run(input, output);
+  testing::EngineRig run(input, output);
   EXPECT_EQ(run.RunText(), RunOutcome::Failed);
   SetFileAttributesW(output.c_str(), FILE_ATTRIBUTE_NORMAL);
   const std::string reason = WindowsErrorMessage(ERROR_ACCESS_DENIED);
-  EXPECT_NE(MessageOf(run.result).find(": " + reason + "."), std::string::npos) << MessageOf(run.result);
+  EXPECT_NE(MessageOf(run.result).find(": " + reason + "."), std::string::npos)
+      << MessageOf(run.result);
 }
 
 }  // namespace

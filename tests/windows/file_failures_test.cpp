@@ -83,7 +83,7 @@ TEST_P(FileFailuresTest, ClearMessageOldOutputKeptAndNextRunWorks) {
   const std::function<void()> endTrouble = GetParam().cause(scene);
   const std::vector<std::wstring> entriesBefore = scene.folder.Entries();
 
-  EngineUnderTest run(scene.input, scene.output);
+  testing::EngineRig run(scene.input, scene.output);
   EXPECT_EQ(run.RunText(), RunOutcome::Failed);
   const std::string& message = MessageOf(run.result);
   const bool input = GetParam().culprit == Culprit::Input;

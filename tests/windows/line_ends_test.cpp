@@ -39,7 +39,7 @@ TEST_P(LineEndsTest, OutputHoldsExactBytes) {
   const std::wstring input = folder.Child(L"in.txt");
   const std::wstring output = folder.Child(L"out.txt");
   ASSERT_TRUE(WriteBytes(input, GetParam().input));
-  EngineUnderTest run(input, output);
+  testing::EngineRig run(input, output);
   EXPECT_EQ(run.RunText(), RunOutcome::Completed);
   const auto written = ReadBytes(output);
   ASSERT_TRUE(written.has_value());

@@ -40,7 +40,7 @@ class UnicodePathsTest : public ::testing::TestWithParam<NamedPlace> {
   }
 
   // The run must end with exactly these files in the folder: no temporary left behind.
-  void ExpectCompletedWith(EngineUnderTest& run, const std::wstring& file,
+  void ExpectCompletedWith(testing::EngineRig& run, const std::wstring& file,
                            std::vector<std::wstring> entries) {
     std::sort(entries.begin(), entries.end());
     EXPECT_EQ(run.result.outcome, RunOutcome::Completed);
@@ -55,7 +55,7 @@ class UnicodePathsTest : public ::testing::TestWithParam<NamedPlace> {
 };
 
 TEST_P(UnicodePathsTest, WritesNewOutputBesideInput) {
-  EngineUnderTest run(input_, output_);
+  testing::EngineRig run(input_, output_);
   run.RunText();
   ExpectCompletedWith(run, output_, {GetParam().input, GetParam().output});
   EXPECT_EQ(ReadBytes(input_), std::string(kInput));
@@ -63,19 +63,19 @@ TEST_P(UnicodePathsTest, WritesNewOutputBesideInput) {
 
 TEST_P(UnicodePathsTest, ReplacesExistingLongerOutputWhole) {
   ASSERT_TRUE(WriteBytes(output_, std::string(4096, 'x') + "\r\nold tail\r\n"));
-  EngineUnderTest run(input_, output_);
+  testing::EngineRig run(input_, output_);
   run.RunText();
   ExpectCompletedWith(run, output_, {GetParam().input, GetParam().output});
 }
 
 TEST_P(UnicodePathsTest, ReplacesInputWithItsOwnDistinctLines) {
-  EngineUnderTest run(input_, input_);
+  testing::EngineRig run(input_, input_);
   run.RunText();
   ExpectCompletedWith(run, input_, {GetParam().input});
 }
 
 TEST_P(UnicodePathsTest, RepeatedRunGivesSameOutput) {
-  EngineUnderTest run(input_, output_);
+  testing::EngineRig run(input_, output_);
   run.RunText();
   run.RunText();
   ExpectCompletedWith(run, output_, {GetParam().input, GetParam().output});

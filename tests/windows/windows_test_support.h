@@ -2,7 +2,8 @@
 
 // Helpers for the tests that run on Windows: scratch folders with any name, file
 // access through the wide API only (never the C runtime's text mode or the ANSI
-// code page, so they cannot hide what the engine does), and one run's settings.
+// code page, so they cannot hide what the engine does). The engine rig is the
+// shared one of test_support.h.
 
 #include <gtest/gtest.h>
 
@@ -45,23 +46,5 @@ class ScratchFolder {
 bool WriteBytes(const std::wstring& path, std::string_view bytes);
 // The file's bytes, or nothing when it cannot be opened.
 std::optional<std::string> ReadBytes(const std::wstring& path);
-
-// Run settings for one run from `input` to `output`, and the last result.
-struct EngineUnderTest {
-  EngineUnderTest(const std::wstring& input, const std::wstring& output) {
-    settings.inputPath = Utf8(input);
-    settings.outputPath = Utf8(output);
-  }
-  RunOutcome Run(FileType type, std::string_view call = "") {
-    settings.fileType = type;
-    settings.callsignText = call;
-    result = RunRequest(settings);
-    return result.outcome;
-  }
-  RunOutcome RunText() { return Run(FileType::Text); }
-
-  RunSettings settings;
-  RunResult result;
-};
 
 }  // namespace sievra::wintest

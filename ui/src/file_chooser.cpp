@@ -25,13 +25,14 @@ QStringList NameFiltersFromFilterList(const QString& filterList) {
 }
 
 std::optional<QString> QtFileChooser::Choose(QWidget* parent, const FileDialogRequest& request) {
-  QFileDialog dialog(parent, request.title, QDir::fromNativeSeparators(request.initialFolder));
+  QFileDialog dialog(parent, QString::fromStdString(request.title),
+                     QDir::fromNativeSeparators(QString::fromStdString(request.initialFolder)));
   const bool open = request.kind == FileDialogKind::Open;
   dialog.setAcceptMode(open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setOption(QFileDialog::DontConfirmOverwrite);
   dialog.setOption(QFileDialog::HideNameFilterDetails);
-  const QStringList filters = NameFiltersFromFilterList(request.filterList);
+  const QStringList filters = NameFiltersFromFilterList(QString::fromStdString(request.filter));
   dialog.setNameFilters(filters);
   if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
     dialog.selectNameFilter(filters[request.filterIndex - 1]);

@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "sievra/presentation/wording.h"
 #include "sievra/ui/rich_text_box.h"
 #include "sievra/ui/twips.h"
 
@@ -32,16 +33,14 @@ constexpr qint64 kMaxHelpBytes = qint64{1} << 20;
 
 void frmHelp::Form_Load() {
   if (const QFileInfo info(helpFilePath_); info.isFile() && info.size() > kMaxHelpBytes) {
-    RichTextBox1->SetText(
-        QStringLiteral("Help is not available: the help file \"%1\" is too large (over 1 MB).")
-            .arg(QDir::toNativeSeparators(helpFilePath_)));
+    RichTextBox1->SetText(QString::fromStdString(
+        HelpTooLargeText(QDir::toNativeSeparators(helpFilePath_).toStdString())));
     return;
   }
   const std::string path = helpFilePath_.toStdString();
   if (RichTextBox1->LoadFile(path, LoadFileType::RichText)) return;
-  RichTextBox1->SetText(
-      QStringLiteral("Help is not available: the help file \"%1\" could not be read.")
-          .arg(QDir::toNativeSeparators(helpFilePath_)));
+  RichTextBox1->SetText(QString::fromStdString(
+      HelpUnreadableText(QDir::toNativeSeparators(helpFilePath_).toStdString())));
 }
 
 void frmHelp::resizeEvent(QResizeEvent* event) {

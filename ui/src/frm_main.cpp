@@ -8,24 +8,21 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QSettings>
-#include <QtConcurrent/QtConcurrentRun>
-#include <algorithm>
 #include <utility>
 
 #include "frame_caption_style.h"
-#include "sievra/paths.h"
-#include "sievra/ui/background_run.h"
+#include "sievra/presentation/result_lines.h"
 #include "sievra/ui/file_chooser.h"
 #include "sievra/ui/frm_help.h"
 #include "sievra/ui/help_location.h"
 #include "sievra/ui/rich_text_box.h"
-#include "sievra/ui/run_summary.h"
 #include "sievra/ui/twips.h"
 
 namespace sievra {
@@ -33,7 +30,6 @@ namespace sievra {
 namespace {
 // At this size every caption fits its control at the sizes the layout gives.
 constexpr int kUiPointSize = 8;
-const QString kNoFileYet = QStringLiteral("enter filename or hit browse");
 // The results box wraps this far beyond its width: in effect, lines do not wrap.
 constexpr float kRightMarginExtraTwips = 10000.0f;
 
@@ -49,26 +45,35 @@ Widget* Place(Widget* widget, const char* name, double left, double top, double 
 // the designed controls.
 constexpr double kClientHeightTwips = 7200;
 
-// Where the bar stands at the start of each stage, in thousandths: roughly each
-// stage's share of a run's time, so that the bar moves at an even pace.
-constexpr int kStageStart[] = {0, 100, 650, 800, 1000};
+QString FromUtf8(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 // The one thing remembered between launches: where the Open dialog was last
 // used. An INI file on every system (no registry).
-const QString kInputFolderKey = QStringLiteral("InputFolder");
-QSettings Stored() {
-  return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Sievra"),
-                   QStringLiteral("Sievra"));
-}
-QString RememberedInputFolder() { return Stored().value(kInputFolderKey).toString(); }
-void RememberInputFolder(const QString& folder) { Stored().setValue(kInputFolderKey, folder); }
+class QtSettingsStore final : public SettingsStore {
+ public:
+  std::string InputFolder() const override {
+    return Stored().value(kInputFolderKey).toString().toStdString();
+  }
+  void SetInputFolder(const std::string& folder) override {
+    Stored().setValue(kInputFolderKey, QString::fromStdString(folder));
+  }
 
-// Frees a big result on a worker thread: unmapping hundreds of MB can take
-// longer than the window may stall.
-void FreeInBackground(PlainLines lines) {
-  if (lines.ByteCount() < (qint64{1} << 20)) return;
-  (void)QtConcurrent::run(
-      [doomed = std::make_shared<PlainLines>(std::move(lines))]() mutable { doomed.reset(); });
+ private:
+  static QSettings Stored() {
+    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Sievra"),
+                     QStringLiteral("Sievra"));
+  }
+  static inline const QString kInputFolderKey = QStringLiteral("InputFolder");
+};
+
+// Numbers as the user's locale writes them.
+NumberFormat LocaleNumbers() {
+  return {[](std::uint64_t value) {
+            return QLocale().toString(static_cast<qulonglong>(value)).toStdString();
+          },
+          [](double value) { return QLocale().toString(value, 'f', 1).toStdString(); }};
 }
 }  // namespace
 
@@ -85,16 +90,22 @@ frmMain::frmMain(FileChooser& chooser, MessageSink& messages, QString helpFilePa
     move(screen->availableGeometry().center() - rect().center());
   createControls();
   arrangeTabOrder();
-  run_ = new BackgroundRun(this);
+  settings_ = std::make_unique<QtSettingsStore>();
+  // Tasks from the run's worker thread run on this window's thread, and not at
+  // all once the window is gone.
+  UiDispatcher dispatch = [this](std::function<void()> task) {
+    QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
+  };
+  MainWindowOptions options;
+  options.numbers = LocaleNumbers();
+  options.doubleClickInterval = std::chrono::milliseconds(QApplication::doubleClickInterval());
+  MainWindowView& view = *this;
+  model_ = std::make_unique<MainWindowModel>(view, *settings_, std::move(dispatch), options);
   connectSignals();
   cmdBrowseInput->setFocus();
 }
 
-frmMain::~frmMain() {
-  closing_ = true;
-  run_->CancelAndWait();
-  delete help_.data();
-}
+frmMain::~frmMain() { Form_Unload(); }
 
 QString frmMain::DefaultHelpFile() {
   return HelpFileForProgramIn(QCoreApplication::applicationDirPath());
@@ -103,14 +114,14 @@ QString frmMain::DefaultHelpFile() {
 void frmMain::createControls() {
   frmInput =
       Place(new QGroupBox(QStringLiteral("Input File"), this), "frmInput", 90, 90, 5325, 735);
-  txtInputFileName =
-      Place(new QLineEdit(kNoFileYet, frmInput), "txtInputFileName", 135, 270, 4065, 285);
+  txtInputFileName = Place(new QLineEdit(FromUtf8(shown_.inputBoxText), frmInput),
+                           "txtInputFileName", 135, 270, 4065, 285);
   cmdBrowseInput = Place(new QPushButton(QStringLiteral("Browse"), frmInput), "cmdBrowseInput",
                          4365, 225, 780, 375);
   frmOutput =
       Place(new QGroupBox(QStringLiteral("Output File"), this), "frmOutput", 90, 1035, 5325, 780);
-  txtOutputFilename =
-      Place(new QLineEdit(kNoFileYet, frmOutput), "txtOutputFilename", 90, 270, 4110, 285);
+  txtOutputFilename = Place(new QLineEdit(FromUtf8(shown_.outputBoxText), frmOutput),
+                            "txtOutputFilename", 90, 270, 4110, 285);
   cmdBrowseOutput = Place(new QPushButton(QStringLiteral("Browse"), frmOutput), "cmdBrowseOutput",
                           4365, 225, 780, 375);
   frmCallsign = Place(new QGroupBox(QStringLiteral("Target Callsign"), this), "frmCallsign", 5670,
@@ -138,7 +149,7 @@ void frmMain::createControls() {
       Place(new QPushButton(QStringLiteral("Close"), this), "cmdClose", 8640, 5940, 870, 510);
   lblSummary = Place(new QLabel(this), "lblSummary", 90, 6570, 9420, 255);
   prgRun = Place(new QProgressBar(this), "prgRun", 90, 6870, 9420, 240);
-  prgRun->setRange(0, kStageStart[4]);
+  prgRun->setRange(0, 1000);
   prgRun->hide();
   // A file dropped on a name box is handled by the window, as a chosen file.
   for (QLineEdit* box : {txtInputFileName, txtOutputFilename, txtKeyPhrase})
@@ -168,13 +179,10 @@ void frmMain::connectSignals() {
   connect(cmdBrowseInput, &QPushButton::clicked, this, &frmMain::cmdBrowseInput_Click);
   connect(cmdBrowseOutput, &QPushButton::clicked, this, &frmMain::cmdBrowseOutput_Click);
   connect(cmdStart, &QPushButton::clicked, this, &frmMain::cmdStart_Click);
-  connect(optPacket, &QRadioButton::clicked, this, &frmMain::optPacket_Click);
-  connect(optText, &QRadioButton::clicked, this, &frmMain::optText_Click);
+  connect(optPacket, &QRadioButton::clicked, this, [this] { model_->optPacket_Click(); });
+  connect(optText, &QRadioButton::clicked, this, [this] { model_->optText_Click(); });
   connect(cmdHelp, &QPushButton::clicked, this, &frmMain::cmdHelp_Click);
-  connect(cmdClose, &QPushButton::clicked, this, &frmMain::cmdClose_Click);
-  connect(run_, &BackgroundRun::progressed, this, &frmMain::ShowProgress);
-  connect(run_, &BackgroundRun::piece, this, &frmMain::ShowResultPiece);
-  connect(run_, &BackgroundRun::finished, this, &frmMain::ShowFinishedRun);
+  connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
   // Tab enters an option group at its selected option; arrow keys move within it.
   for (QRadioButton* option : {optPacket, optText, optStripPathYes, optStripPathNo}) {
     const auto follow = [option](bool selected) {
@@ -186,159 +194,89 @@ void frmMain::connectSignals() {
 }
 
 void frmMain::cmdBrowseInput_Click() {
-  const FileDialogRequest request{
-      FileDialogKind::Open, QStringLiteral("Open/Import Data File"),
-      QStringLiteral("Text/Data files (*.txt, *.log)|*.txt;*.log|Text files (*.txt)|*.txt|"
-                     "Data files (*.dat)|*.dat|all files (*.*)|*.*|"),
-      1, RememberedInputFolder()};
-  const std::optional<QString> chosen = chooser_.Choose(this, request);
-  if (chosen) ChooseInput(*chosen);  // cancelled: nothing changes
+  const std::optional<QString> chosen = chooser_.Choose(this, model_->InputDialog());
+  if (!chosen) return;  // cancelled: nothing changes
+  model_->InputChosen(chosen->toStdString());
+  ShowChosenName(false);
 }
 
 void frmMain::cmdBrowseOutput_Click() {
-  const FileDialogRequest request{
-      FileDialogKind::SaveAs, QStringLiteral("Select or Enter Export Data File"),
-      QStringLiteral("Text/Log files (*.txt, *.log)|*.txt;*.log|Text files (*.txt)|*.txt|"
-                     "Log files (*.log)|*.log|all files (*.*)|*.*|"),
-      2, QString::fromStdString(choices_.InputFolder)};
-  const std::optional<QString> chosen = chooser_.Choose(this, request);
-  if (chosen) ChooseOutput(*chosen);
+  const std::optional<QString> chosen = chooser_.Choose(this, model_->OutputDialog());
+  if (!chosen) return;
+  model_->OutputChosen(chosen->toStdString());
+  ShowChosenName(true);
 }
 
-void frmMain::ChooseInput(const QString& path) {
-  choices_.InputPath = path.toStdString();
-  choices_.InputFolder = FolderOfPath(choices_.InputPath);
-  txtInputFileName->setText(QString::fromStdString(FileNameOfPath(choices_.InputPath)));
-  RememberInputFolder(QString::fromStdString(choices_.InputFolder));
-}
-
-void frmMain::ChooseOutput(const QString& path) {
-  choices_.OutputPath = path.toStdString();
-  txtOutputFilename->setText(QString::fromStdString(FileNameOfPath(choices_.OutputPath)));
+// A chosen file's name replaces whatever was typed in its box, even when it is
+// the name shown before.
+void frmMain::ShowChosenName(bool output) {
+  if (output) {
+    txtOutputFilename->setText(FromUtf8(shown_.outputBoxText));
+  } else {
+    txtInputFileName->setText(FromUtf8(shown_.inputBoxText));
+  }
 }
 
 // The one local file a drop carries, in native form; empty for anything else
-// (text, a web address, a folder, several files) and while a run goes on.
+// (text, a web address, a folder, several files).
 QString frmMain::DroppedFile(const QDropEvent* event) const {
   const QList<QUrl> urls = event->mimeData()->urls();
-  if (running_ || urls.size() != 1 || !urls[0].isLocalFile()) return QString();
+  if (urls.size() != 1 || !urls[0].isLocalFile()) return QString();
   const QString path = urls[0].toLocalFile();
   if (path.isEmpty() || QFileInfo(path).isDir()) return QString();
   return QDir::toNativeSeparators(path);
 }
 
 void frmMain::dragEnterEvent(QDragEnterEvent* event) {
-  if (!DroppedFile(event).isEmpty()) event->acceptProposedAction();
+  if (model_->AcceptsDrop() && !DroppedFile(event).isEmpty()) event->acceptProposedAction();
 }
 
 void frmMain::dropEvent(QDropEvent* event) {
   const QString path = DroppedFile(event);
-  if (path.isEmpty()) return;
+  if (path.isEmpty() || !model_->AcceptsDrop()) return;
   const QPoint onOutput = frmOutput->mapFrom(this, event->position().toPoint());
-  if (frmOutput->rect().contains(onOutput)) {
-    ChooseOutput(path);
-  } else {
-    ChooseInput(path);
-  }
+  const bool output = frmOutput->rect().contains(onOutput);
+  model_->FileDropped(path.toStdString(), output);
+  ShowChosenName(output);
   event->acceptProposedAction();
 }
 
 void frmMain::cmdStart_Click() {
-  if (running_) {
-    // A double-click on Start must not cancel the run it just started.
-    if (runClock_.elapsed() >= QApplication::doubleClickInterval()) run_->Cancel();
-    return;
-  }
-  const RunSettings settings = CaptureSettings();
-  if (settings.inputPath.empty() || settings.outputPath.empty()) {
-    // Only the missing-file message: nothing to run in the background.
-    ShowFinishedRun(FinishedRun{RunRequest(settings), false, QString(), false});
-    return;
-  }
-  choices_.PacketMode = settings.fileType == FileType::Packet;
-  runSettings_ = settings;
-  FreeInBackground(rtbResults->TakePlainLines());  // the old result is being replaced
-  SetRunning(true);
-  runClock_.start();
-  ShowProgress(StageProgress{});
-  run_->Start(settings);
+  model_->cmdStart_Click(StartControls{txtKeyPhrase->text().toLocal8Bit().toStdString(),
+                                       optStripPathYes->isChecked(), optText->isChecked(),
+                                       optPacket->isChecked()});
 }
 
-RunSettings frmMain::CaptureSettings() {
-  // The file type as the run request captures it: Text, then Packet, each when
-  // selected; with neither, the type chosen last.
-  bool packet = choices_.PacketMode;
-  if (optText->isChecked()) packet = false;
-  if (optPacket->isChecked()) packet = true;
-  RunSettings settings;
-  settings.inputPath = choices_.InputPath;
-  settings.outputPath = choices_.OutputPath;
-  settings.fileType = packet ? FileType::Packet : FileType::Text;
-  settings.callsignText = txtKeyPhrase->text().toLocal8Bit().toStdString();
-  settings.strip = optStripPathYes->isChecked();
-  return settings;
-}
-
-// While a run goes on, only Cancel, Help, Close and the results box respond.
-void frmMain::SetRunning(bool running) {
-  running_ = running;
+// Only what changed is touched: a name box the user typed in keeps its text
+// until a file is chosen.
+void frmMain::Render(const MainWindowState& state) {
+  if (state.inputBoxText != shown_.inputBoxText)
+    txtInputFileName->setText(FromUtf8(state.inputBoxText));
+  if (state.outputBoxText != shown_.outputBoxText)
+    txtOutputFilename->setText(FromUtf8(state.outputBoxText));
+  frmCallsign->setVisible(state.callsignVisible);
+  // While a run goes on, only Cancel, Help, Close and the results box respond.
   for (QWidget* control :
        std::initializer_list<QWidget*>{cmdBrowseInput, cmdBrowseOutput, txtKeyPhrase, optPacket,
                                        optText, optStripPathYes, optStripPathNo})
-    control->setEnabled(!running);
-  cmdStart->setText(running ? QStringLiteral("Cancel") : QStringLiteral("Start"));
-  prgRun->setVisible(running);
+    control->setEnabled(state.choicesEnabled);
+  if (state.startCaption != shown_.startCaption) cmdStart->setText(FromUtf8(state.startCaption));
+  prgRun->setVisible(state.progressVisible);
+  prgRun->setValue(state.progressPermille);
+  if (state.summary != shown_.summary) lblSummary->setText(FromUtf8(state.summary));
+  shown_ = state;
 }
 
-void frmMain::ShowProgress(const StageProgress& progress) {
-  if (!running_) return;
-  const auto stage = static_cast<std::size_t>(progress.stage);
-  const double share = progress.total > 0 ? double(progress.done) / double(progress.total) : 0.0;
-  const int span = kStageStart[stage + 1] - kStageStart[stage];
-  prgRun->setValue(kStageStart[stage] + static_cast<int>(std::min(1.0, share) * span));
-  lblSummary->setText(StageText(progress.stage));
+void frmMain::ShowMessage(std::string_view text) { messages_.ShowMessage(text); }
+
+void frmMain::ShowResult(const ResultLines& lines, std::size_t firstNewRow) {
+  rtbResults->ShowPlainLines(lines, firstNewRow);
+  if (firstNewRow == 0) rtbResults->SetRightMargin(rtbResults->Width() + kRightMarginExtraTwips);
 }
 
-// The result's lines as they are read: the first piece replaces the (empty)
-// content and is painted at once, the others follow below it.
-void frmMain::ShowResultPiece(const std::shared_ptr<PlainLines>& lines, bool first) {
-  if (!running_ || closing_) return;
-  if (!first) return rtbResults->AppendPlainLines(std::move(*lines));
-  rtbResults->ShowPlainLines(std::move(*lines));
-  rtbResults->SetRightMargin(rtbResults->Width() + kRightMarginExtraTwips);
-}
+void frmMain::ClearResult() { rtbResults->Clear(); }
 
-void frmMain::ShowFinishedRun(const FinishedRun& run) {
-  if (closing_) return;
-  const bool ran = running_;
-  SetRunning(false);
-  const RunResult& result = run.result;
-  lblSummary->setText(WindowSummary(ran ? runSettings_ : RunSettings{}, run));
-  if (result.outcome == RunOutcome::Completed && !run.loaded) {
-    // Part of a file is not the result: show nothing rather than that.
-    FreeInBackground(rtbResults->TakePlainLines());
-  }
-  if (result.outcome == RunOutcome::Completed && !run.loaded && !run.loadCancelled) {
-    messages_.ShowMessage("The output file \"" + choices_.OutputPath +
-                          "\" was written but cannot be shown: " + run.loadError.toStdString() +
-                          ".");
-  } else if (result.outcome != RunOutcome::Completed && result.outcome != RunOutcome::Cancelled &&
-             !result.message.empty()) {
-    // A cancel was asked for: the summary line says so; a box would only repeat it.
-    messages_.ShowMessage(result.message);
-  }
-  if (ran) emit runFinished();
-}
-
-void frmMain::optPacket_Click() {
-  frmCallsign->setVisible(true);
-  choices_.PacketMode = true;
-}
-
-void frmMain::optText_Click() {
-  frmCallsign->setVisible(false);  // the callsign text stays and is still used by Start
-  choices_.PacketMode = false;
-}
+void frmMain::RunFinished() { emit runFinished(); }
 
 void frmMain::cmdHelp_Click() {
   if (!help_) help_ = new frmHelp(helpFilePath_);
@@ -347,21 +285,18 @@ void frmMain::cmdHelp_Click() {
   help_->activateWindow();
 }
 
-void frmMain::cmdClose_Click() { close(); }
-
 void frmMain::closeEvent(QCloseEvent* event) {
   Form_Unload();
   event->accept();
+  emit closed();
 }
 
 // A run still going is cancelled first and waited for (the engine stops within
 // a fraction of a second and removes its temporary file); no file stays open
-// between events, so the rest is closing the help window and leaving the loop.
+// between events, so the rest is closing the help window.
 void frmMain::Form_Unload() {
-  closing_ = true;
-  run_->CancelAndWait();
+  model_->Form_Unload();
   delete help_.data();
-  QCoreApplication::exit(0);
 }
 
 }  // namespace sievra

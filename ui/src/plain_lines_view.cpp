@@ -2,7 +2,6 @@
 
 #include <QClipboard>
 #include <QContextMenuEvent>
-#include <QFile>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
@@ -15,7 +14,10 @@ namespace sievra {
 
 namespace {
 constexpr int kTextMargin = 4;  // pixels around the text, as QTextDocument has
+constexpr std::size_t kReadPieceBytes = std::size_t{8} << 20;
 }  // namespace
+
+const ResultLines PlainLinesView::kNoLines;
 
 PlainLinesView::PlainLinesView(QWidget* parent) : QAbstractScrollArea(parent) {
   setFocusPolicy(Qt::StrongFocus);
@@ -24,15 +26,24 @@ PlainLinesView::PlainLinesView(QWidget* parent) : QAbstractScrollArea(parent) {
 }
 
 bool PlainLinesView::LoadFile(const QString& path) {
-  PlainLines lines;
-  if (PlainLines::Read(path, lines, loadError_) != PlainLines::ReadStatus::Read) return false;
-  SetLines(std::move(lines));
+  ResultLinesReader reader;
+  std::string error;
+  if (!reader.Open(path.toStdString(), error)) return false;
+  auto read = std::make_unique<ResultLines>();
+  for (;;) {
+    ResultLines piece;
+    if (!reader.Next(kReadPieceBytes, piece, error)) return false;
+    if (piece.RowCount() == 0) break;
+    read->Append(std::move(piece));
+  }
+  SetLines(*read);
+  owned_ = std::move(read);
   return true;
 }
 
-void PlainLinesView::SetLines(PlainLines lines) {
-  lines_ = std::move(lines);
-  loadError_.clear();
+void PlainLinesView::SetLines(const ResultLines& lines) {
+  lines_ = &lines;
+  owned_.reset();
   ClearSelection();
   verticalScrollBar()->setValue(0);
   horizontalScrollBar()->setValue(0);
@@ -40,21 +51,18 @@ void PlainLinesView::SetLines(PlainLines lines) {
   viewport()->update();
 }
 
-void PlainLinesView::AppendLines(PlainLines more) {
-  lines_.Append(std::move(more));
+void PlainLinesView::LinesAppended() {
   UpdateScrollBars();
   viewport()->update();
 }
 
-PlainLines PlainLinesView::TakeLines() {
-  PlainLines taken = std::exchange(lines_, PlainLines());
+void PlainLinesView::Clear() {
+  lines_ = &kNoLines;
+  owned_.reset();
   ClearSelection();
   UpdateScrollBars();
   viewport()->update();
-  return taken;
 }
-
-void PlainLinesView::Clear() { TakeLines(); }
 
 void PlainLinesView::SetWrapWidth(int pixels) {
   wrapWidth_ = std::max(0, pixels);
@@ -64,15 +72,14 @@ void PlainLinesView::SetWrapWidth(int pixels) {
 
 qsizetype PlainLinesView::LineCount() const {
   qsizetype count = 0;
-  for (std::size_t i = 0; i < lines_.RowCount(); ++i)
-    count += lines_.RowAt(i).continuesLine() ? 0 : 1;
+  for (std::size_t i = 0; i < lines_->RowCount(); ++i) count += lines_->ContinuesLine(i) ? 0 : 1;
   return count;
 }
 
 QString PlainLinesView::Text() const {
   QString text;
-  for (std::size_t i = 0; i < lines_.RowCount(); ++i) {
-    if (i > 0 && !lines_.RowAt(i).continuesLine()) text += QLatin1Char('\n');
+  for (std::size_t i = 0; i < lines_->RowCount(); ++i) {
+    if (i > 0 && !lines_->ContinuesLine(i)) text += QLatin1Char('\n');
     text += RowText(i);
   }
   return text;
@@ -81,14 +88,18 @@ QString PlainLinesView::Text() const {
 int PlainLinesView::ScreenLinesOf(qsizetype index) const {
   int lines = 0;
   qsizetype line = -1;
-  for (std::size_t i = 0; i < lines_.RowCount() && line <= index; ++i) {
-    if (!lines_.RowAt(i).continuesLine()) ++line;
+  for (std::size_t i = 0; i < lines_->RowCount() && line <= index; ++i) {
+    if (!lines_->ContinuesLine(i)) ++line;
     if (line == index) lines += LayoutRow(i)->lineCount();
   }
   return lines;
 }
 
-QString PlainLinesView::RowText(std::size_t row) const { return lines_.RowText(row); }
+// Bytes as written, decoded with the system's 8-bit encoding.
+QString PlainLinesView::RowText(std::size_t row) const {
+  const std::string_view bytes = lines_->RowBytes(row);
+  return QString::fromLocal8Bit(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
 
 qreal PlainLinesView::LineWidth() const {
   const int width = wrapWidth_ > 0 ? wrapWidth_ : viewport()->width() - 2 * kTextMargin;
@@ -117,10 +128,10 @@ void PlainLinesView::UpdateScrollBars() {
   // the remaining rows just fill the viewport.
   const qreal available = viewport()->height() - kTextMargin;
   qreal height = 0;
-  std::size_t top = lines_.RowCount();
+  std::size_t top = lines_->RowCount();
   while (top > 0) {
     height += LayoutRow(top - 1)->boundingRect().height();
-    if (height > available && top < lines_.RowCount()) break;
+    if (height > available && top < lines_->RowCount()) break;
     --top;
   }
   const int lastTop = static_cast<int>(std::min<std::size_t>(top, INT_MAX));
@@ -143,7 +154,7 @@ void PlainLinesView::paintEvent(QPaintEvent*) {
   const qreal left = kTextMargin - horizontalScrollBar()->value();
   qreal y = kTextMargin;
   for (auto row = static_cast<std::size_t>(verticalScrollBar()->value());
-       row < lines_.RowCount() && y < viewport()->height(); ++row) {
+       row < lines_->RowCount() && y < viewport()->height(); ++row) {
     const auto layout = LayoutRow(row);
     QList<QTextLayout::FormatRange> selected;
     if (from != to && row >= from.row && row <= to.row) {
@@ -161,12 +172,12 @@ PlainLinesView::TextPoint PlainLinesView::PointAt(QPoint position) const {
   const qreal x = position.x() - kTextMargin + horizontalScrollBar()->value();
   qreal y = kTextMargin;
   auto row = static_cast<std::size_t>(verticalScrollBar()->value());
-  if (lines_.RowCount() == 0) return {};
+  if (lines_->RowCount() == 0) return {};
   if (position.y() < 0) return {row, 0};
-  for (; row < lines_.RowCount(); ++row) {
+  for (; row < lines_->RowCount(); ++row) {
     const auto layout = LayoutRow(row);
     const qreal height = layout->boundingRect().height();
-    if (position.y() < y + height || row + 1 == lines_.RowCount()) {
+    if (position.y() < y + height || row + 1 == lines_->RowCount()) {
       for (int i = 0; i < layout->lineCount(); ++i) {
         const QTextLine line = layout->lineAt(i);
         if (position.y() < y + line.y() + line.height() || i + 1 == layout->lineCount())
@@ -175,15 +186,15 @@ PlainLinesView::TextPoint PlainLinesView::PointAt(QPoint position) const {
     }
     y += height;
   }
-  return {lines_.RowCount() - 1, 0};
+  return {lines_->RowCount() - 1, 0};
 }
 
 void PlainLinesView::ClearSelection() { anchor_ = cursor_ = TextPoint{}; }
 
 void PlainLinesView::SelectAll() {
-  if (lines_.RowCount() == 0) return;
+  if (lines_->RowCount() == 0) return;
   anchor_ = TextPoint{};
-  cursor_ = TextPoint{lines_.RowCount() - 1, RowText(lines_.RowCount() - 1).size()};
+  cursor_ = TextPoint{lines_->RowCount() - 1, RowText(lines_->RowCount() - 1).size()};
   viewport()->update();
 }
 
@@ -191,8 +202,8 @@ QString PlainLinesView::SelectedText() const {
   const TextPoint from = std::min(anchor_, cursor_);
   const TextPoint to = std::max(anchor_, cursor_);
   QString text;
-  for (std::size_t row = from.row; from != to && row <= to.row && row < lines_.RowCount(); ++row) {
-    if (row > from.row && !lines_.RowAt(row).continuesLine()) text += QLatin1Char('\n');
+  for (std::size_t row = from.row; from != to && row <= to.row && row < lines_->RowCount(); ++row) {
+    if (row > from.row && !lines_->ContinuesLine(row)) text += QLatin1Char('\n');
     const QString rowText = RowText(row);
     const qsizetype begin = row == from.row ? from.offset : 0;
     const qsizetype end = row == to.row ? to.offset : rowText.size();

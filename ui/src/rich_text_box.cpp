@@ -34,36 +34,23 @@ RichTextBox::RichTextBox(QWidget* parent)
 bool RichTextBox::LoadFile(const std::string& utf8Path, LoadFileType type) {
   const QString path = QString::fromStdString(utf8Path);
   if (type == LoadFileType::RichText) return LoadRichText(path);
-  if (!plain_->LoadFile(path)) {
-    loadError_ = plain_->LoadError();
-    return false;
-  }
+  if (!plain_->LoadFile(path)) return false;
   rich_->clear();
   Show(plain_);
   return true;
 }
 
-void RichTextBox::ShowPlainLines(PlainLines lines) {
-  plain_->SetLines(std::move(lines));
+void RichTextBox::ShowPlainLines(const ResultLines& lines, std::size_t firstNewRow) {
+  if (firstNewRow > 0) return plain_->LinesAppended();
+  plain_->SetLines(lines);
   rich_->clear();
   Show(plain_);
-}
-
-void RichTextBox::AppendPlainLines(PlainLines more) { plain_->AppendLines(std::move(more)); }
-
-PlainLines RichTextBox::TakePlainLines() {
-  PlainLines taken = plain_->TakeLines();
-  Clear();
-  return taken;
 }
 
 bool RichTextBox::LoadRichText(const QString& path) {
   QFile file(path);
   const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-  if (file.error() != QFileDevice::NoError) {
-    loadError_ = file.errorString();
-    return false;
-  }
+  if (file.error() != QFileDevice::NoError) return false;
   // Built apart from the view so that the editor lays it out once, not per insert.
   auto* document = new QTextDocument(rich_);
   document->setDefaultFont(rich_->font());

@@ -100,6 +100,8 @@ class MainWindowModel {
   const std::string& InputFolder() const;
   const std::string& OutputPath() const;
   bool PacketMode() const;
+  // The last run's end as the model was told it (empty before the first).
+  const FinishedRun& LastRun() const;
 
   // cmdBrowseInput_Click / cmdBrowseOutput_Click: the dialog to show; then the
   // chosen full path goes to InputChosen / OutputChosen. A cancelled dialog
@@ -145,6 +147,7 @@ class MainWindowModel {
   bool packetMode_ = false;
   bool closing_ = false;
   std::chrono::steady_clock::time_point startedAt_{};
+  FinishedRun lastRun_;
   std::shared_ptr<ResultLines> result_;  // what the results box shows
   RunLifecycle run_;                     // last: gone first, with its worker
 };

@@ -4,20 +4,11 @@
 #include <QStringList>
 #include <optional>
 
+#include "sievra/presentation/main_window_model.h"
+
 class QWidget;
 
 namespace sievra {
-
-enum class FileDialogKind { Open, SaveAs };
-
-// What a Browse handler asks of the file dialog.
-struct FileDialogRequest {
-  FileDialogKind kind = FileDialogKind::Open;
-  QString title;
-  QString filterList;     // "Name|pattern;pattern|..." pairs, as the common dialog takes them
-  int filterIndex = 1;    // 1 picks the first pair
-  QString initialFolder;  // native form; empty leaves the choice to the platform
-};
 
 // The filter pairs as Qt name filters, "Name (pattern pattern)". "*.*" becomes "*",
 // which is what it means on Windows; elsewhere "*.*" would hide files without a dot.

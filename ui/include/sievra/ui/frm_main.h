@@ -1,12 +1,11 @@
 #pragma once
 
-#include <QElapsedTimer>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
 #include <memory>
 
-#include "sievra/engine.h"
+#include "sievra/presentation/main_window_model.h"
 #include "sievra/ui/frm_help.h"
 #include "sievra/ui/ports.h"
 
@@ -19,27 +18,15 @@ class QRadioButton;
 
 namespace sievra {
 
-class BackgroundRun;
-class PlainLines;
 class FileChooser;
 class RichTextBox;
-struct FinishedRun;
-struct StageProgress;
-
-// What the window remembers between events: the chosen files and the file type.
-struct RunChoices {
-  std::string InputPath;  // UTF-8
-  std::string InputFolder;
-  std::string OutputPath;
-  bool PacketMode = false;
-};
 
 // The main window: file choosers, file type and path options, Start, Help and
-// Close, and the results box. Start hands the choices to the engine on a worker
-// thread, shows its progress and then what its result says; while it runs,
-// Start is Cancel. Files may also be dropped on the window. Dialogs and
-// messages go through the given seams so that tests can stand in for the user.
-class frmMain : public QWidget {
+// Close, and the results box. What it shows and decides is MainWindowModel's;
+// this class creates the controls, forwards their events to the model and
+// copies the model's state onto them. Dialogs and messages go through the given
+// seams so that tests can stand in for the user.
+class frmMain : public QWidget, private MainWindowView {
   Q_OBJECT
 
  public:
@@ -49,11 +36,11 @@ class frmMain : public QWidget {
   // "help.rtf" in the program's own folder.
   static QString DefaultHelpFile();
 
-  const RunChoices& choices() const { return choices_; }
+  const MainWindowModel& model() const { return *model_; }
   // True from Start until the run's result is shown.
-  bool isRunning() const { return running_; }
+  bool isRunning() const { return model_->State().running; }
   // The run in the background, for tests that act at an exact stage.
-  BackgroundRun& backgroundRun() const { return *run_; }
+  RunLifecycle& backgroundRun() const { return model_->Run(); }
   // The open help window, or null.
   frmHelp* helpWindow() const { return help_; }
 
@@ -82,6 +69,9 @@ class frmMain : public QWidget {
  signals:
   // The run started by Start has ended and its result is shown.
   void runFinished();
+  // The window has closed, its run stopped and its help window gone: the
+  // program's entry point ends the program on it.
+  void closed();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -92,35 +82,29 @@ class frmMain : public QWidget {
   void createControls();
   void arrangeTabOrder();
   void connectSignals();
-
-  void ChooseInput(const QString& path);
-  void ChooseOutput(const QString& path);
   QString DroppedFile(const QDropEvent* event) const;
-  RunSettings CaptureSettings();
-  void SetRunning(bool running);
-  void ShowProgress(const StageProgress& progress);
-  void ShowResultPiece(const std::shared_ptr<PlainLines>& lines, bool first);
-  void ShowFinishedRun(const FinishedRun& run);
+  void ShowChosenName(bool output);
+
+  // MainWindowView
+  void Render(const MainWindowState& state) override;
+  void ShowMessage(std::string_view text) override;
+  void ShowResult(const ResultLines& lines, std::size_t firstNewRow) override;
+  void ClearResult() override;
+  void RunFinished() override;
 
   void cmdBrowseInput_Click();
   void cmdBrowseOutput_Click();
   void cmdStart_Click();
-  void optPacket_Click();
-  void optText_Click();
   void cmdHelp_Click();
-  void cmdClose_Click();
   void Form_Unload();
 
   FileChooser& chooser_;
   MessageSink& messages_;
   QString helpFilePath_;
-  RunChoices choices_;
-  BackgroundRun* run_;
-  bool running_ = false;
-  QElapsedTimer runClock_;  // since Start
-  bool closing_ = false;
-  RunSettings runSettings_;  // of the run going on, which its summary describes
   QPointer<frmHelp> help_;
+  MainWindowState shown_;  // what the controls show, to touch only what changes
+  std::unique_ptr<SettingsStore> settings_;
+  std::unique_ptr<MainWindowModel> model_;  // last: its run stops before the rest goes
 };
 
 }  // namespace sievra

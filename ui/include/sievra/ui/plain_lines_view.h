@@ -4,7 +4,7 @@
 #include <QString>
 #include <memory>
 
-#include "sievra/ui/plain_lines.h"
+#include "sievra/presentation/result_lines.h"
 
 class QTextLayout;
 
@@ -24,18 +24,16 @@ class PlainLinesView : public QAbstractScrollArea {
   // Replaces the content with the file's lines (ended by CR, LF or CR LF, decoded
   // with the system's 8-bit encoding); false, content kept, when it cannot be read.
   bool LoadFile(const QString& path);
-  // Why the last LoadFile failed, in the system's words.
-  QString LoadError() const { return loadError_; }
-  // Shows these lines, replacing the content (a file read elsewhere, at once).
-  void SetLines(PlainLines lines);
-  // Adds the next piece of the same text below what is shown; the view stays where it is.
-  void AppendLines(PlainLines more);
-  // Hands the content over, leaving the view empty.
-  PlainLines TakeLines();
+  // Shows these lines, replacing the content; they must outlive their showing
+  // (until Clear or the next SetLines or LoadFile).
+  void SetLines(const ResultLines& lines);
+  // The lines shown have grown at their end; the view stays where it is.
+  void LinesAppended();
+  // Empties the view; it keeps no reference to the lines it showed.
   void Clear();
   // Lines wrap this many pixels from the text's left edge; 0 wraps at the visible edge.
   void SetWrapWidth(int pixels);
-  int WrapWidth() const { return wrapWidth_; }
+  bool IsEmpty() const { return lines_->RowCount() == 0; }
   // Lines of the file as stored.
   qsizetype LineCount() const;
   // The whole content, lines joined by '\n'.
@@ -73,8 +71,9 @@ class PlainLinesView : public QAbstractScrollArea {
   qreal LineWidth() const;
   void UpdateScrollBars();
 
-  PlainLines lines_;
-  QString loadError_;
+  static const ResultLines kNoLines;
+  const ResultLines* lines_ = &kNoLines;  // shown: owned_ or the caller's
+  std::unique_ptr<ResultLines> owned_;    // read by LoadFile
   int wrapWidth_ = 0;
   TextPoint anchor_;  // where the selection started
   TextPoint cursor_;  // where it ends; equal to anchor_ when nothing is selected

@@ -3,9 +3,6 @@
 #include <QWidget>
 #include <string>
 
-#include "sievra/ui/plain_lines.h"
-#include "sievra/ui/ports.h"
-
 class QStackedLayout;
 class QTextDocument;
 class QTextEdit;
@@ -13,11 +10,15 @@ class QTextEdit;
 namespace sievra {
 
 class PlainLinesView;
+class ResultLines;
+
+// How a file is loaded into a rich-text box.
+enum class LoadFileType { RichText, PlainText };
 
 // The rich-text box both windows use. Plain text goes to a light line view that
 // copes with results of millions of lines; rich text (RTF) goes to a QTextEdit.
 // Read-only for the user; the background is the system's window colour.
-class RichTextBox : public QWidget, public ResultsBox {
+class RichTextBox : public QWidget {
   Q_OBJECT
 
  public:
@@ -25,21 +26,17 @@ class RichTextBox : public QWidget, public ResultsBox {
 
   // Replaces the whole content with the file, as plain lines or as an RTF document;
   // false, content kept, when the file cannot be read.
-  bool LoadFile(const std::string& utf8Path, LoadFileType type) override;
-  // Why the last LoadFile failed, in the system's words ("No such file or directory").
-  QString LoadError() const { return loadError_; }
-  // Shows lines read elsewhere as plain text, replacing the content at once.
-  void ShowPlainLines(PlainLines lines);
-  // Adds the next piece of plain lines below those shown.
-  void AppendPlainLines(PlainLines more);
-  // Empties the box and hands over the plain lines it showed, so that a caller
-  // can free a big result off the window's thread.
-  PlainLines TakePlainLines();
-  void Clear() override;
+  bool LoadFile(const std::string& utf8Path, LoadFileType type);
+  // Shows lines read elsewhere as plain text; rows from `firstNewRow` on are new
+  // (0: the content is replaced). `lines` must stay alive until Clear or the next
+  // replacement.
+  void ShowPlainLines(const ResultLines& lines, std::size_t firstNewRow);
+  // Empties the box; it keeps no reference to lines shown.
+  void Clear();
   // Current width in twips.
-  float Width() const override;
+  float Width() const;
   // Lines wrap this many twips from the text's left edge instead of at the visible edge.
-  void SetRightMargin(float twips) override;
+  void SetRightMargin(float twips);
   float RightMargin() const { return rightMargin_; }
   // Left, Top, Width and Height in twips within the parent; a negative size counts as 0.
   void SetTwipsGeometry(double left, double top, double width, double height);
@@ -63,7 +60,6 @@ class RichTextBox : public QWidget, public ResultsBox {
   QTextEdit* rich_;
   QTextDocument* ownDocument_ = nullptr;
   float rightMargin_ = 0.0f;
-  QString loadError_;
 };
 
 }  // namespace sievra
