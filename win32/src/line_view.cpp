@@ -280,11 +280,20 @@ void LineView::Paint(HWND view) {
   const int height = RowHeight(view);
   const std::size_t rows = lines_ ? lines_->RowCount() : 0;
   int y = kTextMargin;
+  int widest = 0;
   for (std::size_t row = top_; row < rows && y < client.bottom; ++row, y += height) {
     if (y + height < paint.rcPaint.top) continue;
     const std::wstring text = WideFromAnsi(lines_->RowBytes(row));
     ExtTextOutW(dc, kTextMargin - left_, y, ETO_CLIPPED, &client, text.c_str(),
                 static_cast<UINT>(text.size()), nullptr);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    widest = std::max(widest, static_cast<int>(size.cx) + 2 * kTextMargin);
+  }
+  if (widest > extent_) {
+    // A row wider than the margin: it can be scrolled to, not cut off.
+    extent_ = widest;
+    UpdateScrollBars(view);
   }
   SelectObject(dc, old);
   EndPaint(view, &paint);
