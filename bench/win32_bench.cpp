@@ -19,6 +19,7 @@
 #include <string>
 
 #include "main_window.h"
+#include "sievra/presentation/result_lines.h"
 #include "text.h"
 
 namespace {
@@ -31,7 +32,12 @@ class TimedWindow : public sievra::win32::MainWindow {
  public:
   using MainWindow::MainWindow;
   void ShowResult(const sievra::ResultLines& lines, std::size_t firstNewRow) override {
+    const auto t0 = Clock::now();
     MainWindow::ShowResult(lines, firstNewRow);
+    if (std::getenv("SIEVRA_BENCH_TRACE"))
+      std::fprintf(stderr, "show from row %zu, %zu rows, %llu bytes: %.1f ms\n", firstNewRow,
+                   lines.RowCount(), static_cast<unsigned long long>(lines.ByteCount()),
+                   Ms(Clock::now() - t0));
     if (firstNewRow != 0 || firstPaint != Clock::time_point{}) return;
     RedrawWindow(Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     firstPaint = Clock::now();

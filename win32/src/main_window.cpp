@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <filesystem>
 #include <vector>
 
 #include "help_window.h"
@@ -201,7 +202,15 @@ void MainWindow::Render(const MainWindowState& state) {
 void MainWindow::ShowMessage(std::string_view text) { options_.seams.showMessage(hwnd_, text); }
 
 void MainWindow::ShowResult(const ResultLines& lines, std::size_t firstNewRow) {
-  results_.Show(lines, firstNewRow, dpi_);
+  std::uint64_t expected = 0;
+  if (firstNewRow == 0) {
+    // The result is the output file, read in pieces: its size tells at once
+    // which view can show it.
+    std::error_code error;
+    expected = std::filesystem::file_size(std::filesystem::path(Wide(model_->OutputPath())), error);
+    if (error) expected = 0;
+  }
+  results_.Show(lines, firstNewRow, dpi_, expected);
 }
 
 void MainWindow::ClearResult() { results_.Clear(); }

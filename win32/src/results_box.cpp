@@ -2,6 +2,8 @@
 
 #include <richedit.h>
 
+#include <algorithm>
+
 #include "line_view.h"
 #include "sievra/presentation/result_lines.h"
 #include "text.h"
@@ -63,8 +65,10 @@ void ResultsBox::Layout(UINT dpi, HFONT font) {
   if (rightMarginTwips_ > 0) ApplyRightMargin(dpi);
 }
 
-void ResultsBox::Show(const ResultLines& lines, std::size_t firstNewRow, UINT dpi) {
-  const bool big = lines.ByteCount() > kRichEditLimit;
+void ResultsBox::Show(const ResultLines& lines, std::size_t firstNewRow, UINT dpi,
+                      std::uint64_t expectedBytes) {
+  if (firstNewRow == 0) expectedBytes_ = expectedBytes;
+  const bool big = std::max(lines.ByteCount(), expectedBytes_) > kRichEditLimit;
   if (firstNewRow == 0) {
     Clear();
     rightMarginTwips_ = Width(dpi) + kRightMarginExtraTwips;

@@ -20,14 +20,18 @@ class LineView;
 // seconds per megabyte to load). Both sit at the same place; one is shown.
 class ResultsBox {
  public:
-  // Up to this many bytes the result goes to RichEdit.
-  static constexpr std::uint64_t kRichEditLimit = std::uint64_t{256} << 10;
+  // Up to this many bytes the result goes to RichEdit (Wine's RichEdit takes
+  // about a second per 200 KB; Windows' is many times faster).
+  static constexpr std::uint64_t kRichEditLimit = std::uint64_t{64} << 10;
 
   void Create(HWND parent, int richId, int linesId, TwipsRect place);
   void Layout(UINT dpi, HFONT font);
   // Shows `lines`; rows from `firstNewRow` on are new. 0 starts a new result,
-  // whose right margin is the box's width + 10000 twips.
-  void Show(const ResultLines& lines, std::size_t firstNewRow, UINT dpi);
+  // whose right margin is the box's width + 10000 twips, and whose whole size
+  // is `expectedBytes` (the output file's), so that a big one goes straight
+  // to the line view.
+  void Show(const ResultLines& lines, std::size_t firstNewRow, UINT dpi,
+            std::uint64_t expectedBytes = 0);
   void Clear();
   // The box's width in twips at this DPI.
   float Width(UINT dpi) const;
@@ -48,6 +52,7 @@ class ResultsBox {
   Control rich_;
   Control lines_;
   UINT dpi_ = 96;
+  std::uint64_t expectedBytes_ = 0;
   bool showsLines_ = false;
   float rightMarginTwips_ = 0;
 };
