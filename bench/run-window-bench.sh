@@ -49,6 +49,7 @@ QT_QPA_PLATFORM=offscreen build/release/bench/sievra-ui-bench --live 1000000 100
 echo "-- Windows window (Wine, null graphics driver):"
 (unset DISPLAY
  wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null
+ wineserver -w  # the driver is chosen when a session starts
  printf '%-10s %12s %14s %14s %15s\n' lines "longest gap" Start-summary Start-paint paint-engine
  for lines in 1000000 10000000; do
    for _ in $(seq "$reps"); do
