@@ -19,7 +19,7 @@ if [ -z "${WINEPREFIX:-}" ]; then
   export WINEPREFIX="$work/prefix"
   wineboot --init
 fi
-trap 'rm -rf "$work"' EXIT
+trap 'wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
 printf '%s\r\n' \
   'N0CALL-9>APRS,WIDE1-1,WIDE2-1:!4903.50N/07201.75W-PHG2360 Sievra test station' \
   'K1ABC>APRS,WIDE1-1:>Net tonight at 8 pm' \
