@@ -7,6 +7,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   sievra::win32::MainWindow::Options options;
   options.closed = [] { PostQuitMessage(0); };
   sievra::win32::MainWindow window(std::move(options));
+  if (!window.Handle()) return 1;
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
     // Tab, the arrow keys in option groups, and the rest of the keyboard interface.

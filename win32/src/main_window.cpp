@@ -71,6 +71,7 @@ MainWindow::MainWindow(Options options) : options_(std::move(options)) {
   hwnd_ = CreateWindowExW(WS_EX_ACCEPTFILES, kClassName, L"Sievra", kWindowStyle, CW_USEDEFAULT,
                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
                           GetModuleHandleW(nullptr), nullptr);
+  if (!hwnd_) return;  // no desktop to show a window on: Handle() says so
   SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Procedure));
   dpi_ = GetDpiForWindow(hwnd_);

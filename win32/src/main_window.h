@@ -60,7 +60,8 @@ class MainWindow : public MainWindowView {
     std::function<void()> closed;  // the window is gone (the program ends)
   };
 
-  // Creates the window, shown and centred, with Browse of "Input File" focused.
+  // Creates the window, shown and centred, with Browse of "Input File" focused;
+  // Handle() is null when no window could be created.
   explicit MainWindow(Options options);
   ~MainWindow() override;
   MainWindow(const MainWindow&) = delete;
