@@ -67,6 +67,6 @@ x86_64-w64-mingw32-strip -o "$scratch/Sievra.exe" "$win"
 strip -o "$scratch/Sievra-qt" "$qt"
 echo "Sievra.exe (stripped, static, imports only Windows DLLs): $(stat -c %s "$scratch/Sievra.exe")"
 echo "Qt Sievra (stripped, without its shared Qt libraries):   $(stat -c %s "$scratch/Sievra-qt")"
-qtlibs=$(ldd "$qt" | awk '/libQt6/ {print $3}' | xargs stat -L -c %s | paste -sd+ | bc)
+qtlibs=$(ldd "$qt" | awk '/libQt6/ {print $3}' | xargs stat -L -c %s | awk '{s += $1} END {print s}')
 echo "the Qt libraries it loads (Core, Gui, Widgets, ...):     $qtlibs"
 echo "imports of Sievra.exe: $(x86_64-w64-mingw32-objdump -p "$win" | awk '/DLL Name/ {print $3}' | sort -u | tr '\n' ' ')"

@@ -165,10 +165,16 @@ TEST(MainWindow, BigResultGoesToTheLineViewWhole) {
   EXPECT_FALSE(IsWindowVisible(rig.window->Results().RichEdit()));
   input.resize(input.size() - 2);  // no line end after the last row
   EXPECT_EQ(rig.window->Results().Text(), Wide(input));
-  // Select All and Copy put the whole result on the clipboard.
+  // Ctrl+A and Ctrl+C put the whole result on the clipboard.
   HWND view = rig.window->Results().LineViewHandle();
-  LineView::Of(view)->SelectAll(view);
-  LineView::Of(view)->Copy(view);
+  BYTE keys[256] = {};
+  keys[VK_CONTROL] = 0x80;
+  SetKeyboardState(keys);
+  SendMessageW(view, WM_KEYDOWN, 'A', 0);
+  SendMessageW(view, WM_KEYDOWN, 'C', 0);
+  keys[VK_CONTROL] = 0;
+  SetKeyboardState(keys);
+  EXPECT_TRUE(LineView::Of(view)->AllSelected());
   ASSERT_TRUE(OpenClipboard(nullptr));
   HANDLE data = GetClipboardData(CF_UNICODETEXT);
   const std::wstring copied = data ? static_cast<const wchar_t*>(GlobalLock(data)) : L"";

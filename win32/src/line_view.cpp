@@ -1,5 +1,7 @@
 #include "line_view.h"
 
+#include <windowsx.h>
+
 #include <algorithm>
 
 #include "sievra/presentation/result_lines.h"
@@ -163,6 +165,24 @@ LRESULT LineView::Handle(HWND view, UINT message, WPARAM wParam, LPARAM lParam) 
         ScrollTo(view, 0, 0);
       else if (wParam == VK_END && control)
         ScrollTo(view, PTRDIFF_MAX / 2, left_);
+      return 0;
+    }
+    case WM_CONTEXTMENU: {
+      // The same two commands as the keyboard's Ctrl+C and Ctrl+A.
+      HMENU menu = CreatePopupMenu();
+      const UINT copyState = allSelected_ ? MF_ENABLED : MF_GRAYED;
+      AppendMenuW(menu, MF_STRING | copyState, 1, L"&Copy\tCtrl+C");
+      AppendMenuW(menu, MF_STRING, 2, L"Select &All\tCtrl+A");
+      POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+      if (at.x == -1 && at.y == -1) {  // from the keyboard: at the view's corner
+        at = {0, 0};
+        ClientToScreen(view, &at);
+      }
+      const int chosen =
+          TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, view, nullptr);
+      DestroyMenu(menu);
+      if (chosen == 1) Copy(view);
+      if (chosen == 2) SelectAll(view);
       return 0;
     }
     case WM_SETFOCUS:
