@@ -17,8 +17,10 @@ for group in "$@"; do
     gui-check) packages+=(xvfb xauth x11-apps imagemagick xdotool desktop-file-utils) ;;
     fuzz) packages+=(clang libclang-rt-14-dev llvm) ;;  # llvm: symbolised crash reports
     # The 64-bit posix-thread cross compiler with its binutils (windres), Wine's
-    # commands (wine, wineboot, wineserver) and its 64-bit loader.
-    windows) packages+=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64) ;;
+    # commands (wine, wineboot, wineserver) and its 64-bit loader; NSIS and zip
+    # for the release; a virtual X server and xdotool for the smoke run.
+    windows) packages+=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64
+                        nsis zip unzip xvfb xauth xdotool imagemagick) ;;
     # The .deb: its dependencies (dpkg-shlibdeps), manual page, checks of the result.
     package) packages+=(dpkg-dev help2man gzip lintian appstream desktop-file-utils man-db) ;;
     *) echo "install-deps: unknown group '$group'" >&2; exit 2 ;;

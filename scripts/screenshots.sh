@@ -67,3 +67,8 @@ xvfb-run -a -s "-screen 0 1280x800x24" bash -euo pipefail -c '
 '
 echo "Screenshots in $out:"
 ls "$out"
+
+# The Windows window too, when the windows-cross build is there.
+if [ -f build/windows-cross/win32/Sievra.exe ] && command -v wine >/dev/null; then
+  scripts/windows-smoke.sh "$out"
+fi

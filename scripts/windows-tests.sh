@@ -26,10 +26,23 @@ cleanup() {
 trap cleanup EXIT
 
 wineboot --init
+# The window tests create their windows in-process with Wine's null graphics
+# driver: no display needed.
+wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null
+# The driver is chosen when a Wine session starts: let this one end first.
+wineserver -w
 step "Wine prefix ready"
 
 ctest --preset windows-cross
 step "test programs passed"
+
+# The real window on a virtual X server, driven like a user; then the release.
+wine reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f >/dev/null
+wineserver -w
+scripts/windows-smoke.sh "$scratch/screenshots"
+step "smoke run of Sievra.exe passed"
+(unset WINEPREFIX && scripts/check-windows-release.sh "$scratch/release")
+step "release checked"
 
 cli=build/windows-cross/cli/sievra-cli.exe
 work="$scratch/work"

@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# Builds the Windows release (scripts/package-windows.sh) and checks it under Wine,
+# in a fresh Wine prefix: the zip holds what it should; the installer installs
+# silently for the user; the installed sievra-cli filters a pipe and Sievra.exe
+# opens its window (on a virtual X server); the silent uninstaller leaves no
+# program file, shortcut or uninstall entry behind.
+# Needs: scripts/install-deps.sh windows
+set -euo pipefail
+cd "$(dirname "$0")/.."
+out=$(realpath -m "${1:-build/windows-release}")
+scripts/package-windows.sh "$out"
+version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION \([0-9.]*\))$/\1/p' cmake/Packaging.cmake)
+fail() { echo "check-windows-release: $*" >&2; exit 1; }
+ok() { echo "check-windows-release: $*: ok"; }
+
+listed=$(unzip -Z1 "$out/sievra-$version-windows-x64.zip" | LC_ALL=C sort | tr '\n' ' ')
+wanted="sievra-$version/LICENSE.txt sievra-$version/README.txt sievra-$version/Sievra.exe sievra-$version/help.rtf sievra-$version/sievra-cli.exe "
+[ "$listed" = "$wanted" ] || fail "the zip holds '$listed'"
+ok "zip contents"
+
+scratch=$(mktemp -d)
+export WINEPREFIX="$scratch/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+unset DISPLAY WAYLAND_DISPLAY
+cleanup() {
+  wineserver -k 2>/dev/null || true
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
+wineboot --init
+
+winenv() { wine cmd /c echo "%$1%" | tr -d '\r'; }
+local_app_data=$(winepath -u "$(winenv LOCALAPPDATA)")
+app_data=$(winepath -u "$(winenv APPDATA)")
+installed="$local_app_data/Programs/Sievra"
+shortcut="$app_data/Microsoft/Windows/Start Menu/Programs/Sievra.lnk"
+key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Sievra'
+
+wine "$out/sievra-$version-setup.exe" /S
+for f in Sievra.exe sievra-cli.exe help.rtf LICENSE.txt README.txt Uninstall.exe; do
+  [ -f "$installed/$f" ] || fail "the installer did not put $f in $installed"
+done
+[ -f "$shortcut" ] || fail "no Start-menu shortcut"
+wine reg query "$key" /v QuietUninstallString | grep -q 'Uninstall.exe" /S' ||
+  fail "no uninstall entry in $key"
+ok "silent install for the user into $installed"
+
+got=$(printf 'b\r\na\r\nb\r\n' | wine "$installed/sievra-cli.exe" | od -An -c | tr -s ' ')
+[ "$got" = " b \r \n a \r \n" ] || fail "the installed sievra-cli gave '$got'"
+ok "installed sievra-cli on a pipe"
+
+# The window, on a virtual X server: it must appear, then close when asked. A
+# Wine session started without a display keeps none: wait for it to end first.
+wineserver -w
+export installed
+xvfb-run -a -s "-screen 0 1024x768x24" bash -euo pipefail -c '
+  wine "$installed/Sievra.exe" & pid=$!
+  for _ in $(seq 300); do
+    xdotool search --onlyvisible --name "^Sievra\$" >/dev/null 2>&1 && break
+    sleep 0.1
+  done
+  xdotool search --onlyvisible --name "^Sievra\$" >/dev/null || { echo "no window" >&2; exit 1; }
+  wine taskkill /im Sievra.exe >/dev/null 2>&1
+  for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || exit 0; sleep 0.1; done
+  echo "Sievra.exe still running after it was asked to close" >&2; exit 1
+' || fail "the installed Sievra.exe did not open its window and close"
+ok "installed Sievra.exe opens its window"
+
+# The uninstaller copies itself away and returns at once; wait for its work.
+wine "$installed/Uninstall.exe" /S
+for _ in $(seq 600); do [ -e "$installed" ] || break; sleep 0.1; done
+[ ! -e "$installed" ] || fail "left behind: $(find "$installed" | tr '\n' ' ')"
+[ ! -e "$shortcut" ] || fail "the Start-menu shortcut is left"
+if wine reg query "$key" >/dev/null 2>&1; then fail "the uninstall entry is left"; fi
+ok "silent uninstall leaves nothing"

@@ -1,0 +1,112 @@
+#include <gtest/gtest.h>
+
+#include "help_window.h"
+#include "ini_settings.h"
+#include "sievra/presentation/wording.h"
+#include "text.h"
+#include "window_rig.h"
+#include "windows_test_support.h"
+
+namespace sievra::wintest {
+namespace {
+
+using namespace win32;
+
+std::wstring BoxText(HWND box) {
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(box)) + 1, L'\0');
+  text.resize(
+      static_cast<std::size_t>(GetWindowTextW(box, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+TEST(HelpWindow, HelpOpensOnceAndShowsTheDocumentFittedToTheWindow) {
+  WindowRig rig;
+  rig.Click(kCmdHelp);
+  HelpWindow* help = rig.window->Help();
+  ASSERT_NE(help, nullptr);
+  rig.Click(kCmdHelp);
+  EXPECT_EQ(rig.window->Help(), help);  // brought forward, not opened again
+  wchar_t caption[16] = {};
+  GetWindowTextW(help->Handle(), caption, 16);
+  EXPECT_STREQ(caption, L"Help");
+  RECT client{};
+  GetClientRect(help->Handle(), &client);
+  EXPECT_EQ(client.right, Pixels(5625));
+  EXPECT_EQ(client.bottom, Pixels(4140));
+  // RichEdit's RTF reader turned the document into text: no control words left.
+  const std::wstring text = BoxText(help->TextBox());
+  EXPECT_NE(text.find(L"Sievra"), std::wstring::npos);
+  EXPECT_EQ(text.find(L"\\rtf"), std::wstring::npos);
+  EXPECT_EQ(text.find(L"\\par"), std::wstring::npos);
+  // 50 twips in from the corner, 200 narrower and 600 shorter than the outer size.
+  RECT outer{}, box{};
+  GetWindowRect(help->Handle(), &outer);
+  GetWindowRect(help->TextBox(), &box);
+  MapWindowPoints(nullptr, help->Handle(), reinterpret_cast<POINT*>(&box), 2);
+  EXPECT_EQ(box.left, Pixels(50));
+  EXPECT_EQ(box.top, Pixels(50));
+  const auto twips = [](LONG pixels) { return static_cast<int>(pixels * 15); };
+  EXPECT_EQ(box.right - box.left, Pixels(twips(outer.right - outer.left) - 200));
+  EXPECT_EQ(box.bottom - box.top, Pixels(twips(outer.bottom - outer.top) - 600));
+  SendMessageW(help->Handle(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(rig.window->Help(), nullptr);
+}
+
+TEST(HelpWindow, UnreadableDocumentGetsTheClearMessage) {
+  ScratchFolder folder(L"win32 help");
+  const std::wstring missing = folder.Child(L"help.rtf");
+  ASSERT_TRUE(WriteBytes(folder.Child(L"big.rtf"), std::string((1 << 20) + 1, 'x')));
+  struct Row {
+    std::wstring path;
+    std::string expected;
+  } rows[] = {{missing, HelpUnreadableText(Utf8(missing))},
+              {folder.Child(L"big.rtf"), HelpTooLargeText(Utf8(folder.Child(L"big.rtf")))}};
+  for (const Row& row : rows) {
+    HelpWindow* help = HelpWindow::Open(row.path, nullptr);
+    EXPECT_EQ(Utf8(BoxText(help->TextBox())), row.expected);
+    help->Close();
+  }
+}
+
+// Values as QSettings (IniFormat) writes them, taken from its own output.
+TEST(IniSettings, ValuesAreWrittenAndReadAsQSettingsDoes) {
+  const struct {
+    const char* value;
+    const char* written;
+  } rows[] = {
+      {"C:\\logs", "C:\\\\logs"},
+      {"C:", "C:"},
+      {"", ""},
+      {"C:\\donn\xC3\xA9"
+       "es \xC4\x89",
+       "C:\\\\donn\xC3\xA9"
+       "es \xC4\x89"},
+      {"C:\\a,b;c=d", "\"C:\\\\a,b;c=d\""},
+      {" C:\\lead", "\" C:\\\\lead\""},
+      {"C:\\q\"uote", "C:\\\\q\\\"uote"},
+      {"\\\\server\\share", "\\\\\\\\server\\\\share"},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(IniEscaped(row.value), row.written);
+    EXPECT_EQ(IniUnescaped(row.written), row.value);
+  }
+}
+
+TEST(IniSettings, InputFolderIsStoredInGeneralKeepingEverythingElse) {
+  ScratchFolder folder(L"win32 ini");
+  const std::wstring path = folder.Child(L"Sievra\\Sievra.ini");
+  IniSettingsStore store(path);
+  EXPECT_EQ(store.InputFolder(), "");
+  store.SetInputFolder("C:\\logs ĉ");  // the folder is made
+  EXPECT_EQ(store.InputFolder(), "C:\\logs ĉ");
+  EXPECT_TRUE(
+      SameBytes(ReadBytes(path).value_or("?"), "[General]\r\nInputFolder=C:\\\\logs ĉ\r\n"));
+  ASSERT_TRUE(WriteBytes(path, "[Other]\nInputFolder=no\n[General]\nx=1\nInputFolder=old\n"));
+  store.SetInputFolder("D:\\");
+  EXPECT_EQ(store.InputFolder(), "D:\\");
+  EXPECT_TRUE(SameBytes(ReadBytes(path).value_or("?"),
+                        "[Other]\r\nInputFolder=no\r\n[General]\r\nx=1\r\nInputFolder=D:\\\\\r\n"));
+}
+
+}  // namespace
+}  // namespace sievra::wintest

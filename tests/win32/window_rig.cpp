@@ -1,0 +1,74 @@
+#include "window_rig.h"
+
+#include <thread>
+
+namespace sievra::wintest {
+
+bool PumpUntil(const std::function<bool()>& done, double seconds) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    MSG message;
+    if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    } else {
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+  }
+  return true;
+}
+
+WindowRig::WindowRig() {
+  win32::MainWindow::Options options;
+  options.seams.chooseFile = [this](HWND, const FileDialogRequest& request) {
+    dialogs.push_back(request);
+    std::optional<std::string> answer;
+    if (!answers.empty()) {
+      answer = answers.front();
+      answers.pop_front();
+    }
+    return answer;
+  };
+  options.seams.showMessage = [this](HWND, std::string_view text) { messages.emplace_back(text); };
+  options.settings = &settings;
+  options.helpPath = helpPath = win32::ProgramFolder() + L"\\help.rtf";
+  options.model.numbers = PlainNumbers();
+  options.model.doubleClickInterval = std::chrono::milliseconds(0);
+  window = std::make_unique<win32::MainWindow>(std::move(options));
+}
+
+WindowRig::~WindowRig() {
+  window.reset();
+  PumpUntil([] { return false; }, 0.05);  // lets destroyed windows' last messages go
+}
+
+void WindowRig::Click(int id) const { SendMessageW(Control(id), BM_CLICK, 0, 0); }
+
+std::wstring WindowRig::TextOf(int id) const {
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(Control(id))) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(
+      GetWindowTextW(Control(id), text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+bool WindowRig::Checked(int id) const {
+  return SendMessageW(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+RECT WindowRig::Place(int id) const {
+  RECT place{};
+  GetWindowRect(Control(id), &place);
+  MapWindowPoints(nullptr, window->Handle(), reinterpret_cast<POINT*>(&place), 2);
+  return place;
+}
+
+bool WindowRig::RunToEnd() {
+  const int before = window->FinishedRuns();
+  Click(win32::kCmdStart);
+  return PumpUntil([&] { return window->FinishedRuns() > before; });
+}
+
+int Pixels(int twips) { return MulDiv(twips, 96, 1440); }
+
+}  // namespace sievra::wintest

@@ -1,0 +1,355 @@
+#include "main_window.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <filesystem>
+#include <vector>
+
+#include "help_window.h"
+#include "ini_settings.h"
+#include "text.h"
+
+namespace sievra::win32 {
+
+namespace {
+constexpr int kClientWidthTwips = 9615;
+// The window grows downward by the summary line and the progress bar below
+// the designed controls.
+constexpr int kClientHeightTwips = 7200;
+// At this size every caption fits its control at the sizes the layout gives.
+constexpr int kUiPointSize = 8;
+constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW;
+
+HFONT UiFont(UINT dpi) {
+  return CreateFontW(-MulDiv(kUiPointSize, static_cast<int>(dpi), 72), 0, 0, 0, FW_NORMAL, FALSE,
+                     FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                     DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"MS Shell Dlg 2");
+}
+
+void Register() {
+  static const bool registered = [] {
+    WNDCLASSEXW type{};
+    type.cbSize = sizeof type;
+    type.lpfnWndProc = DefWindowProcW;  // replaced by the instance's procedure at creation
+    type.hInstance = GetModuleHandleW(nullptr);
+    type.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
+    type.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
+    type.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    type.lpszClassName = MainWindow::kClassName;
+    return RegisterClassExW(&type) != 0;
+  }();
+  (void)registered;
+}
+}  // namespace
+
+MainWindowOptions SystemModelOptions() {
+  MainWindowOptions options;
+  options.numbers = UserLocaleNumbers();
+  options.doubleClickInterval = std::chrono::milliseconds(GetDoubleClickTime());
+  return options;
+}
+
+UiDispatcher PostingDispatcher(HWND window) {
+  return [window](std::function<void()> task) {
+    auto* posted = new std::function<void()>(std::move(task));
+    if (!PostMessageW(window, MainWindow::kRunTaskMessage, 0, reinterpret_cast<LPARAM>(posted)))
+      delete posted;  // the window is gone
+  };
+}
+
+MainWindow::MainWindow(Options options) : options_(std::move(options)) {
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
+  InitCommonControlsEx(&controls);
+  Register();
+  if (!options_.settings) {
+    ownSettings_ = std::make_unique<IniSettingsStore>();
+    options_.settings = ownSettings_.get();
+  }
+  if (options_.helpPath.empty()) options_.helpPath = ProgramFolder() + L"\\help.rtf";
+
+  hwnd_ = CreateWindowExW(WS_EX_ACCEPTFILES, kClassName, L"Sievra", kWindowStyle, CW_USEDEFAULT,
+                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+                          GetModuleHandleW(nullptr), nullptr);
+  if (!hwnd_) return;  // no desktop to show a window on: Handle() says so
+  SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Procedure));
+  dpi_ = GetDpiForWindow(hwnd_);
+  CreateControls();
+  model_ = std::make_unique<MainWindowModel>(*this, *options_.settings, PostingDispatcher(hwnd_),
+                                             options_.model);
+  Render(model_->State());
+
+  RECT outer{0, 0, TwipsToPixels(kClientWidthTwips, dpi_), TwipsToPixels(kClientHeightTwips, dpi_)};
+  AdjustWindowRectExForDpi(&outer, kWindowStyle, FALSE, WS_EX_ACCEPTFILES, dpi_);
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  const int width = outer.right - outer.left;
+  const int height = outer.bottom - outer.top;
+  SetWindowPos(hwnd_, nullptr, work.left + (work.right - work.left - width) / 2,
+               work.top + (work.bottom - work.top - height) / 2, width, height, SWP_NOZORDER);
+  ShowWindow(hwnd_, SW_SHOW);
+  SetFocus(cmdBrowseInput.Handle());
+}
+
+MainWindow::~MainWindow() {
+  if (hwnd_) Form_Unload();
+  model_.reset();
+}
+
+HWND MainWindow::ControlHandle(int id) const { return GetDlgItem(hwnd_, id); }
+
+void MainWindow::CreateControls() {
+  // The frames' places; the frames themselves are created last, below every
+  // control they hold, so that their borders never paint over them.
+  const TwipsRect input{90, 90, 5325, 735};
+  const TwipsRect output{90, 1035, 5325, 780};
+  const TwipsRect callsign{5670, 90, 2850, 735};
+  const TwipsRect fileType{5670, 990, 1095, 825};
+  const TwipsRect strip{7020, 990, 1500, 825};
+  const TwipsRect resultsFrame{90, 1935, 8430, 4560};
+  const auto inside = [](const TwipsRect& box, int left, int top, int width, int height) {
+    return TwipsRect{box.left + left, box.top + top, width, height};
+  };
+  const DWORD button = WS_TABSTOP | BS_PUSHBUTTON;
+  const DWORD edit = WS_TABSTOP | ES_AUTOHSCROLL;
+  // In tab order: Windows moves the focus in the order the controls were created.
+  cmdBrowseInput.Create(hwnd_, L"BUTTON", L"Browse", button | WS_GROUP, kCmdBrowseInput,
+                        inside(input, 4365, 225, 780, 375));
+  txtInputFileName.Create(hwnd_, L"EDIT", Wide(kNoFileYet), edit, kTxtInputFileName,
+                          inside(input, 135, 270, 4065, 285), WS_EX_CLIENTEDGE);
+  cmdBrowseOutput.Create(hwnd_, L"BUTTON", L"Browse", button, kCmdBrowseOutput,
+                         inside(output, 4365, 225, 780, 375));
+  txtOutputFilename.Create(hwnd_, L"EDIT", Wide(kNoFileYet), edit, kTxtOutputFilename,
+                           inside(output, 90, 270, 4110, 285), WS_EX_CLIENTEDGE);
+  results_.Create(hwnd_, kRtbResults, kRtbResultsLines, inside(resultsFrame, 90, 225, 8250, 4245));
+  txtKeyPhrase.Create(hwnd_, L"EDIT", L"", edit, kTxtKeyPhrase,
+                      inside(callsign, 180, 270, 2535, 285), WS_EX_CLIENTEDGE);
+  cmdStart.Create(hwnd_, L"BUTTON", L"Start", button, kCmdStart, {8640, 5265, 870, 510});
+  // An option group begins at WS_GROUP and ends at the next control that has it;
+  // Tab enters a group at its selected option, the arrow keys move within it.
+  const DWORD option = BS_AUTORADIOBUTTON;
+  optPacket.Create(hwnd_, L"BUTTON", L"Packet", option | WS_GROUP, kOptPacket,
+                   inside(fileType, 90, 225, 870, 330));
+  optText.Create(hwnd_, L"BUTTON", L"Text", option, kOptText, inside(fileType, 90, 495, 690, 285));
+  cmdHelp.Create(hwnd_, L"BUTTON", L"Help", button | WS_GROUP, kCmdHelp, {8640, 270, 870, 510});
+  cmdClose.Create(hwnd_, L"BUTTON", L"Close", button, kCmdClose, {8640, 5940, 870, 510});
+  optStripPathYes.Create(hwnd_, L"BUTTON", L"Yes", option | WS_GROUP, kOptStripPathYes,
+                         inside(strip, 360, 495, 690, 285));
+  optStripPathNo.Create(hwnd_, L"BUTTON", L"No", option, kOptStripPathNo,
+                        inside(strip, 360, 225, 690, 285));
+  lblSummary.Create(hwnd_, L"STATIC", L"", WS_GROUP | SS_LEFTNOWORDWRAP | SS_NOPREFIX, kLblSummary,
+                    {90, 6570, 9420, 255});
+  prgRun.Create(hwnd_, PROGRESS_CLASSW, L"", 0, kPrgRun, {90, 6870, 9420, 240});
+  SendMessageW(prgRun.Handle(), PBM_SETRANGE32, 0, 1000);
+  const DWORD group = BS_GROUPBOX;
+  frmInput.Create(hwnd_, L"BUTTON", L"Input File", group, kFrmInput, input);
+  frmOutput.Create(hwnd_, L"BUTTON", L"Output File", group, kFrmOutput, output);
+  frmCallsign.Create(hwnd_, L"BUTTON", L"Target Callsign", group, kFrmCallsign, callsign);
+  frmPacketorTxt.Create(hwnd_, L"BUTTON", L"FileType", group, kFrmPacketorTxt, fileType);
+  frmStripPath.Create(hwnd_, L"BUTTON", L"Strip Digi Path", group, kFrmStripPath, strip);
+  frmOutputTxt.Create(hwnd_, L"BUTTON", L"Output File", group, kFrmOutputTxt, resultsFrame);
+  optPacket.SetChecked(true);
+  optStripPathNo.SetChecked(true);
+  OnOptionChecked(kOptPacket);
+  OnOptionChecked(kOptStripPathNo);
+  LayoutControls();
+}
+
+void MainWindow::LayoutControls() {
+  HFONT old = font_;
+  font_ = UiFont(dpi_);
+  for (const Control* control :
+       {&frmInput,        &txtInputFileName, &cmdBrowseInput,  &frmOutput,      &txtOutputFilename,
+        &cmdBrowseOutput, &frmCallsign,      &txtKeyPhrase,    &frmPacketorTxt, &optPacket,
+        &optText,         &frmStripPath,     &optStripPathYes, &optStripPathNo, &frmOutputTxt,
+        &cmdStart,        &cmdHelp,          &cmdClose,        &lblSummary,     &prgRun})
+    control->Layout(dpi_, font_);
+  results_.Layout(dpi_, font_);
+  if (old) DeleteObject(old);
+}
+
+// Only the selected option of a group is a tab stop, so Tab enters the group there.
+void MainWindow::OnOptionChecked(int id) {
+  const auto follow = [](const Control& selected, const Control& other) {
+    const auto style = GetWindowLongPtrW(selected.Handle(), GWL_STYLE);
+    SetWindowLongPtrW(selected.Handle(), GWL_STYLE, style | WS_TABSTOP);
+    const auto otherStyle = GetWindowLongPtrW(other.Handle(), GWL_STYLE);
+    SetWindowLongPtrW(other.Handle(), GWL_STYLE, otherStyle & ~LONG_PTR{WS_TABSTOP});
+  };
+  if (id == kOptPacket) follow(optPacket, optText);
+  if (id == kOptText) follow(optText, optPacket);
+  if (id == kOptStripPathYes) follow(optStripPathYes, optStripPathNo);
+  if (id == kOptStripPathNo) follow(optStripPathNo, optStripPathYes);
+}
+
+void MainWindow::Render(const MainWindowState& state) {
+  txtInputFileName.SetText(Wide(state.inputBoxText));
+  txtOutputFilename.SetText(Wide(state.outputBoxText));
+  frmCallsign.Show(state.callsignVisible);
+  txtKeyPhrase.Show(state.callsignVisible);
+  for (const Control* choice : {&cmdBrowseInput, &cmdBrowseOutput, &txtKeyPhrase, &optPacket,
+                                &optText, &optStripPathYes, &optStripPathNo})
+    choice->Enable(state.choicesEnabled);
+  cmdStart.SetText(Wide(state.startCaption));
+  // A disabled control cannot keep the focus: the keyboard would reach nothing.
+  if (HWND focus = GetFocus(); focus && GetParent(focus) == hwnd_ && !IsWindowEnabled(focus))
+    SetFocus(cmdStart.Handle());
+  prgRun.Show(state.progressVisible);
+  SendMessageW(prgRun.Handle(), PBM_SETPOS, static_cast<WPARAM>(state.progressPermille), 0);
+  lblSummary.SetText(Wide(state.summary));
+}
+
+void MainWindow::ShowMessage(std::string_view text) { options_.seams.showMessage(hwnd_, text); }
+
+void MainWindow::ShowResult(const ResultLines& lines, std::size_t firstNewRow) {
+  std::uint64_t expected = 0;
+  if (firstNewRow == 0) {
+    // The result is the output file, read in pieces: its size tells at once
+    // which view can show it.
+    std::error_code error;
+    expected = std::filesystem::file_size(std::filesystem::path(Wide(model_->OutputPath())), error);
+    if (error) expected = 0;
+  }
+  results_.Show(lines, firstNewRow, dpi_, expected);
+}
+
+void MainWindow::ClearResult() { results_.Clear(); }
+
+void MainWindow::RunFinished() { ++finishedRuns_; }
+
+StartControls MainWindow::ReadStartControls() const {
+  StartControls controls;
+  controls.callsignText = AnsiFromWide(txtKeyPhrase.Text());
+  controls.stripYes = optStripPathYes.IsChecked();
+  controls.textSelected = optText.IsChecked();
+  controls.packetSelected = optPacket.IsChecked();
+  return controls;
+}
+
+void MainWindow::Browse(bool input) {
+  const FileDialogRequest request = input ? model_->InputDialog() : model_->OutputDialog();
+  const std::optional<std::string> chosen = options_.seams.chooseFile(hwnd_, request);
+  if (!chosen) return;  // cancelled: nothing changes
+  if (input)
+    model_->InputChosen(*chosen);
+  else
+    model_->OutputChosen(*chosen);
+}
+
+void MainWindow::OnCommand(int id, int notification) {
+  if (notification != BN_CLICKED || !model_) return;
+  switch (id) {
+    case kCmdBrowseInput:
+      return Browse(true);
+    case kCmdBrowseOutput:
+      return Browse(false);
+    case kCmdStart:
+      return model_->cmdStart_Click(ReadStartControls());
+    case kOptPacket:
+      OnOptionChecked(id);
+      return model_->optPacket_Click();
+    case kOptText:
+      OnOptionChecked(id);
+      return model_->optText_Click();
+    case kOptStripPathYes:
+    case kOptStripPathNo:
+      return OnOptionChecked(id);
+    case kCmdHelp:
+      return cmdHelp_Click();
+    case kCmdClose:
+      PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+      return;
+    default:
+      return;
+  }
+}
+
+// One local file, not a folder, and not during a run; anything else is ignored.
+void MainWindow::OnDrop(HDROP drop) {
+  if (DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) == 1 && model_->AcceptsDrop()) {
+    std::vector<wchar_t> name(DragQueryFileW(drop, 0, nullptr, 0) + 1, L'\0');
+    DragQueryFileW(drop, 0, name.data(), static_cast<UINT>(name.size()));
+    const DWORD attributes = GetFileAttributesW(name.data());
+    POINT point{};
+    DragQueryPoint(drop, &point);
+    RECT frame{};
+    GetWindowRect(frmOutput.Handle(), &frame);
+    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&frame), 2);
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+      model_->FileDropped(Utf8(name.data()), PtInRect(&frame, point) != FALSE);
+  }
+  DragFinish(drop);
+}
+
+void MainWindow::cmdHelp_Click() {
+  if (help_) return help_->Raise();
+  help_ = HelpWindow::Open(options_.helpPath, [this] { help_ = nullptr; });
+}
+
+// A run still going is cancelled and waited for (nothing half-written, no
+// temporary left); the help window closes with the main window.
+void MainWindow::Form_Unload() {
+  unloading_ = true;
+  if (model_) model_->Form_Unload();
+  if (help_) help_->Close();
+  DestroyWindow(hwnd_);
+}
+
+LRESULT CALLBACK MainWindow::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (!self) return DefWindowProcW(window, message, wParam, lParam);
+  return self->Handle(message, wParam, lParam);
+}
+
+LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case kRunTaskMessage: {
+      std::unique_ptr<std::function<void()>> task(reinterpret_cast<std::function<void()>*>(lParam));
+      if (!unloading_) (*task)();
+      return 0;
+    }
+    case WM_COMMAND:
+      OnCommand(LOWORD(wParam), HIWORD(wParam));
+      return 0;
+    case WM_DROPFILES:
+      OnDrop(reinterpret_cast<HDROP>(wParam));
+      return 0;
+    case WM_CLOSE:
+      Form_Unload();
+      return 0;
+    case WM_ACTIVATE:
+      // The focus returns to the control that had it when the window was left.
+      if (LOWORD(wParam) == WA_INACTIVE)
+        lastFocus_ = GetFocus();
+      else if (lastFocus_ && IsWindow(lastFocus_))
+        SetFocus(lastFocus_);
+      return 0;
+    case WM_DPICHANGED: {
+      dpi_ = HIWORD(wParam);
+      const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+      SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
+                   suggested->right - suggested->left, suggested->bottom - suggested->top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      LayoutControls();
+      return 0;
+    }
+    case WM_NCDESTROY: {
+      // Tasks still queued for the window are freed, never run.
+      MSG queued;
+      while (PeekMessageW(&queued, hwnd_, kRunTaskMessage, kRunTaskMessage, PM_REMOVE))
+        delete reinterpret_cast<std::function<void()>*>(queued.lParam);
+      SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+      const LRESULT result = DefWindowProcW(hwnd_, message, wParam, lParam);
+      hwnd_ = nullptr;
+      if (font_) DeleteObject(font_);
+      font_ = nullptr;
+      if (options_.closed) options_.closed();
+      return result;
+    }
+    default:
+      return DefWindowProcW(hwnd_, message, wParam, lParam);
+  }
+}
+
+}  // namespace sievra::win32

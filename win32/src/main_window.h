@@ -1,0 +1,120 @@
+#pragma once
+
+#include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "control.h"
+#include "platform.h"
+#include "results_box.h"
+#include "sievra/presentation/main_window_model.h"
+
+namespace sievra::win32 {
+
+class HelpWindow;
+
+// The user's number format and double-click time.
+MainWindowOptions SystemModelOptions();
+
+// Control identifiers, also the order of creation and so the tab order.
+enum ControlId : int {
+  kFrmInput = 100,
+  kFrmOutput,
+  kFrmCallsign,
+  kFrmPacketorTxt,
+  kFrmStripPath,
+  kFrmOutputTxt,
+  kCmdBrowseInput,
+  kTxtInputFileName,
+  kCmdBrowseOutput,
+  kTxtOutputFilename,
+  kRtbResults,
+  kRtbResultsLines,
+  kTxtKeyPhrase,
+  kCmdStart,
+  kOptPacket,
+  kOptText,
+  kCmdHelp,
+  kCmdClose,
+  kOptStripPathYes,
+  kOptStripPathNo,
+  kLblSummary,
+  kPrgRun,
+};
+
+// The main window, a thin view of MainWindowModel: it creates the controls,
+// forwards their events to the model and copies the model's state onto them.
+class MainWindow : public MainWindowView {
+ public:
+  static constexpr const wchar_t* kClassName = L"SievraMain";
+
+  struct Options {
+    WindowSeams seams;
+    SettingsStore* settings = nullptr;  // null: the user's INI file
+    std::wstring helpPath;              // empty: help.rtf in the program's folder
+    MainWindowOptions model = SystemModelOptions();
+    std::function<void()> closed;  // the window is gone (the program ends)
+  };
+
+  // Creates the window, shown and centred, with Browse of "Input File" focused;
+  // Handle() is null when no window could be created.
+  explicit MainWindow(Options options);
+  ~MainWindow() override;
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
+
+  HWND Handle() const { return hwnd_; }
+  HWND ControlHandle(int id) const;
+  MainWindowModel& Model() { return *model_; }
+  const ResultsBox& Results() const { return results_; }
+  HelpWindow* Help() const { return help_; }
+  // The window procedure's message for tasks posted from other threads.
+  static constexpr UINT kRunTaskMessage = WM_APP + 1;
+
+  // MainWindowView
+  void Render(const MainWindowState& state) override;
+  void ShowMessage(std::string_view text) override;
+  void ShowResult(const ResultLines& lines, std::size_t firstNewRow) override;
+  void ClearResult() override;
+  void RunFinished() override;
+  // Counts finished runs, for callers that wait for one.
+  int FinishedRuns() const { return finishedRuns_; }
+
+ private:
+  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  void CreateControls();
+  void LayoutControls();
+  void OnCommand(int id, int notification);
+  void OnDrop(HDROP drop);
+  void OnOptionChecked(int id);
+  void Browse(bool input);
+  StartControls ReadStartControls() const;
+  void cmdHelp_Click();
+  void Form_Unload();
+
+  Options options_;
+  std::unique_ptr<SettingsStore> ownSettings_;
+  HWND hwnd_ = nullptr;
+  UINT dpi_ = 96;
+  HFONT font_ = nullptr;
+  Control frmInput, txtInputFileName, cmdBrowseInput, frmOutput, txtOutputFilename, cmdBrowseOutput,
+      frmCallsign, txtKeyPhrase, frmPacketorTxt, optPacket, optText, frmStripPath, optStripPathYes,
+      optStripPathNo, frmOutputTxt, cmdStart, cmdHelp, cmdClose, lblSummary, prgRun;
+  ResultsBox results_;
+  std::unique_ptr<MainWindowModel> model_;
+  HelpWindow* help_ = nullptr;
+  HWND lastFocus_ = nullptr;
+  int finishedRuns_ = 0;
+  bool unloading_ = false;
+};
+
+// The dispatcher a model on this window uses: each task is posted to the window
+// on the heap and run by its procedure; a task for a window that is gone is freed.
+UiDispatcher PostingDispatcher(HWND window);
+
+}  // namespace sievra::win32
