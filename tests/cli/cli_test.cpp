@@ -149,7 +149,7 @@ const StatusCase kStatuses[] = {
      {"--stats", "--packet"},
      kPrefixedLog,
      0,
-     " (2 lines had a time stamp and 1 a tag before the frame)\n",
+     " (2 lines had a time stamp and 1 a tag before the frame)",
      ""},
     {"stats_nothing_kept",
      {"--stats"},
