@@ -18,7 +18,7 @@
 #include <fstream>
 #include <string>
 
-#include "main_window.h"
+#include "frm_main.h"
 #include "sievra/presentation/result_lines.h"
 #include "text.h"
 
@@ -28,12 +28,12 @@ using Clock = std::chrono::steady_clock;
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
 // The window with the result's first paint and the run's end timed.
-class TimedWindow : public sievra::win32::MainWindow {
+class TimedWindow : public sievra::win32::frmMain {
  public:
-  using MainWindow::MainWindow;
+  using frmMain::frmMain;
   void ShowResult(const sievra::ResultLines& lines, std::size_t firstNewRow) override {
     const auto t0 = Clock::now();
-    MainWindow::ShowResult(lines, firstNewRow);
+    frmMain::ShowResult(lines, firstNewRow);
     if (std::getenv("SIEVRA_BENCH_TRACE"))
       std::fprintf(stderr, "show from row %zu, %zu rows, %llu bytes: %.1f ms\n", firstNewRow,
                    lines.RowCount(), static_cast<unsigned long long>(lines.ByteCount()),
@@ -43,7 +43,7 @@ class TimedWindow : public sievra::win32::MainWindow {
     firstPaint = Clock::now();
   }
   void RunFinished() override {
-    MainWindow::RunFinished();
+    frmMain::RunFinished();
     summary = Clock::now();
   }
   Clock::time_point firstPaint{};
@@ -56,8 +56,8 @@ class NoSettings : public sievra::SettingsStore {
   void SetInputFolder(const std::string&) override {}
 };
 
-sievra::win32::MainWindow::Options BenchOptions(NoSettings& settings) {
-  sievra::win32::MainWindow::Options options;
+sievra::win32::frmMain::Options BenchOptions(NoSettings& settings) {
+  sievra::win32::frmMain::Options options;
   options.settings = &settings;
   options.seams.showMessage = [](HWND, std::string_view text) {
     std::fprintf(stderr, "message: %.*s\n", static_cast<int>(text.size()), text.data());

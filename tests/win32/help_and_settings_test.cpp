@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "help_window.h"
+#include "frm_help.h"
 #include "ini_settings.h"
 #include "sievra/presentation/wording.h"
 #include "text.h"
@@ -19,10 +19,10 @@ std::wstring BoxText(HWND box) {
   return text;
 }
 
-TEST(HelpWindow, HelpOpensOnceAndShowsTheDocumentFittedToTheWindow) {
+TEST(frmHelp, HelpOpensOnceAndShowsTheDocumentFittedToTheWindow) {
   WindowRig rig;
   rig.Click(kCmdHelp);
-  HelpWindow* help = rig.window->Help();
+  frmHelp* help = rig.window->Help();
   ASSERT_NE(help, nullptr);
   rig.Click(kCmdHelp);
   EXPECT_EQ(rig.window->Help(), help);  // brought forward, not opened again
@@ -52,7 +52,7 @@ TEST(HelpWindow, HelpOpensOnceAndShowsTheDocumentFittedToTheWindow) {
   EXPECT_EQ(rig.window->Help(), nullptr);
 }
 
-TEST(HelpWindow, UnreadableDocumentGetsTheClearMessage) {
+TEST(frmHelp, UnreadableDocumentGetsTheClearMessage) {
   ScratchFolder folder(L"win32 help");
   const std::wstring missing = folder.Child(L"help.rtf");
   ASSERT_TRUE(WriteBytes(folder.Child(L"big.rtf"), std::string((1 << 20) + 1, 'x')));
@@ -62,7 +62,7 @@ TEST(HelpWindow, UnreadableDocumentGetsTheClearMessage) {
   } rows[] = {{missing, HelpUnreadableText(Utf8(missing))},
               {folder.Child(L"big.rtf"), HelpTooLargeText(Utf8(folder.Child(L"big.rtf")))}};
   for (const Row& row : rows) {
-    HelpWindow* help = HelpWindow::Open(row.path, nullptr);
+    frmHelp* help = frmHelp::Open(row.path, nullptr);
     EXPECT_EQ(Utf8(BoxText(help->TextBox())), row.expected);
     help->Close();
   }

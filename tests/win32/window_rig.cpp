@@ -20,7 +20,7 @@ bool PumpUntil(const std::function<bool()>& done, double seconds) {
 }
 
 WindowRig::WindowRig() {
-  win32::MainWindow::Options options;
+  win32::frmMain::Options options;
   options.seams.chooseFile = [this](HWND, const FileDialogRequest& request) {
     dialogs.push_back(request);
     std::optional<std::string> answer;
@@ -35,7 +35,7 @@ WindowRig::WindowRig() {
   options.helpPath = helpPath = win32::ProgramFolder() + L"\\help.rtf";
   options.model.numbers = PlainNumbers();
   options.model.doubleClickInterval = std::chrono::milliseconds(0);
-  window = std::make_unique<win32::MainWindow>(std::move(options));
+  window = std::make_unique<win32::frmMain>(std::move(options));
 }
 
 WindowRig::~WindowRig() {

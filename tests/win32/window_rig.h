@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "main_window.h"
+#include "frm_main.h"
 
 namespace sievra::wintest {
 
@@ -52,7 +52,7 @@ struct WindowRig {
   std::deque<std::optional<std::string>> answers;
   std::vector<FileDialogRequest> dialogs;
   std::vector<std::string> messages;
-  std::unique_ptr<win32::MainWindow> window;
+  std::unique_ptr<win32::frmMain> window;
 };
 
 // Windows-form pixels of twips at the test's DPI (the null driver's 96).

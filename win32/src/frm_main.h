@@ -15,7 +15,7 @@
 
 namespace sievra::win32 {
 
-class HelpWindow;
+class frmHelp;
 
 // The user's number format and double-click time.
 MainWindowOptions SystemModelOptions();
@@ -48,7 +48,7 @@ enum ControlId : int {
 
 // The main window, a thin view of MainWindowModel: it creates the controls,
 // forwards their events to the model and copies the model's state onto them.
-class MainWindow : public MainWindowView {
+class frmMain : public MainWindowView {
  public:
   static constexpr const wchar_t* kClassName = L"SievraMain";
 
@@ -62,16 +62,16 @@ class MainWindow : public MainWindowView {
 
   // Creates the window, shown and centred, with Browse of "Input File" focused;
   // Handle() is null when no window could be created.
-  explicit MainWindow(Options options);
-  ~MainWindow() override;
-  MainWindow(const MainWindow&) = delete;
-  MainWindow& operator=(const MainWindow&) = delete;
+  explicit frmMain(Options options);
+  ~frmMain() override;
+  frmMain(const frmMain&) = delete;
+  frmMain& operator=(const frmMain&) = delete;
 
   HWND Handle() const { return hwnd_; }
   HWND ControlHandle(int id) const;
   MainWindowModel& Model() { return *model_; }
   const ResultsBox& Results() const { return results_; }
-  HelpWindow* Help() const { return help_; }
+  frmHelp* Help() const { return help_; }
   // The window procedure's message for tasks posted from other threads.
   static constexpr UINT kRunTaskMessage = WM_APP + 1;
 
@@ -107,7 +107,7 @@ class MainWindow : public MainWindowView {
       optStripPathNo, frmOutputTxt, cmdStart, cmdHelp, cmdClose, lblSummary, prgRun;
   ResultsBox results_;
   std::unique_ptr<MainWindowModel> model_;
-  HelpWindow* help_ = nullptr;
+  frmHelp* help_ = nullptr;
   HWND lastFocus_ = nullptr;
   int finishedRuns_ = 0;
   bool unloading_ = false;

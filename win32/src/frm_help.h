@@ -10,13 +10,13 @@ namespace sievra::win32 {
 // The help window: the help document read by RichEdit's own RTF reader, in a
 // box kept 50 twips inside the window's corner, 200 twips narrower and 600
 // twips shorter than its outer size. It has no owner and closes on its own.
-class HelpWindow {
+class frmHelp {
  public:
   static constexpr const wchar_t* kClassName = L"SievraHelp";
 
   // Creates and shows the window with the document at `helpPath`; `closed`
   // runs when the window is gone.
-  static HelpWindow* Open(std::wstring helpPath, std::function<void()> closed);
+  static frmHelp* Open(std::wstring helpPath, std::function<void()> closed);
 
   HWND Handle() const { return hwnd_; }
   HWND TextBox() const { return box_; }

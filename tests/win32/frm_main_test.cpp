@@ -43,7 +43,7 @@ const Placed kLayout[] = {
     {kCmdClose, L"Close", 8640, 5940, 870, 510},
 };
 
-TEST(MainWindow, ControlsHaveTheirCaptionsAndTwipsPlaces) {
+TEST(frmMain, ControlsHaveTheirCaptionsAndTwipsPlaces) {
   WindowRig rig;
   wchar_t caption[32] = {};
   GetWindowTextW(rig.window->Handle(), caption, 32);
@@ -63,7 +63,7 @@ TEST(MainWindow, ControlsHaveTheirCaptionsAndTwipsPlaces) {
   }
 }
 
-TEST(MainWindow, StartsWithPacketAndNoSelectedAndTabsInDesignedOrder) {
+TEST(frmMain, StartsWithPacketAndNoSelectedAndTabsInDesignedOrder) {
   WindowRig rig;
   EXPECT_TRUE(rig.Checked(kOptPacket));
   EXPECT_FALSE(rig.Checked(kOptText));
@@ -84,7 +84,7 @@ TEST(MainWindow, StartsWithPacketAndNoSelectedAndTabsInDesignedOrder) {
   }
 }
 
-TEST(MainWindow, FileDialogsAreAskedForAndCancellingChangesNothing) {
+TEST(frmMain, FileDialogsAreAskedForAndCancellingChangesNothing) {
   WindowRig rig;
   rig.AnswerDialog("C:\\logs\\monitor.txt");
   rig.Click(kCmdBrowseInput);
@@ -105,12 +105,12 @@ TEST(MainWindow, FileDialogsAreAskedForAndCancellingChangesNothing) {
   EXPECT_EQ(rig.window->Model().OutputPath(), "C:\\logs\\unique.txt");
 }
 
-TEST(MainWindow, DialogFilterIsSplitIntoTheListTheDialogTakes) {
+TEST(frmMain, DialogFilterIsSplitIntoTheListTheDialogTakes) {
   EXPECT_EQ(DialogFilter("Text files (*.txt)|*.txt|all files (*.*)|*.*|"),
             std::wstring(L"Text files (*.txt)\0*.txt\0all files (*.*)\0*.*\0\0", 46));
 }
 
-TEST(MainWindow, StartWithoutFilesShowsTheMessage) {
+TEST(frmMain, StartWithoutFilesShowsTheMessage) {
   WindowRig rig;
   rig.Click(kCmdStart);
   PumpUntil([&] { return !rig.messages.empty(); }, 5);
@@ -118,7 +118,7 @@ TEST(MainWindow, StartWithoutFilesShowsTheMessage) {
   EXPECT_EQ(rig.messages[0], "Must specify an input file");
 }
 
-TEST(MainWindow, FileTypeSwitchHidesTheCallsignAndTheRunUsesTheControls) {
+TEST(frmMain, FileTypeSwitchHidesTheCallsignAndTheRunUsesTheControls) {
   ScratchFolder folder(L"win32 run ĉ");
   ASSERT_TRUE(WriteBytes(folder.Child(L"in.txt"), "b\r\na\r\nb\r\n\r\nc\ra\r\n\r\n"));
   WindowRig rig;
@@ -149,7 +149,7 @@ TEST(MainWindow, FileTypeSwitchHidesTheCallsignAndTheRunUsesTheControls) {
   EXPECT_TRUE(rig.Visible(kFrmCallsign));
 }
 
-TEST(MainWindow, BigResultGoesToTheLineViewWhole) {
+TEST(frmMain, BigResultGoesToTheLineViewWhole) {
   ScratchFolder folder(L"win32 big");
   std::string input;
   for (int i = 0; i < 40000; ++i) input += "line " + std::to_string(i) + "\r\n";
@@ -199,7 +199,7 @@ HDROP DropOf(const std::vector<std::wstring>& paths, POINT at) {
   return static_cast<HDROP>(memory);
 }
 
-TEST(MainWindow, DroppedFileBecomesInputOrOutputByWhereItLands) {
+TEST(frmMain, DroppedFileBecomesInputOrOutputByWhereItLands) {
   ScratchFolder folder(L"win32 drop");
   ASSERT_TRUE(WriteBytes(folder.Child(L"a.txt"), "a\r\n"));
   ASSERT_TRUE(WriteBytes(folder.Child(L"b.txt"), "b\r\n"));

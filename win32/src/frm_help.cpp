@@ -1,4 +1,4 @@
-#include "help_window.h"
+#include "frm_help.h"
 
 #include <richedit.h>
 
@@ -43,16 +43,16 @@ void Register() {
     type.hInstance = GetModuleHandleW(nullptr);
     type.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
     type.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    type.lpszClassName = HelpWindow::kClassName;
+    type.lpszClassName = frmHelp::kClassName;
     return RegisterClassExW(&type) != 0;
   }();
   (void)registered;
 }
 }  // namespace
 
-HelpWindow* HelpWindow::Open(std::wstring helpPath, std::function<void()> closed) {
+frmHelp* frmHelp::Open(std::wstring helpPath, std::function<void()> closed) {
   Register();
-  auto* help = new HelpWindow;
+  auto* help = new frmHelp;
   help->helpPath_ = std::move(helpPath);
   help->closed_ = std::move(closed);
   const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
@@ -84,7 +84,7 @@ HelpWindow* HelpWindow::Open(std::wstring helpPath, std::function<void()> closed
   return help;
 }
 
-void HelpWindow::Load() const {
+void frmHelp::Load() const {
   std::error_code error;
   const std::filesystem::path path(helpPath_);
   const std::string shown = Utf8(helpPath_);
@@ -107,17 +107,17 @@ void HelpWindow::Load() const {
   if (stream.dwError != 0) SetWindowTextW(box_, Wide(HelpUnreadableText(shown)).c_str());
 }
 
-void HelpWindow::Raise() const {
+void frmHelp::Raise() const {
   if (IsIconic(hwnd_)) ShowWindow(hwnd_, SW_RESTORE);
   ShowWindow(hwnd_, SW_SHOW);
   SetForegroundWindow(hwnd_);
 }
 
-void HelpWindow::Close() const { DestroyWindow(hwnd_); }
+void frmHelp::Close() const { DestroyWindow(hwnd_); }
 
 // The formula takes the outer size, frame and title bar included; a window
 // smaller than that gives negative sizes, which count as 0.
-void HelpWindow::Fit() const {
+void frmHelp::Fit() const {
   const UINT dpi = GetDpiForWindow(hwnd_);
   RECT outer{};
   GetWindowRect(hwnd_, &outer);
@@ -128,8 +128,8 @@ void HelpWindow::Fit() const {
              TwipsToPixels(std::max(0, static_cast<int>(height - 600)), dpi), TRUE);
 }
 
-LRESULT CALLBACK HelpWindow::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* help = reinterpret_cast<HelpWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+LRESULT CALLBACK frmHelp::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* help = reinterpret_cast<frmHelp*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   switch (message) {
     case WM_SIZE:
       help->Fit();

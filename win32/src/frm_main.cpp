@@ -1,4 +1,4 @@
-#include "main_window.h"
+#include "frm_main.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "help_window.h"
+#include "frm_help.h"
 #include "ini_settings.h"
 #include "text.h"
 
@@ -36,7 +36,7 @@ void Register() {
     type.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
     type.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
     type.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    type.lpszClassName = MainWindow::kClassName;
+    type.lpszClassName = frmMain::kClassName;
     return RegisterClassExW(&type) != 0;
   }();
   (void)registered;
@@ -53,12 +53,12 @@ MainWindowOptions SystemModelOptions() {
 UiDispatcher PostingDispatcher(HWND window) {
   return [window](std::function<void()> task) {
     auto* posted = new std::function<void()>(std::move(task));
-    if (!PostMessageW(window, MainWindow::kRunTaskMessage, 0, reinterpret_cast<LPARAM>(posted)))
+    if (!PostMessageW(window, frmMain::kRunTaskMessage, 0, reinterpret_cast<LPARAM>(posted)))
       delete posted;  // the window is gone
   };
 }
 
-MainWindow::MainWindow(Options options) : options_(std::move(options)) {
+frmMain::frmMain(Options options) : options_(std::move(options)) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&controls);
   Register();
@@ -92,14 +92,14 @@ MainWindow::MainWindow(Options options) : options_(std::move(options)) {
   SetFocus(cmdBrowseInput.Handle());
 }
 
-MainWindow::~MainWindow() {
+frmMain::~frmMain() {
   if (hwnd_) Form_Unload();
   model_.reset();
 }
 
-HWND MainWindow::ControlHandle(int id) const { return GetDlgItem(hwnd_, id); }
+HWND frmMain::ControlHandle(int id) const { return GetDlgItem(hwnd_, id); }
 
-void MainWindow::CreateControls() {
+void frmMain::CreateControls() {
   // The frames' places; the frames themselves are created last, below every
   // control they hold, so that their borders never paint over them.
   const TwipsRect input{90, 90, 5325, 735};
@@ -156,7 +156,7 @@ void MainWindow::CreateControls() {
   LayoutControls();
 }
 
-void MainWindow::LayoutControls() {
+void frmMain::LayoutControls() {
   HFONT old = font_;
   font_ = UiFont(dpi_);
   for (const Control* control :
@@ -170,7 +170,7 @@ void MainWindow::LayoutControls() {
 }
 
 // Only the selected option of a group is a tab stop, so Tab enters the group there.
-void MainWindow::OnOptionChecked(int id) {
+void frmMain::OnOptionChecked(int id) {
   const auto follow = [](const Control& selected, const Control& other) {
     const auto style = GetWindowLongPtrW(selected.Handle(), GWL_STYLE);
     SetWindowLongPtrW(selected.Handle(), GWL_STYLE, style | WS_TABSTOP);
@@ -183,7 +183,7 @@ void MainWindow::OnOptionChecked(int id) {
   if (id == kOptStripPathNo) follow(optStripPathNo, optStripPathYes);
 }
 
-void MainWindow::Render(const MainWindowState& state) {
+void frmMain::Render(const MainWindowState& state) {
   txtInputFileName.SetText(Wide(state.inputBoxText));
   txtOutputFilename.SetText(Wide(state.outputBoxText));
   frmCallsign.Show(state.callsignVisible);
@@ -200,9 +200,9 @@ void MainWindow::Render(const MainWindowState& state) {
   lblSummary.SetText(Wide(state.summary));
 }
 
-void MainWindow::ShowMessage(std::string_view text) { options_.seams.showMessage(hwnd_, text); }
+void frmMain::ShowMessage(std::string_view text) { options_.seams.showMessage(hwnd_, text); }
 
-void MainWindow::ShowResult(const ResultLines& lines, std::size_t firstNewRow) {
+void frmMain::ShowResult(const ResultLines& lines, std::size_t firstNewRow) {
   std::uint64_t expected = 0;
   if (firstNewRow == 0) {
     // The result is the output file, read in pieces: its size tells at once
@@ -214,11 +214,11 @@ void MainWindow::ShowResult(const ResultLines& lines, std::size_t firstNewRow) {
   results_.Show(lines, firstNewRow, dpi_, expected);
 }
 
-void MainWindow::ClearResult() { results_.Clear(); }
+void frmMain::ClearResult() { results_.Clear(); }
 
-void MainWindow::RunFinished() { ++finishedRuns_; }
+void frmMain::RunFinished() { ++finishedRuns_; }
 
-StartControls MainWindow::ReadStartControls() const {
+StartControls frmMain::ReadStartControls() const {
   StartControls controls;
   controls.callsignText = AnsiFromWide(txtKeyPhrase.Text());
   controls.stripYes = optStripPathYes.IsChecked();
@@ -227,7 +227,7 @@ StartControls MainWindow::ReadStartControls() const {
   return controls;
 }
 
-void MainWindow::Browse(bool input) {
+void frmMain::Browse(bool input) {
   const FileDialogRequest request = input ? model_->InputDialog() : model_->OutputDialog();
   const std::optional<std::string> chosen = options_.seams.chooseFile(hwnd_, request);
   if (!chosen) return;  // cancelled: nothing changes
@@ -237,7 +237,7 @@ void MainWindow::Browse(bool input) {
     model_->OutputChosen(*chosen);
 }
 
-void MainWindow::OnCommand(int id, int notification) {
+void frmMain::OnCommand(int id, int notification) {
   if (notification != BN_CLICKED || !model_) return;
   switch (id) {
     case kCmdBrowseInput:
@@ -266,7 +266,7 @@ void MainWindow::OnCommand(int id, int notification) {
 }
 
 // One local file, not a folder, and not during a run; anything else is ignored.
-void MainWindow::OnDrop(HDROP drop) {
+void frmMain::OnDrop(HDROP drop) {
   if (DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) == 1 && model_->AcceptsDrop()) {
     std::vector<wchar_t> name(DragQueryFileW(drop, 0, nullptr, 0) + 1, L'\0');
     DragQueryFileW(drop, 0, name.data(), static_cast<UINT>(name.size()));
@@ -282,27 +282,27 @@ void MainWindow::OnDrop(HDROP drop) {
   DragFinish(drop);
 }
 
-void MainWindow::cmdHelp_Click() {
+void frmMain::cmdHelp_Click() {
   if (help_) return help_->Raise();
-  help_ = HelpWindow::Open(options_.helpPath, [this] { help_ = nullptr; });
+  help_ = frmHelp::Open(options_.helpPath, [this] { help_ = nullptr; });
 }
 
 // A run still going is cancelled and waited for (nothing half-written, no
 // temporary left); the help window closes with the main window.
-void MainWindow::Form_Unload() {
+void frmMain::Form_Unload() {
   unloading_ = true;
   if (model_) model_->Form_Unload();
   if (help_) help_->Close();
   DestroyWindow(hwnd_);
 }
 
-LRESULT CALLBACK MainWindow::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+LRESULT CALLBACK frmMain::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* self = reinterpret_cast<frmMain*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   if (!self) return DefWindowProcW(window, message, wParam, lParam);
   return self->Handle(message, wParam, lParam);
 }
 
-LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT frmMain::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case kRunTaskMessage: {
       std::unique_ptr<std::function<void()>> task(reinterpret_cast<std::function<void()>*>(lParam));
