@@ -1,4 +1,5 @@
 #include "frm_help.h"
+#include "platform.h"
 
 #include <richedit.h>
 
@@ -36,16 +37,7 @@ DWORD CALLBACK ReadStream(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* gi
 }
 
 void Register() {
-  static const bool registered = [] {
-    WNDCLASSEXW type{};
-    type.cbSize = sizeof type;
-    type.lpfnWndProc = DefWindowProcW;  // replaced by the instance's procedure at creation
-    type.hInstance = GetModuleHandleW(nullptr);
-    type.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
-    type.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    type.lpszClassName = frmHelp::kClassName;
-    return RegisterClassExW(&type) != 0;
-  }();
+  static const bool registered = RegisterWindowClass(frmHelp::kClassName, nullptr);
   (void)registered;
 }
 }  // namespace

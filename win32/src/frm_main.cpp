@@ -28,17 +28,8 @@ HFONT UiFont(UINT dpi) {
 }
 
 void Register() {
-  static const bool registered = [] {
-    WNDCLASSEXW type{};
-    type.cbSize = sizeof type;
-    type.lpfnWndProc = DefWindowProcW;  // replaced by the instance's procedure at creation
-    type.hInstance = GetModuleHandleW(nullptr);
-    type.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
-    type.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
-    type.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    type.lpszClassName = frmMain::kClassName;
-    return RegisterClassExW(&type) != 0;
-  }();
+  static const bool registered = RegisterWindowClass(
+      frmMain::kClassName, LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1)));
   (void)registered;
 }
 }  // namespace

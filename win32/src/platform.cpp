@@ -104,4 +104,16 @@ std::wstring ProgramFolder() {
   return program.substr(0, program.find_last_of(L"\\/"));
 }
 
+bool RegisterWindowClass(const wchar_t* className, HICON icon) {
+  WNDCLASSEXW type{};
+  type.cbSize = sizeof type;
+  type.lpfnWndProc = DefWindowProcW;  // replaced by the instance's procedure at creation
+  type.hInstance = GetModuleHandleW(nullptr);
+  type.hIcon = icon;
+  type.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
+  type.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+  type.lpszClassName = className;
+  return RegisterClassExW(&type) != 0;
+}
+
 }  // namespace sievra::win32

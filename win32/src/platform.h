@@ -25,6 +25,11 @@ void ShowMessageBox(HWND owner, std::string_view text);
 // Numbers as the user's locale writes them.
 NumberFormat UserLocaleNumbers();
 
+// Registers a top-level window class of this program (the button-face
+// background and the arrow cursor both windows use); its procedure is set per
+// window at creation. True when registered.
+bool RegisterWindowClass(const wchar_t* className, HICON icon);
+
 // The user's application-data folder (roaming), or empty when unknown.
 std::wstring ApplicationDataFolder();
 // The folder that holds the running program.
