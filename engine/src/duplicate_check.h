@@ -13,6 +13,7 @@
 
 namespace sievra {
 
+class BlockWriter;
 class DistinctSketch;
 class InputFile;
 
@@ -74,8 +75,11 @@ class DuplicateCheck {
   template <class Policy>
   void FilterLines(const Policy& policy);
   template <class Policy>
-  std::error_code FilterBlocks(InputFile& in, const Policy& policy);
-  void WriteKeptLines();
+  std::error_code FilterBlocks(InputFile& in, const Policy& policy, BlockWriter& writer);
+  // Hands the writer the kept blocks it has not had yet and waits for the output.
+  void WriteKeptLines(BlockWriter& writer);
+  // Hands the writer the kept blocks below `upTo` it has not had yet.
+  void PostKeptBlocks(BlockWriter& writer, std::size_t upTo);
   void FailReadingInput(const std::error_code& ec);
   void FailWritingOutput(const std::error_code& ec);
   bool IsStandardStream(const std::string& path) const;
@@ -92,6 +96,7 @@ class DuplicateCheck {
   std::unique_ptr<InputFile> stream_;  // an input that can be read only once, kept for the filter
   std::uint64_t inputBytes_ = 0;       // the input's size when the run began, for progress
   std::size_t expectedKeys_ = 0;       // distinct keys the counting pass saw; 0 for a stream
+  std::size_t postedBlocks_ = 0;       // kept blocks handed to the writer
 };
 
 }  // namespace sievra

@@ -4,7 +4,13 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 
+#if defined(__linux__)
+#include <sched.h>
+#endif
+
+#include "block_writer.h"
 #include "distinct_sketch.h"
 #include "duplicate_check.h"
 #include "file_io.h"
@@ -22,7 +28,6 @@ namespace sievra {
 namespace {
 
 constexpr std::size_t kReadBufferBytes = std::size_t{1} << 20;
-constexpr std::size_t kWritePieceBytes = std::size_t{4} << 20;
 
 // Text mode: every line counts, compared whole.
 struct TextPolicy {
@@ -149,6 +154,16 @@ ScannedLines SketchKeys(std::string_view block, const Policy& policy, DistinctSk
   return lines;
 }
 
+// Cores this process may run on: a second thread only pays where there is a
+// second core to run it.
+unsigned UsableCores() {
+#if defined(__linux__)
+  cpu_set_t set;
+  if (sched_getaffinity(0, sizeof set, &set) == 0) return static_cast<unsigned>(CPU_COUNT(&set));
+#endif
+  return std::thread::hardware_concurrency();
+}
+
 }  // namespace
 
 void DuplicateCheck::FilterTextLines() { CountAndFilter(TextPolicy{}); }
@@ -184,6 +199,12 @@ template <class Policy>
 void DuplicateCheck::FilterLines(const Policy& policy) {
   monitor_.Begin(RunPhase::Filtering, inputBytes_);
   std::error_code ec;
+  // A temporary until WriteKeptLines; removed otherwise. Full blocks are
+  // written while the filter goes on where a second core can write them.
+  // Standard output cannot be taken back: it gets nothing before the input was
+  // read well.
+  BlockWriter writer(OutputPath, acceptStreams_,
+                     !IsStandardStream(OutputPath) && UsableCores() > 1);
   {
     // Closed before the output is written: Windows cannot replace a file that is
     // still open, and the output may be the input itself.
@@ -195,7 +216,7 @@ void DuplicateCheck::FilterLines(const Policy& policy) {
     if (!ec) {
       KeptLines.Clear();
       KeptLines.SetLineEnd(lineEnd_);
-      ec = FilterBlocks(*in, policy);
+      ec = FilterBlocks(*in, policy, writer);
       result_.counts.bytesRead = in->BytesRead();
     }
   }
@@ -210,11 +231,12 @@ void DuplicateCheck::FilterLines(const Policy& policy) {
     result_.outcome = RunOutcome::NothingKept;
     return;
   }
-  WriteKeptLines();
+  WriteKeptLines(writer);
 }
 
 template <class Policy>
-std::error_code DuplicateCheck::FilterBlocks(InputFile& in, const Policy& policy) {
+std::error_code DuplicateCheck::FilterBlocks(InputFile& in, const Policy& policy,
+                                             BlockWriter& writer) {
   LineIndex index;
   index.Reset(expectedKeys_, lineEnd_);
   RunCounts& counts = result_.counts;
@@ -239,35 +261,35 @@ std::error_code DuplicateCheck::FilterBlocks(InputFile& in, const Policy& policy
       return {};
     }
     PushLines(block, policy, pipeline, counts);
+    if (writer.Early() && KeptLines.BlockCount() > 1)
+      PostKeptBlocks(writer, KeptLines.BlockCount() - 1);
     if (!Proceed(in.BytesRead())) return {};
   }
 }
 
-void DuplicateCheck::WriteKeptLines() {
+void DuplicateCheck::PostKeptBlocks(BlockWriter& writer, std::size_t upTo) {
+  for (; postedBlocks_ < upTo; ++postedBlocks_) writer.Post(KeptLines.Block(postedBlocks_));
+}
+
+void DuplicateCheck::WriteKeptLines(BlockWriter& writer) {
   std::uint64_t total = 0;
   for (std::size_t b = 0; b < KeptLines.BlockCount(); ++b) total += KeptLines.Block(b).size();
+  PostKeptBlocks(writer, KeptLines.BlockCount());
   monitor_.Begin(RunPhase::Writing, total);
-  AtomicOutputFile out;
-  std::error_code ec = out.Open(OutputPath, acceptStreams_);
-  std::uint64_t written = 0;
-  for (std::size_t b = 0; b < KeptLines.BlockCount() && !ec; ++b) {
-    // The kept blocks are the output: written as they are, in pieces small
-    // enough that a cancel is seen within milliseconds.
-    for (std::string_view block = KeptLines.Block(b); !block.empty() && !ec;) {
-      const std::size_t n = std::min(block.size(), kWritePieceBytes);
-      ec = out.Write(block.data(), n);
-      block.remove_prefix(n);
-      written += n;
-      if (!Proceed(written)) return;  // cancelled: the temporary goes with `out`
-    }
+  if (!Proceed(writer.Written())) return;  // the output is put in place only by Finish
+  bool cancelled = false;
+  const std::error_code ec = writer.Finish(
+      [this](std::uint64_t written) { return !monitor_.Advance(written); }, cancelled);
+  if (cancelled) {
+    result_.outcome = RunOutcome::Cancelled;
+    return;
   }
-  if (!ec) ec = out.Commit();
   if (ec) {
     FailWritingOutput(ec);
     return;
   }
-  result_.counts.bytesWritten = written;
-  monitor_.Complete(written);
+  result_.counts.bytesWritten = total;
+  monitor_.Complete(total);
 }
 
 }  // namespace sievra

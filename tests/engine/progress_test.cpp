@@ -1,6 +1,7 @@
 // What a caller following a run sees: progress by phase, and cancelling.
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "test_support.h"
@@ -11,64 +12,73 @@ namespace {
 using testing::EngineFixture;
 using testing::WriteBytes;
 
-// Over 3 MiB, so every phase crosses several reads or output blocks.
+// Over 9 MiB with 8 MiB kept, so every phase crosses several reads or output
+// blocks, and kept blocks are written while the filter still reads.
 std::string BigLog() {
   std::string log;
-  for (int i = 0; log.size() < (std::size_t{3} << 20) + 12345; ++i)
-    log += "N0CALL>APRS,WIDE1-1:payload " + std::to_string(i % 70000) + "\r\n";
+  for (int i = 0; log.size() < (std::size_t{9} << 20) + 12345; ++i)
+    log += "N0CALL>APRS,WIDE1-1:payload " + std::to_string(i % 220000) + "\r\n";
   return log;
 }
 
 TEST(ProgressTest, EachPhaseRisesFromZeroToItsTotal) {
-  EngineFixture f;
   const std::string log = BigLog();
-  std::vector<RunProgress> seen;
-  const RunObserver observer{[&](const RunProgress& p) { seen.push_back(p); }, nullptr};
-  WriteBytes(f.settings.inputPath, log);
-  ASSERT_EQ(f.Run(observer), RunOutcome::Completed);
-  const std::uint64_t written = f.Output().size();
+  for (bool oneCore : testing::kOneCoreRows) {
+    SCOPED_TRACE(oneCore ? "one core" : "every core");
+    testing::CoresForRun cores(oneCore);
+    EngineFixture f;
+    std::vector<RunProgress> seen;
+    const RunObserver observer{[&](const RunProgress& p) { seen.push_back(p); }, nullptr};
+    WriteBytes(f.settings.inputPath, log);
+    ASSERT_EQ(f.Run(observer), RunOutcome::Completed);
+    const std::uint64_t written = f.Output().size();
 
-  const struct {
-    RunPhase phase;
-    std::uint64_t total;
-  } phases[] = {{RunPhase::Counting, log.size()},
-                {RunPhase::Filtering, log.size()},
-                {RunPhase::Writing, written}};
-  std::size_t i = 0;
-  for (const auto& phase : phases) {
-    SCOPED_TRACE(static_cast<int>(phase.phase));
-    ASSERT_LT(i, seen.size());
-    EXPECT_EQ(seen[i].done, 0u);
-    std::uint64_t last = 0;
-    for (; i < seen.size() && seen[i].phase == phase.phase; ++i) {
-      EXPECT_EQ(seen[i].total, phase.total);
-      EXPECT_GE(seen[i].done, last);
-      last = seen[i].done;
+    const struct {
+      RunPhase phase;
+      std::uint64_t total;
+    } phases[] = {{RunPhase::Counting, log.size()},
+                  {RunPhase::Filtering, log.size()},
+                  {RunPhase::Writing, written}};
+    std::size_t i = 0;
+    for (const auto& phase : phases) {
+      SCOPED_TRACE(static_cast<int>(phase.phase));
+      ASSERT_LT(i, seen.size());
+      EXPECT_EQ(seen[i].done, 0u);
+      std::uint64_t last = 0;
+      for (; i < seen.size() && seen[i].phase == phase.phase; ++i) {
+        EXPECT_EQ(seen[i].total, phase.total);
+        EXPECT_GE(seen[i].done, last);
+        last = seen[i].done;
+      }
+      EXPECT_EQ(last, phase.total);
     }
-    EXPECT_EQ(last, phase.total);
+    EXPECT_EQ(i, seen.size()) << "a report came after the writing phase ended";
   }
-  EXPECT_EQ(i, seen.size()) << "a report came after the writing phase ended";
 }
 
 TEST(ProgressTest, CancelInAnyPhaseLeavesTheOutputAndTheNextRunWorks) {
   const std::string log = BigLog();
-  for (RunPhase phase : {RunPhase::Counting, RunPhase::Filtering, RunPhase::Writing}) {
-    SCOPED_TRACE(static_cast<int>(phase));
-    EngineFixture f;
-    WriteBytes(f.settings.inputPath, log);
-    WriteBytes(f.settings.outputPath, "older result\r\n");
-    CancelToken cancel;
-    const RunObserver observer{[&](const RunProgress& p) {
-                                 if (p.phase == phase) cancel.Cancel();
-                               },
-                               &cancel};
-    EXPECT_EQ(f.Run(observer), RunOutcome::Cancelled);
-    EXPECT_EQ(MessageOf(f.result), "The run was cancelled; the output file was not changed.");
-    EXPECT_EQ(f.Output(), "older result\r\n");
-    EXPECT_EQ(f.dir.Listing(), (std::vector<std::string>{"in.txt", "out.txt"}));
+  for (bool oneCore : testing::kOneCoreRows) {
+    for (RunPhase phase : {RunPhase::Counting, RunPhase::Filtering, RunPhase::Writing}) {
+      SCOPED_TRACE(std::to_string(static_cast<int>(phase)) +
+                   (oneCore ? ", one core" : ", every core"));
+      testing::CoresForRun cores(oneCore);
+      EngineFixture f;
+      WriteBytes(f.settings.inputPath, log);
+      WriteBytes(f.settings.outputPath, "older result\r\n");
+      CancelToken cancel;
+      const RunObserver observer{[&](const RunProgress& p) {
+                                   if (p.phase == phase) cancel.Cancel();
+                                 },
+                                 &cancel};
+      EXPECT_EQ(f.Run(observer), RunOutcome::Cancelled);
+      EXPECT_EQ(MessageOf(f.result), "The run was cancelled; the output file was not changed.");
+      EXPECT_EQ(f.Output(), "older result\r\n");
+      EXPECT_EQ(f.dir.Listing(), (std::vector<std::string>{"in.txt", "out.txt"}));
 
-    EXPECT_EQ(f.Run(), RunOutcome::Completed);
-    EXPECT_EQ(f.result.counts.linesRead, f.result.counts.linesCounted);
+      EXPECT_EQ(f.Run(), RunOutcome::Completed);
+      EXPECT_EQ(f.result.counts.linesRead, f.result.counts.linesCounted);
+    }
   }
 }
 

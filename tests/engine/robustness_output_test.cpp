@@ -120,35 +120,44 @@ TEST(OutputFaultTest, OutputWithoutWritePermissionIsReported) {
 
 TEST(OutputFaultTest, FullDiskLeavesTheOldOutputAndNoTemporaryFile) {
   constexpr std::size_t kDiskBytes = 64 * 1024;
-  SmallTmpfs disk(kDiskBytes);
-  std::optional<TempDir> plainFolder;
-  std::optional<FileSizeLimit> limit;
-  fs::path folder = disk.Path();
-  std::string reason = "No space left on device";
-  if (!disk.Failure().empty()) {
-    // No mount allowed here: a file size limit makes the very same write fail.
-    std::cout << "disk full is a file size limit here (" << disk.Failure() << ")\n";
-    plainFolder.emplace();
-    folder = plainFolder->Path();
-    reason = "File too large";
-  }
-  TempDir inputs;
-  WriteBytes(inputs / "in.txt", DistinctLines(4 * kDiskBytes));
-  WriteBytes(folder / "out.txt", kOldOutput);
-  EngineRig rig(inputs / "in.txt", folder / "out.txt");
-  const std::vector<std::string> names = {"out.txt"};
-  if (plainFolder) limit.emplace(kDiskBytes);
-  const RunOutcome outcome = rig.RunText();
-  limit.reset();
-  ExpectRefusedThenRecovers(rig, outcome, reason, folder, names);
+  // Small, and over two kept blocks: the disk fills at the end of the run, or
+  // while the filter still reads (kept blocks written early, where two cores are).
+  const std::size_t inputRows[] = {4 * kDiskBytes, std::size_t{9} << 20};
+  for (const std::size_t inputBytes : inputRows) {
+    for (const bool oneCore : kOneCoreRows) {
+      SCOPED_TRACE(std::to_string(inputBytes) + (oneCore ? " bytes, one core" : " bytes"));
+      CoresForRun cores(oneCore);
+      SmallTmpfs disk(kDiskBytes);
+      std::optional<TempDir> plainFolder;
+      std::optional<FileSizeLimit> limit;
+      fs::path folder = disk.Path();
+      std::string reason = "No space left on device";
+      if (!disk.Failure().empty()) {
+        // No mount allowed here: a file size limit makes the very same write fail.
+        std::cout << "disk full is a file size limit here (" << disk.Failure() << ")\n";
+        plainFolder.emplace();
+        folder = plainFolder->Path();
+        reason = "File too large";
+      }
+      TempDir inputs;
+      WriteBytes(inputs / "in.txt", DistinctLines(inputBytes));
+      WriteBytes(folder / "out.txt", kOldOutput);
+      EngineRig rig(inputs / "in.txt", folder / "out.txt");
+      const std::vector<std::string> names = {"out.txt"};
+      if (plainFolder) limit.emplace(kDiskBytes);
+      const RunOutcome outcome = rig.RunText();
+      limit.reset();
+      ExpectRefusedThenRecovers(rig, outcome, reason, folder, names);
 
-  // Once the lines fit, the same output takes them.
-  WriteBytes(inputs / "small.txt", kInput);
-  rig.settings.inputPath = (inputs / "small.txt").string();
-  rig.settings.outputPath = (folder / "out.txt").string();
-  rig.Acknowledge();
-  EXPECT_EQ(rig.RunText(), RunOutcome::Completed);
-  EXPECT_EQ(ReadBytes(folder / "out.txt"), kKept);
+      // Once the lines fit, the same output takes them.
+      WriteBytes(inputs / "small.txt", kInput);
+      rig.settings.inputPath = (inputs / "small.txt").string();
+      rig.settings.outputPath = (folder / "out.txt").string();
+      rig.Acknowledge();
+      EXPECT_EQ(rig.RunText(), RunOutcome::Completed);
+      EXPECT_EQ(ReadBytes(folder / "out.txt"), kKept);
+    }
+  }
 }
 
 TEST(OutputFaultTest, ReadOnlyFileSystemIsReported) {

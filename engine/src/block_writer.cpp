@@ -1,0 +1,113 @@
+#include "block_writer.h"
+
+#include <algorithm>
+#include <chrono>
+
+namespace sievra {
+
+namespace {
+// Pieces small enough that a stop request is seen within milliseconds.
+constexpr std::size_t kPieceBytes = std::size_t{4} << 20;
+constexpr auto kProgressInterval = std::chrono::milliseconds(20);
+}  // namespace
+
+BlockWriter::~BlockWriter() { Stop(); }
+
+void BlockWriter::Stop() {
+  if (!thread_.joinable()) return;
+  {
+    const std::lock_guard lock(mutex_);
+    stop_ = true;
+  }
+  wake_.notify_all();
+  thread_.join();
+}
+
+void BlockWriter::Post(std::string_view bytes) {
+  {
+    const std::lock_guard lock(mutex_);
+    queue_.push_back(bytes);
+  }
+  if (!early_) return;
+  if (!thread_.joinable()) thread_ = std::thread([this] { Run(); });
+  wake_.notify_all();
+}
+
+void BlockWriter::Run() {
+  ec_ = out_.Open(path_, acceptStreams_);
+  for (;;) {
+    std::string_view next;
+    {
+      std::unique_lock lock(mutex_);
+      wake_.wait(lock, [this] { return stop_ || closing_ || !queue_.empty(); });
+      if (stop_ || queue_.empty()) break;
+      next = queue_.front();
+      queue_.pop_front();
+    }
+    WritePieces(next, nullptr);
+  }
+  {
+    // Past this point a stop request comes too late: the output is put in place.
+    const std::lock_guard lock(mutex_);
+    if (stop_) return;
+    committing_ = true;
+  }
+  // Renamed only once the filter has closed the input (Finish), which may be this very file.
+  if (!ec_) ec_ = out_.Commit();
+  {
+    const std::lock_guard lock(mutex_);
+    done_ = true;
+  }
+  wake_.notify_all();
+}
+
+bool BlockWriter::WritePieces(std::string_view bytes,
+                              const std::function<bool(std::uint64_t)>* proceed) {
+  while (!bytes.empty() && !ec_) {
+    if (stop_) return false;
+    const std::size_t n = std::min(bytes.size(), kPieceBytes);
+    ec_ = out_.Write(bytes.data(), n);
+    bytes.remove_prefix(n);
+    const std::uint64_t written = written_.fetch_add(n, std::memory_order_relaxed) + n;
+    if (proceed != nullptr && !(*proceed)(written)) return false;
+  }
+  return true;
+}
+
+std::error_code BlockWriter::Finish(const std::function<bool(std::uint64_t)>& proceed,
+                                    bool& cancelled) {
+  cancelled = false;
+  if (!early_) return FinishHere(proceed, cancelled);
+  if (!thread_.joinable()) Post({});  // nothing was posted: the writer still makes the output
+  std::unique_lock lock(mutex_);
+  closing_ = true;
+  wake_.notify_all();
+  while (!done_) {
+    if (wake_.wait_for(lock, kProgressInterval, [this] { return done_; })) break;
+    lock.unlock();
+    const bool go = proceed(Written());
+    lock.lock();
+    if (!go && !committing_) {
+      cancelled = true;
+      break;
+    }
+  }
+  lock.unlock();
+  Stop();
+  return cancelled ? std::error_code() : ec_;
+}
+
+std::error_code BlockWriter::FinishHere(const std::function<bool(std::uint64_t)>& proceed,
+                                        bool& cancelled) {
+  ec_ = out_.Open(path_, acceptStreams_);
+  for (; !queue_.empty() && !ec_; queue_.pop_front()) {
+    if (!WritePieces(queue_.front(), &proceed)) {
+      cancelled = true;  // the temporary goes with `out_`
+      return {};
+    }
+  }
+  if (!ec_) ec_ = out_.Commit();
+  return ec_;
+}
+
+}  // namespace sievra
