@@ -16,6 +16,7 @@ namespace sievra {
 class BlockWriter;
 class DistinctSketch;
 class InputFile;
+class LineCounter;
 
 // Hands progress to the observer no more often than it can use, and answers
 // whether the run should stop.
@@ -76,6 +77,11 @@ class DuplicateCheck {
   void FilterLines(const Policy& policy);
   template <class Policy>
   std::error_code FilterBlocks(InputFile& in, const Policy& policy, BlockWriter& writer);
+  template <class Policy, class Pipeline>
+  std::error_code FilterScannedAhead(InputFile& in, const Policy& policy, Pipeline& pipeline,
+                                     LineCounter* streamCount, BlockWriter& writer);
+  // Hands the writer, when it writes early, the kept blocks that are full.
+  void PostFullBlocks(BlockWriter& writer);
   // Hands the writer the kept blocks it has not had yet and waits for the output.
   void WriteKeptLines(BlockWriter& writer);
   // Hands the writer the kept blocks below `upTo` it has not had yet.
@@ -97,6 +103,9 @@ class DuplicateCheck {
   std::uint64_t inputBytes_ = 0;       // the input's size when the run began, for progress
   std::size_t expectedKeys_ = 0;       // distinct keys the counting pass saw; 0 for a stream
   std::size_t postedBlocks_ = 0;       // kept blocks handed to the writer
+  // What the counting pass saw: lines, and the lookups the filter will make.
+  std::uint64_t countedLines_ = 0;
+  std::uint64_t expectedLookups_ = 0;
 };
 
 }  // namespace sievra

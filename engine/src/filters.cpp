@@ -17,6 +17,7 @@
 #include "line_block_reader.h"
 #include "line_index.h"
 #include "lookup_pipeline.h"
+#include "scan_ahead.h"
 #include "sievra/line_counter.h"
 #include "sievra/line_scanner.h"
 #include "sievra/log_prefix.h"
@@ -120,6 +121,7 @@ void PushLines(std::string_view block, const Policy& policy, Pipeline& pipeline,
 struct ScannedLines {
   std::size_t all = 0;
   std::size_t examined = 0;
+  std::size_t lookups = 0;  // examined lines that do not repeat the line before
 };
 
 // A key's hash for the sketch. A long key is hashed by its ends and length
@@ -149,6 +151,7 @@ ScannedLines SketchKeys(std::string_view block, const Policy& policy, DistinctSk
       continue;
     }
     previous = key;
+    ++lines.lookups;
     sketch.Add(SketchHash(key));
   }
   return lines;
@@ -189,6 +192,8 @@ void DuplicateCheck::CountAndFilter(const Policy& policy) {
   CountInputLines(
       [&](std::string_view block, DistinctSketch& sketch) {
         const ScannedLines lines = SketchKeys(block, quiet, sketch);
+        countedLines_ += lines.all;
+        expectedLookups_ += lines.lookups;
         return everyLine ? lines.all : lines.examined;
       },
       everyLine || examinedLines);
@@ -247,24 +252,67 @@ std::error_code DuplicateCheck::FilterBlocks(InputFile& in, const Policy& policy
     if (index.Full()) index.Enlarge();
   };
   LookupPipeline<decltype(keepNew)> pipeline(index, keepNew, policy.RepeatsAreDuplicates());
-  LineBlockReader reader(in, kReadBufferBytes);
   const UpperCaser upper;
   std::optional<LineCounter> streamCount;  // a stream's count, taken on this one read
   if (in.IsStream()) streamCount.emplace(upper, TargetCall, CountsFrames());
+  LineCounter* const count = streamCount ? &*streamCount : nullptr;
+  // Reading and hashing on a second thread pays only when the lookups left to
+  // this one are a good share of the lines: with one line repeated, or with a
+  // callsign's 1% of the frames, this thread would wait on the reader and the
+  // hand-over cost 2-7% (measured: see bench/README.md). A stream, never
+  // counted, is read here.
+  const bool lookupsPay = expectedLookups_ > 0 && expectedLookups_ * 4 >= countedLines_;
+  if (lookupsPay && UsableCores() > 1) {
+    return FilterScannedAhead(in, policy, pipeline, count, writer);
+  }
+  LineBlockReader reader(in, kReadBufferBytes);
   for (;;) {
     std::string_view block;
     if (auto ec = reader.Next(block)) return ec;
-    if (streamCount) streamCount->Feed(block);
+    if (count) count->Feed(block);
     if (block.empty()) {
-      if (streamCount) counts.linesCounted = streamCount->Finish();
+      if (count) counts.linesCounted = count->Finish();
       monitor_.Complete(in.BytesRead());
       return {};
     }
     PushLines(block, policy, pipeline, counts);
-    if (writer.Early() && KeptLines.BlockCount() > 1)
-      PostKeptBlocks(writer, KeptLines.BlockCount() - 1);
+    PostFullBlocks(writer);
     if (!Proceed(in.BytesRead())) return {};
   }
+}
+
+// The filter's loop with the reading, splitting, testing and hashing on a
+// second thread: this one looks up, stores and reports, block by block in order.
+template <class Policy, class Pipeline>
+std::error_code DuplicateCheck::FilterScannedAhead(InputFile& in, const Policy& policy,
+                                                   Pipeline& pipeline, LineCounter* streamCount,
+                                                   BlockWriter& writer) {
+  RunCounts& counts = result_.counts;
+  ScanAhead<Policy> scan(in, policy, streamCount);
+  for (;;) {
+    ScannedBlock& block = scan.Next();
+    if (block.failure) std::rethrow_exception(block.failure);
+    if (block.error) return block.error;
+    if (block.end) {
+      if (streamCount) counts.linesCounted = streamCount->Finish();
+      monitor_.Complete(block.bytesRead);
+      return {};
+    }
+    for (const ScannedLine& c : block.candidates) pipeline.PushHashed(c.line, c.key, c.hash);
+    pipeline.Drain();
+    counts.linesRead += block.linesRead;
+    counts.linesSkipped += block.linesSkipped;
+    const std::uint64_t done = block.bytesRead;
+    scan.Recycle(block);
+    PostFullBlocks(writer);
+    if (!Proceed(done)) return {};
+  }
+}
+
+void DuplicateCheck::PostFullBlocks(BlockWriter& writer) {
+  // The last block still fills; those before it are done.
+  if (writer.Early() && KeptLines.BlockCount() > 1)
+    PostKeptBlocks(writer, KeptLines.BlockCount() - 1);
 }
 
 void DuplicateCheck::PostKeptBlocks(BlockWriter& writer, std::size_t upTo) {

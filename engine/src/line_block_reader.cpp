@@ -1,6 +1,7 @@
 #include "line_block_reader.h"
 
 #include <cstring>
+#include <utility>
 
 namespace sievra {
 
@@ -62,6 +63,19 @@ std::error_code LineBlockReader::Next(std::string_view& block) {
     begin_ = stop;
     return {};
   }
+}
+
+void LineBlockReader::Exchange(std::unique_ptr<char[]>& buffer, std::size_t& capacity) {
+  if (!buffer || capacity < capacity_) {
+    buffer = std::make_unique_for_overwrite<char[]>(capacity_);
+    capacity = capacity_;
+  }
+  const std::size_t carried = end_ - begin_;
+  std::memcpy(buffer.get(), buffer_.get() + begin_, carried);
+  std::swap(buffer, buffer_);
+  std::swap(capacity, capacity_);
+  begin_ = 0;
+  end_ = carried;
 }
 
 }  // namespace sievra

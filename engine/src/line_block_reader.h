@@ -19,6 +19,10 @@ class LineBlockReader {
 
   // The next block, valid until the next call; an empty block once the file is done.
   std::error_code Next(std::string_view& block);
+  // Hands the buffer holding the last block over in `buffer` (its size in
+  // `capacity`) and goes on in the one passed in, allocating when it is too
+  // small: a block can then be used while the next one is read.
+  void Exchange(std::unique_ptr<char[]>& buffer, std::size_t& capacity);
 
  private:
   std::error_code Fill();

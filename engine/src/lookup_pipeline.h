@@ -36,11 +36,14 @@ class LookupPipeline {
       return false;
     }
     previous_ = key;
-    const std::uint32_t hash = HashText(key);
+    PushHashed(line, key, HashText(key));
+    return true;
+  }
+  // Pushes a candidate whose key hashes to `hash`, with no test for a repeat.
+  void PushHashed(std::string_view line, std::string_view key, std::uint32_t hash) {
     index_.Prefetch(hash);
     batch_[size_++] = {line, key, hash};
     if (size_ == kBatch) LookUpBatch();
-    return true;
   }
 
   // Looks up every pushed line; the lines' bytes may be reused afterwards.

@@ -68,6 +68,7 @@ TEST(DifferentialTest, IndexedFiltersMatchTheFirstMatchScan) {
     const bool strip = random() % 2;
     const std::string target = targets[random() % 6];
     const bool prefixes = random() % 4 != 0;
+    testing::CoresForRun cores(round % 2 == 1);  // the one-thread filter on odd rounds
     EngineFixture f;
     f.settings.logPrefixes = prefixes;
     const RunOutcome outcome = f.Run(log, packet, target, strip);
@@ -99,6 +100,7 @@ TEST(DifferentialTest, LargeLogWithIndexGrowth) {
     }
   }
   for (bool packet : {false, true}) {
+    testing::CoresForRun cores(packet);  // the one-thread filter for the packet row
     EngineFixture f;
     testing::WriteBytes(f.settings.inputPath, "N0CALL>APRS,WIDE1-1:0\n");
     f.settings.fileType = packet ? FileType::Packet : FileType::Text;
@@ -164,6 +166,7 @@ TEST(DifferentialTest, DataShapesKeepEachKeysFirstLine) {
         const std::string key = row.packet ? line.substr(line.find(':') + 1) : line;
         if (seen.insert(key).second) expected.append(line).append(terminator);
       }
+      testing::CoresForRun cores(end == LineEnd::Lf);  // each shape through both filter loops
       EngineFixture f;
       f.settings.lineEnd = end;
       f.Run(log, row.packet);

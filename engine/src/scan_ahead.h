@@ -1,0 +1,165 @@
+#pragma once
+
+#include <array>
+#include <condition_variable>
+#include <cstdint>
+#include <cstring>
+#include <deque>
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <string_view>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include "file_io.h"
+#include "line_block_reader.h"
+#include "line_index.h"
+#include "sievra/line_counter.h"
+#include "sievra/line_scanner.h"
+
+namespace sievra {
+
+// A line that passed the filter's test, with its compared text and its hash.
+struct ScannedLine {
+  std::string_view line;
+  std::string_view key;
+  std::uint32_t hash;
+};
+
+// A block of whole lines as read, and what scanning it found.
+struct ScannedBlock {
+  std::unique_ptr<char[]> buffer;  // holds the block's bytes
+  std::size_t capacity = 0;
+  // The lines to look up; a line whose key repeats the previous line's is left
+  // out when that makes it a duplicate (measured: 20M identical lines took
+  // 1.43x as long without).
+  std::vector<ScannedLine> candidates;
+  std::uint64_t linesRead = 0;
+  std::uint64_t linesSkipped = 0;
+  std::uint64_t bytesRead = 0;  // of the input, once this block was read
+  std::error_code error;
+  std::exception_ptr failure;  // thrown while reading or scanning
+  bool end = false;            // nothing follows: the input is done, or failed
+};
+
+// Reads the input, splits it into lines, tests and hashes them on a thread of
+// its own, a few blocks ahead of the caller, which looks the lines up and stores
+// them: the second core takes the reading, scanning and hashing (measured: see
+// bench/README.md). Progress and cancellation stay with the caller, block by
+// block; the thread stops when the object goes, after its current read.
+template <class Policy>
+class ScanAhead {
+ public:
+  // `streamCount`, when given, counts a stream on its one read.
+  ScanAhead(InputFile& in, const Policy& policy, LineCounter* streamCount)
+      : in_(in), policy_(policy), streamCount_(streamCount) {
+    for (ScannedBlock& b : blocks_) free_.push_back(&b);
+    thread_ = std::thread([this] { Run(); });
+  }
+  ScanAhead(const ScanAhead&) = delete;
+  ScanAhead& operator=(const ScanAhead&) = delete;
+  // Stops the thread after its current read.
+  ~ScanAhead() {
+    {
+      std::lock_guard lock(mutex_);
+      stop_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+  }
+
+  // The next block, in input order; waits for it. Give it back with Recycle.
+  ScannedBlock& Next() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return !ready_.empty(); });
+    ScannedBlock* b = ready_.front();
+    ready_.pop_front();
+    return *b;
+  }
+  void Recycle(ScannedBlock& b) {
+    {
+      std::lock_guard lock(mutex_);
+      free_.push_back(&b);
+    }
+    changed_.notify_all();
+  }
+
+ private:
+  static constexpr std::size_t kReadBufferBytes = std::size_t{1} << 20;
+
+  void Run() {
+    LineBlockReader reader(in_, kReadBufferBytes);
+    for (;;) {
+      ScannedBlock* b = nullptr;
+      {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return stop_ || !free_.empty(); });
+        if (stop_) return;
+        b = free_.back();
+        free_.pop_back();
+      }
+      Fill(reader, *b);
+      {
+        std::lock_guard lock(mutex_);
+        ready_.push_back(b);
+      }
+      changed_.notify_all();
+      if (b->end) return;
+    }
+  }
+
+  void Fill(LineBlockReader& reader, ScannedBlock& b) {
+    try {
+      std::string_view block;
+      b.error = reader.Next(block);
+      if (!b.error && streamCount_) streamCount_->Feed(block);
+      b.end = b.error || block.empty();
+      if (!b.end) Scan(block, b);
+      b.bytesRead = in_.BytesRead();
+      if (!b.end) reader.Exchange(b.buffer, b.capacity);
+    } catch (...) {
+      b.failure = std::current_exception();
+      b.end = true;
+    }
+  }
+
+  void Scan(std::string_view block, ScannedBlock& b) const {
+    b.candidates.clear();
+    b.linesRead = 0;
+    b.linesSkipped = 0;
+    const bool repeatsAreDuplicates = policy_.RepeatsAreDuplicates();
+    LineScanner scanner(block.data(), block.size());
+    std::string_view line;
+    std::string_view key;
+    std::string_view previous;
+    while (scanner.Next(line)) {
+      ++b.linesRead;
+      if (!policy_.Examine(line, key)) {
+        ++b.linesSkipped;
+        continue;
+      }
+      if (repeatsAreDuplicates && previous.data() != nullptr && key.size() == previous.size() &&
+          std::memcmp(key.data(), previous.data(), key.size()) == 0) {
+        continue;
+      }
+      previous = key;
+      b.candidates.push_back({line, key, HashText(key)});
+    }
+  }
+
+  InputFile& in_;
+  const Policy& policy_;
+  LineCounter* streamCount_;
+  // Four blocks: one being looked up, one being scanned, two to spare.
+  std::array<ScannedBlock, 4> blocks_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<ScannedBlock*> ready_;
+  std::vector<ScannedBlock*> free_;
+  bool stop_ = false;
+  std::thread thread_;
+};
+
+}  // namespace sievra
