@@ -17,8 +17,8 @@ namespace sievra {
 
 // Writes the kept blocks to the output. Early, it writes them on a thread of
 // its own as they are posted, so that copying them into the system's file
-// cache runs on a second core while the filter goes on (measured: a quarter
-// less wall time on a 10-million-line log, see bench/README.md). Otherwise
+// cache runs on a second core while the filter goes on (measured: 4-24% less
+// wall time on 10-million-line logs, see bench/README.md). Otherwise
 // Finish writes them all on the caller's thread, as one core does best. The
 // output is a temporary until Finish renames it; a writer that is not
 // finished removes it.
