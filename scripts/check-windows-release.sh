@@ -19,14 +19,13 @@ wanted="sievra-$version/LICENSE.txt sievra-$version/README.txt sievra-$version/S
 ok "zip contents"
 
 scratch=$(mktemp -d)
-export WINEPREFIX="$scratch/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-unset DISPLAY WAYLAND_DISPLAY
 cleanup() {
   wineserver -k 2>/dev/null || true
   rm -rf "$scratch"
 }
 trap cleanup EXIT
-wineboot --init
+source scripts/lib/wine.sh
+fresh_wine_prefix "$scratch/prefix"
 
 winenv() { wine cmd /c echo "%$1%" | tr -d '\r'; }
 local_app_data=$(winepath -u "$(winenv LOCALAPPDATA)")

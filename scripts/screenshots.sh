@@ -15,27 +15,12 @@ mkdir -p "$out"
 desktop-file-validate ui/resources/sievra.desktop
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-printf '%s\r\n' \
-  'N0CALL-9>APRS,WIDE1-1,WIDE2-1:!4903.50N/07201.75W-PHG2360 Sievra test station' \
-  'K1ABC>APRS,WIDE1-1:>Net tonight at 8 pm' \
-  'n0call>APRS,RELAY,WIDE2-1:>Status: portable in the hills' \
-  'N0CALL-9>APRS,WIDE2-2:!4903.50N/07201.75W-PHG2360 Sievra test station' \
-  'N0CALL>BEACON,WIDE1-1:This beacon line is long enough to show that the results box wraps it well beyond the visible edge of the box, not at the edge itself' \
-  'N0CALL-7>APRS:>Status: portable in the hills' > "$work/monitor.txt"
+source scripts/lib/gui-driving.sh
+write_monitor_log "$work/monitor.txt"
 
 export exe out work
 xvfb-run -a -s "-screen 0 1280x800x24" bash -euo pipefail -c '
-  # Waits for a window with this exact title and prints its id.
-  window() {
-    for _ in $(seq 100); do
-      id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1 || true)
-      [ -n "$id" ] && { echo "$id"; return; }
-      sleep 0.1
-    done
-    echo "no window \"$1\"" >&2; return 1
-  }
-  # Clicks a point given in pixels inside a window.
-  click() { xdotool mousemove --window "$1" "$2" "$3" click 1; sleep 0.3; }
+  source scripts/lib/gui-driving.sh
   # Types a path into the file dialog with this title and confirms it.
   answer_dialog() {
     dialog=$(window "$1")

@@ -14,37 +14,22 @@ cli=$PWD/build/windows-cross/cli/sievra-cli.exe
 [ -f "$exe" ] || { echo "windows-smoke: build the windows-cross preset first" >&2; exit 1; }
 mkdir -p "$out"
 work=$(mktemp -d)
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+source scripts/lib/wine.sh
+source scripts/lib/gui-driving.sh
 if [ -z "${WINEPREFIX:-}" ]; then
-  export WINEPREFIX="$work/prefix"
-  wineboot --init
+  fresh_wine_prefix "$work/prefix"
+else
+  wine_env
 fi
 trap 'wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
-printf '%s\r\n' \
-  'N0CALL-9>APRS,WIDE1-1,WIDE2-1:!4903.50N/07201.75W-PHG2360 Sievra test station' \
-  'K1ABC>APRS,WIDE1-1:>Net tonight at 8 pm' \
-  'n0call>APRS,RELAY,WIDE2-1:>Status: portable in the hills' \
-  'N0CALL-9>APRS,WIDE2-2:!4903.50N/07201.75W-PHG2360 Sievra test station' \
-  'N0CALL>BEACON,WIDE1-1:This beacon line is long enough to show that the results box wraps it well beyond the visible edge of the box, not at the edge itself' \
-  'N0CALL-7>APRS:>Status: portable in the hills' >"$work/monitor.txt"
+write_monitor_log "$work/monitor.txt"
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 # A Wine session started without a display keeps none: wait for it to end.
 wineserver -w
 
 export exe cli out work expected="$(winpath "$work/expected.txt")" monitor="$(winpath "$work/monitor.txt")" unique="$(winpath "$work/unique.txt")"
 xvfb-run -a -s "-screen 0 1280x800x24" bash -euo pipefail -c '
-  # Waits for a visible window with this exact title and prints its id.
-  window() {
-    for _ in $(seq 300); do
-      id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1 || true)
-      [ -n "$id" ] && { echo "$id"; return; }
-      sleep 0.1
-    done
-    echo "no window \"$1\"" >&2; return 1
-  }
-  gone() { for _ in $(seq 100); do xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0; sleep 0.1; done; return 1; }
-  # Clicks a point of the client area, in pixels (twips / 15 at 96 DPI).
-  click() { xdotool mousemove --window "$1" "$2" "$3" click 1; sleep 0.4; }
+  source scripts/lib/gui-driving.sh
   # Types a path into the file dialog with this title and confirms it.
   answer_dialog() {
     dialog=$(window "$1"); sleep 0.5

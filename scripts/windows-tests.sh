@@ -14,18 +14,13 @@ cmake --build --preset windows-cross --parallel 2
 step "built"
 
 scratch=$(mktemp -d)
-export WINEPREFIX="$scratch/prefix"
-export WINEDEBUG=-all
-# No Mono or Gecko: nothing here is .NET or HTML, and asking for them needs a display.
-export WINEDLLOVERRIDES="mscoree,mshtml="
-unset DISPLAY WAYLAND_DISPLAY
 cleanup() {
   wineserver -k 2>/dev/null || true
   rm -rf "$scratch"
 }
 trap cleanup EXIT
-
-wineboot --init
+source scripts/lib/wine.sh
+fresh_wine_prefix "$scratch/prefix"
 # The window tests create their windows in-process with Wine's null graphics
 # driver: no display needed.
 wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null

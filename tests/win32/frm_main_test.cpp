@@ -122,10 +122,7 @@ TEST(frmMain, FileTypeSwitchHidesTheCallsignAndTheRunUsesTheControls) {
   ScratchFolder folder(L"win32 run ĉ");
   ASSERT_TRUE(WriteBytes(folder.Child(L"in.txt"), "b\r\na\r\nb\r\n\r\nc\ra\r\n\r\n"));
   WindowRig rig;
-  rig.AnswerDialog(Utf8(folder.Child(L"in.txt")));
-  rig.Click(kCmdBrowseInput);
-  rig.AnswerDialog(Utf8(folder.Child(L"out ĉ.txt")));
-  rig.Click(kCmdBrowseOutput);
+  rig.ChooseFiles(Utf8(folder.Child(L"in.txt")), Utf8(folder.Child(L"out ĉ.txt")));
   rig.Click(kOptText);
   EXPECT_FALSE(rig.Visible(kFrmCallsign));
   EXPECT_FALSE(rig.Visible(kTxtKeyPhrase));
@@ -155,10 +152,7 @@ TEST(frmMain, BigResultGoesToTheLineViewWhole) {
   for (int i = 0; i < 40000; ++i) input += "line " + std::to_string(i) + "\r\n";
   ASSERT_TRUE(WriteBytes(folder.Child(L"in.txt"), input + input));
   WindowRig rig;
-  rig.AnswerDialog(Utf8(folder.Child(L"in.txt")));
-  rig.Click(kCmdBrowseInput);
-  rig.AnswerDialog(Utf8(folder.Child(L"out.txt")));
-  rig.Click(kCmdBrowseOutput);
+  rig.ChooseFiles(Utf8(folder.Child(L"in.txt")), Utf8(folder.Child(L"out.txt")));
   rig.Click(kOptText);
   ASSERT_TRUE(rig.RunToEnd());
   ASSERT_TRUE(rig.window->Results().ShowsLineView());

@@ -20,6 +20,16 @@ std::string BigLog() {
   return log;
 }
 
+// Holds the worker once it reaches `stage` (setting `reached`) until the run
+// is asked to cancel, or 10 s have passed.
+void HoldWorkerAt(RunLifecycle& run, RunStage stage, std::atomic<bool>& reached) {
+  run.SetWorkerHook([&run, &reached, stage](const StageProgress& progress) {
+    if (progress.stage != stage || reached.exchange(true)) return;
+    for (int i = 0; i < 2000 && !run.CancelRequested(); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  });
+}
+
 struct Stage {
   const char* name;
   RunStage stage;
@@ -41,17 +51,9 @@ TEST(MainWindowRun, CancelAtEachStage) {
     SCOPED_TRACE(row.name);
     ASSERT_TRUE(WriteBytes(folder.Child(L"out.txt"), "old\r\n"));
     WindowRig rig;
-    rig.AnswerDialog(Utf8(folder.Child(L"in.txt")));
-    rig.Click(kCmdBrowseInput);
-    rig.AnswerDialog(Utf8(folder.Child(L"out.txt")));
-    rig.Click(kCmdBrowseOutput);
+    rig.ChooseFiles(Utf8(folder.Child(L"in.txt")), Utf8(folder.Child(L"out.txt")));
     std::atomic<bool> reached{false};
-    RunLifecycle& run = rig.window->Model().Run();
-    run.SetWorkerHook([&](const StageProgress& progress) {
-      if (progress.stage != row.stage || reached.exchange(true)) return;
-      for (int i = 0; i < 2000 && !run.CancelRequested(); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    });
+    HoldWorkerAt(rig.window->Model().Run(), row.stage, reached);
     rig.Click(kCmdStart);
     ASSERT_TRUE(PumpUntil([&] { return reached.load(); }));
     PumpUntil([&] { return rig.TextOf(kLblSummary) == Wide(StageText(row.stage)); }, 5);
@@ -84,17 +86,9 @@ TEST(MainWindowRun, ClosingMidRunLosesNothing) {
   ASSERT_TRUE(WriteBytes(folder.Child(L"in.txt"), BigLog()));
   ASSERT_TRUE(WriteBytes(folder.Child(L"out.txt"), "old\r\n"));
   WindowRig rig;
-  rig.AnswerDialog(Utf8(folder.Child(L"in.txt")));
-  rig.Click(kCmdBrowseInput);
-  rig.AnswerDialog(Utf8(folder.Child(L"out.txt")));
-  rig.Click(kCmdBrowseOutput);
+  rig.ChooseFiles(Utf8(folder.Child(L"in.txt")), Utf8(folder.Child(L"out.txt")));
   std::atomic<bool> reached{false};
-  RunLifecycle& run = rig.window->Model().Run();
-  run.SetWorkerHook([&](const StageProgress& progress) {
-    if (progress.stage != RunStage::Filtering || reached.exchange(true)) return;
-    for (int i = 0; i < 2000 && !run.CancelRequested(); ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  });
+  HoldWorkerAt(rig.window->Model().Run(), RunStage::Filtering, reached);
   bool closed = false;
   rig.Click(kCmdStart);
   ASSERT_TRUE(PumpUntil([&] { return reached.load(); }));

@@ -44,6 +44,13 @@ struct WindowRig {
   RECT Place(int id) const;
   // Answers the next file dialog with this path, or cancels it (nullopt).
   void AnswerDialog(std::optional<std::string> path) { answers.push_back(std::move(path)); }
+  // Picks the input and the output file through their Browse buttons.
+  void ChooseFiles(const std::string& input, const std::string& output) {
+    AnswerDialog(input);
+    Click(win32::kCmdBrowseInput);
+    AnswerDialog(output);
+    Click(win32::kCmdBrowseOutput);
+  }
   // Clicks Start and waits until the run it started has finished.
   bool RunToEnd();
 
