@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cmath>
@@ -21,6 +22,12 @@ class DistinctSketch {
     const auto rank = static_cast<std::uint8_t>(
         std::countl_zero((hash << kIndexBits) | (std::uint64_t{1} << (kIndexBits - 1))) + 1);
     if (rank > registers_[r]) registers_[r] = rank;
+  }
+
+  // Takes in the values another sketch saw, as if they had been added here.
+  void Merge(const DistinctSketch& other) {
+    for (std::size_t r = 0; r < kRegisters; ++r)
+      registers_[r] = std::max(registers_[r], other.registers_[r]);
   }
 
   std::size_t Estimate() const {

@@ -3,16 +3,12 @@
 #include <memory>
 #include <new>
 
-#include "distinct_sketch.h"
 #include "file_io.h"
-#include "line_block_reader.h"
-#include "sievra/line_counter.h"
 #include "sievra/upper_case.h"
 
 namespace sievra {
 
 namespace {
-constexpr std::size_t kCountChunkBytes = std::size_t{1} << 20;
 // About 20 reports a second: more than a progress bar or a terminal can show is wasted.
 constexpr auto kReportInterval = std::chrono::milliseconds(50);
 }  // namespace
@@ -85,45 +81,6 @@ RunResult DuplicateCheck::RunDuplicateCheck() {
          FailedStep::Memory, InputPath, {});
   }
   return result_;
-}
-
-void DuplicateCheck::CountInputLines(
-    const std::function<std::size_t(std::string_view, DistinctSketch&)>& sketchKeys,
-    bool sketchCounts) {
-  auto stream = std::make_unique<InputFile>();
-  InputFile& in = *stream;
-  std::error_code ec = in.Open(InputPath, acceptStreams_);
-  if (!ec && in.IsStream()) {
-    // A stream cannot be read twice: the filter counts on its one read.
-    stream_ = std::move(stream);
-    return;
-  }
-  inputBytes_ = ec ? 0 : in.Size();
-  monitor_.Begin(RunPhase::Counting, inputBytes_);
-  const UpperCaser upper;
-  LineCounter counter(upper, TargetCall, CountsFrames());
-  DistinctSketch sketch;
-  std::size_t lines = 0;
-  if (!ec) {
-    // Blocks of whole lines, so that every key is hashed in one piece.
-    LineBlockReader reader(in, kCountChunkBytes);
-    for (std::string_view block; !(ec = reader.Next(block)) && !block.empty();) {
-      if (sketchCounts) {
-        lines += sketchKeys(block, sketch);
-      } else {
-        counter.Feed(block);
-        sketchKeys(block, sketch);
-      }
-      if (!Proceed(in.BytesRead())) return;
-    }
-  }
-  if (ec) {
-    FailReadingInput(ec);
-    return;
-  }
-  monitor_.Complete(in.BytesRead());
-  result_.counts.linesCounted = sketchCounts ? lines : counter.Finish();
-  expectedKeys_ = sketch.Estimate();
 }
 
 bool DuplicateCheck::Proceed(std::uint64_t done) {

@@ -39,6 +39,17 @@ class RunMonitor {
   std::chrono::steady_clock::time_point lastReport_{};
 };
 
+// What the counting pass saw of some lines.
+struct LineTally {
+  std::uint64_t lines = 0;    // every line
+  std::uint64_t counted = 0;  // the lines that count
+  std::uint64_t lookups =
+      0;  // lines the filter will look up: examined, not repeating the one before
+};
+
+// Adds the keys of a block's lines to the sketch and tallies the lines.
+using KeySketcher = std::function<LineTally(std::string_view block, DistinctSketch& sketch)>;
+
 // One run: its state and the procedures that read and write it. Made afresh
 // for each run, so nothing a run kept outlives it.
 class DuplicateCheck {
@@ -49,11 +60,9 @@ class DuplicateCheck {
   // Counts, filters and writes; the result says how it went.
   RunResult RunDuplicateCheck();
   // Counts the lines that can be kept and estimates how many distinct keys
-  // the filter will meet; `sketchKeys(block, sketch)` adds a block's keys and
-  // returns the block's lines that count, used as the count when `sketchCounts`.
-  void CountInputLines(
-      const std::function<std::size_t(std::string_view, DistinctSketch&)>& sketchKeys,
-      bool sketchCounts);
+  // the filter will meet, on as many cores as pay; the tally's count of lines
+  // that count is used when `sketchCounts`, LineCounter's otherwise.
+  void CountInputLines(const KeySketcher& sketchKeys, bool sketchCounts);
   // Counts, then keeps the first occurrence of every distinct line and writes them.
   void FilterTextLines();
   // Counts, then keeps the target's frames with a payload not yet kept,

@@ -48,6 +48,9 @@ int OsCreateNew(const fs::path& p) {
   return fd;
 }
 int OsFstat(int fd, StatBuf& st) { return _fstat64(fd, &st); }
+long long OsSeek(int fd, std::uint64_t offset) {
+  return _lseeki64(fd, static_cast<long long>(offset), SEEK_SET);
+}
 long long OsRead(int fd, char* into, std::size_t n) {
   return _read(fd, into, static_cast<unsigned>(std::min<std::size_t>(n, INT_MAX)));
 }
@@ -94,6 +97,9 @@ int OsCreateNew(const fs::path& p) {
   return ::open(p.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
 }
 int OsFstat(int fd, StatBuf& st) { return ::fstat(fd, &st); }
+long long OsSeek(int fd, std::uint64_t offset) {
+  return ::lseek(fd, static_cast<off_t>(offset), SEEK_SET);
+}
 long long OsRead(int fd, char* into, std::size_t n) { return ::read(fd, into, n); }
 long long OsWrite(int fd, const char* from, std::size_t n) { return ::write(fd, from, n); }
 int OsClose(int fd) { return ::close(fd); }
@@ -169,15 +175,26 @@ std::error_code InputFile::Open(const std::string& utf8Path, bool acceptStreams)
 }
 
 std::error_code InputFile::Read(char* into, std::size_t capacity, std::size_t& got) {
+  const std::uint64_t left = stopAt_ - std::min(stopAt_, position_);
+  capacity = static_cast<std::size_t>(std::min<std::uint64_t>(capacity, left));
+  got = 0;
+  if (capacity == 0) return {};
   for (;;) {
     long long n = OsRead(fd_, into, capacity);
     if (n >= 0) {
       got = static_cast<std::size_t>(n);
       bytesRead_ += got;
+      position_ += got;
       return {};
     }
     if (errno != EINTR) return LastErrno();
   }
+}
+
+std::error_code InputFile::Seek(std::uint64_t offset) {
+  if (OsSeek(fd_, offset) < 0) return LastErrno();
+  position_ = offset;
+  return {};
 }
 
 AtomicOutputFile::~AtomicOutputFile() { Discard(); }

@@ -25,8 +25,13 @@ class InputFile {
   // opens as a stream to be read once.
   std::error_code Open(const std::string& utf8Path, bool acceptStreams = false);
   bool IsStream() const { return stream_; }
-  // Reads up to `capacity` bytes; 0 at end of file.
+  // Reads up to `capacity` bytes; 0 at end of file, or at the end set by StopAt.
   std::error_code Read(char* into, std::size_t capacity, std::size_t& got);
+  // Reads go on from `offset` of a regular file.
+  std::error_code Seek(std::uint64_t offset);
+  // Reads end at `offset` as if the file ended there: a part of a file read
+  // on a thread of its own.
+  void StopAt(std::uint64_t offset) { stopAt_ = offset; }
 
   // The file's size when it was opened (a live log may grow or shrink since); 0 for a stream.
   std::uint64_t Size() const { return size_; }
@@ -36,6 +41,8 @@ class InputFile {
   int fd_ = -1;
   std::uint64_t size_ = 0;
   std::uint64_t bytesRead_ = 0;
+  std::uint64_t position_ = 0;
+  std::uint64_t stopAt_ = UINT64_MAX;
   bool stream_ = false;
 };
 

@@ -4,11 +4,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
-
-#if defined(__linux__)
-#include <sched.h>
-#endif
 
 #include "block_writer.h"
 #include "distinct_sketch.h"
@@ -23,6 +18,7 @@
 #include "sievra/log_prefix.h"
 #include "sievra/packet_frame.h"
 #include "sievra/upper_case.h"
+#include "usable_cores.h"
 
 namespace sievra {
 
@@ -157,16 +153,6 @@ ScannedLines SketchKeys(std::string_view block, const Policy& policy, DistinctSk
   return lines;
 }
 
-// Cores this process may run on: a second thread only pays where there is a
-// second core to run it.
-unsigned UsableCores() {
-#if defined(__linux__)
-  cpu_set_t set;
-  if (sched_getaffinity(0, sizeof set, &set) == 0) return static_cast<unsigned>(CPU_COUNT(&set));
-#endif
-  return std::thread::hardware_concurrency();
-}
-
 }  // namespace
 
 void DuplicateCheck::FilterTextLines() { CountAndFilter(TextPolicy{}); }
@@ -192,9 +178,7 @@ void DuplicateCheck::CountAndFilter(const Policy& policy) {
   CountInputLines(
       [&](std::string_view block, DistinctSketch& sketch) {
         const ScannedLines lines = SketchKeys(block, quiet, sketch);
-        countedLines_ += lines.all;
-        expectedLookups_ += lines.lookups;
-        return everyLine ? lines.all : lines.examined;
+        return LineTally{lines.all, everyLine ? lines.all : lines.examined, lines.lookups};
       },
       everyLine || examinedLines);
   if (result_.outcome == RunOutcome::Completed) FilterLines(policy);

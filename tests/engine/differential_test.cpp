@@ -81,6 +81,42 @@ TEST(DifferentialTest, IndexedFiltersMatchTheFirstMatchScan) {
   }
 }
 
+// A log big enough to be counted in parts, one per core: the counts and the
+// output must be those of the count in one piece on one core, whatever the
+// settings, and whichever way the lines at the cut end.
+TEST(DifferentialTest, CountingInPartsCountsAsInOnePiece) {
+  const struct {
+    bool packet;
+    const char* target;  // with spaces: the count's own test of the target
+    bool strip;
+    bool prefixes;
+  } rows[] = {{false, "", false, true},
+              {false, "n0call", false, true},
+              {true, "", false, true},
+              {true, " n0call", true, true},
+              {true, "N0", false, false}};
+  std::mt19937 random(8);
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::string(row.packet ? "packet '" : "text '") + row.target + "'");
+    const std::string log = RandomLog(random, 320000);
+    ASSERT_GE(log.size(), std::size_t{8} << 20) << "too small to be counted in parts";
+    RunCounts counts[2];
+    std::string outputs[2];
+    for (const bool oneCore : testing::kOneCoreRows) {
+      testing::CoresForRun cores(oneCore);
+      EngineFixture f;
+      f.settings.logPrefixes = row.prefixes;
+      f.Run(log, row.packet, row.target, row.strip);
+      counts[oneCore] = f.result.counts;
+      outputs[oneCore] = f.Output();
+    }
+    EXPECT_GT(counts[1].linesCounted, 0u);
+    EXPECT_TRUE(counts[0] == counts[1])
+        << "counted " << counts[0].linesCounted << " against " << counts[1].linesCounted;
+    EXPECT_TRUE(outputs[0] == outputs[1]) << "outputs differ";
+  }
+}
+
 // Enough distinct lines to make the index grow past its first size many times:
 // the counting pass sees one line (the log is written in full only once the
 // filter begins, as a live log grows), so the index is sized for one. The

@@ -54,6 +54,8 @@ struct RunCounts {
   std::uint64_t bytesWritten = 0;
   std::uint64_t linesTimeStamped = 0;  // Packet: read lines with a time stamp before the frame
   std::uint64_t linesTagged = 0;       // Packet: read lines with a tag such as [0.3] before it
+
+  bool operator==(const RunCounts&) const = default;
 };
 
 // Which file a failed run could not use.
