@@ -24,8 +24,8 @@ namespace sievra {
 namespace {
 
 constexpr std::size_t kCountChunkBytes = std::size_t{1} << 20;
-// Smaller parts are counted sooner than a thread starts. The parts are read from
-// the file cache at once; four already share its bandwidth.
+// A smaller part is counted in a few milliseconds: not worth a thread. The
+// parts are read from the file cache at once, and four already share its bandwidth.
 constexpr std::uint64_t kMinPartBytes = std::uint64_t{4} << 20;
 constexpr std::size_t kMaxParts = 4;
 // How often the run's thread, its own part done, reports the others' progress.
@@ -97,74 +97,60 @@ void DuplicateCheck::CountInputLines(const KeySketcher& sketchKeys, bool sketchC
   std::vector<PartCount> parts(ranges.size());
   for (std::size_t i = 0; i < parts.size(); ++i) parts[i].range = ranges[i];
 
+  std::atomic<bool> stop{false};  // a part failed, or the run was cancelled
   const UpperCaser upper;
-  auto counterFor = [&]() -> std::optional<LineCounter> {
-    if (sketchCounts) return std::nullopt;
-    return LineCounter(upper, TargetCall, CountsFrames());
-  };
-  auto countHere = [&](InputFile& file, PartCount& part, const auto& proceed) {
+  // Counts part `i`: the first on `in`, the others on handles of their own.
+  auto count = [&](std::size_t i, const auto& proceed) {
+    PartCount& part = parts[i];
     try {
+      InputFile own;
+      if (i > 0 && !(part.error = own.Open(InputPath))) part.error = own.Seek(part.range.begin);
+      InputFile& file = i == 0 ? in : own;
       file.StopAt(part.range.end);
-      CountPart(file, part, sketchKeys, counterFor(), proceed);
+      std::optional<LineCounter> counter;
+      if (!sketchCounts) counter.emplace(upper, TargetCall, CountsFrames());
+      if (!part.error) CountPart(file, part, sketchKeys, std::move(counter), proceed);
     } catch (...) {
       part.failure = std::current_exception();
     }
+    if (part.error || part.failure) stop = true;
   };
-
-  std::atomic<bool> stop{false};  // a part failed, or the run was cancelled
-  std::mutex mutex;
-  std::condition_variable finished;
-  std::size_t running = 0;
   auto bytesRead = [&] {
     std::uint64_t done = 0;
     for (const PartCount& part : parts) done += part.bytesRead.load(std::memory_order_relaxed);
     return done;
   };
+  // The run's thread reports progress and hears a cancel; the others only stop.
   auto proceedHere = [&] {
-    if (stop.load(std::memory_order_relaxed)) return false;
-    if (!Proceed(bytesRead())) stop = true;
-    return !stop.load(std::memory_order_relaxed);
+    if (!stop && !Proceed(bytesRead())) stop = true;
+    return !stop;
   };
+  auto keepGoing = [&] { return !stop.load(std::memory_order_relaxed); };
+
+  std::mutex mutex;
+  std::condition_variable finished;
+  std::size_t running = 0;
   {
     std::vector<std::jthread> helpers;
     std::size_t next = 1;
     for (; next < parts.size(); ++next) {
-      auto countThere = [&, i = next] {
-        PartCount& part = parts[i];
-        InputFile file;
-        std::error_code opened = file.Open(InputPath);
-        if (!opened) opened = file.Seek(part.range.begin);
-        if (opened) {
-          part.error = opened;
-        } else {
-          countHere(file, part, [&] { return !stop.load(std::memory_order_relaxed); });
-        }
-        if (part.error || part.failure) stop = true;
-        std::lock_guard lock(mutex);
-        --running;
-        finished.notify_one();
-      };
       std::lock_guard lock(mutex);
       try {
-        helpers.emplace_back(countThere);
+        helpers.emplace_back([&, i = next] {
+          count(i, keepGoing);
+          std::lock_guard done(mutex);
+          --running;
+          finished.notify_one();
+        });
         ++running;
       } catch (const std::system_error&) {
         break;  // no thread to be had: this thread counts the rest
       }
     }
-    countHere(in, parts[0], proceedHere);
-    for (; next < parts.size() && !stop; ++next) {
-      InputFile file;
-      PartCount& part = parts[next];
-      if (!(part.error = file.Open(InputPath)) && !(part.error = file.Seek(part.range.begin))) {
-        countHere(file, part, proceedHere);
-      }
-      if (part.error || part.failure) stop = true;
-    }
-    if (parts[0].error || parts[0].failure) stop = true;
+    count(0, proceedHere);
+    for (; next < parts.size() && !stop; ++next) count(next, proceedHere);
     std::unique_lock lock(mutex);
-    while (running > 0) {
-      if (finished.wait_for(lock, kWaitReport, [&] { return running == 0; })) break;
+    while (!finished.wait_for(lock, kWaitReport, [&] { return running == 0; })) {
       lock.unlock();
       proceedHere();
       lock.lock();
