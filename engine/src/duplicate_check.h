@@ -43,8 +43,8 @@ class RunMonitor {
 struct LineTally {
   std::uint64_t lines = 0;    // every line
   std::uint64_t counted = 0;  // the lines that count
-  std::uint64_t lookups =
-      0;  // lines the filter will look up: examined, not repeating the one before
+  // The lines the filter will look up: examined, and not repeating the one before.
+  std::uint64_t lookups = 0;
 };
 
 // Adds the keys of a block's lines to the sketch and tallies the lines.
