@@ -33,7 +33,6 @@ constexpr auto kWaitReport = std::chrono::milliseconds(50);
 
 // What the count of one part of the input found.
 struct PartCount {
-  FilePart range;
   LineTally tally;
   DistinctSketch sketch;
   std::atomic<std::uint64_t> bytesRead{0};
@@ -92,10 +91,10 @@ void DuplicateCheck::CountInputLines(const KeySketcher& sketchKeys, bool sketchC
     // The cut is found on a handle of its own, so that `in` reads from the start.
     // Should it fail, one part is counted as ever; the count reports the error.
     InputFile probe;
-    if (probe.Open(InputPath) || CutAtLines(probe, inputBytes_, count, ranges)) ranges.resize(1);
+    if (probe.Open(InputPath) || CutAtLines(probe, inputBytes_, count, ranges))
+      ranges.assign(1, FilePart{});  // the whole file, whatever the cut had set
   }
   std::vector<PartCount> parts(ranges.size());
-  for (std::size_t i = 0; i < parts.size(); ++i) parts[i].range = ranges[i];
 
   std::atomic<bool> stop{false};  // a part failed, or the run was cancelled
   const UpperCaser upper;
@@ -104,9 +103,9 @@ void DuplicateCheck::CountInputLines(const KeySketcher& sketchKeys, bool sketchC
     PartCount& part = parts[i];
     try {
       InputFile own;
-      if (i > 0 && !(part.error = own.Open(InputPath))) part.error = own.Seek(part.range.begin);
+      if (i > 0 && !(part.error = own.Open(InputPath))) part.error = own.Seek(ranges[i].begin);
       InputFile& file = i == 0 ? in : own;
-      file.StopAt(part.range.end);
+      file.StopAt(ranges[i].end);
       std::optional<LineCounter> counter;
       if (!sketchCounts) counter.emplace(upper, TargetCall, CountsFrames());
       if (!part.error) CountPart(file, part, sketchKeys, std::move(counter), proceed);
