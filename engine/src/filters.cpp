@@ -1,6 +1,5 @@
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -113,13 +112,6 @@ void PushLines(std::string_view block, const Policy& policy, Pipeline& pipeline,
   pipeline.Drain();
 }
 
-// Lines of a block: all of them, and those the filter examines (tests true).
-struct ScannedLines {
-  std::size_t all = 0;
-  std::size_t examined = 0;
-  std::size_t lookups = 0;  // examined lines that do not repeat the line before
-};
-
 // A key's hash for the sketch. A long key is hashed by its ends and length
 // only: the estimate merely sizes the index, which grows should it be beaten,
 // and hashing whole 10-100 KB lines a second time cost such logs 10% more CPU
@@ -130,22 +122,20 @@ inline std::uint64_t SketchHash(std::string_view key) {
   return HashText64(key.substr(0, kEnd)) ^ (HashText64(key.substr(key.size() - kEnd)) + key.size());
 }
 
-// Adds the key of every line of the block the filter would look up to the sketch.
+// Adds the key of every line of the block the filter would look up to the
+// sketch; the tally counts the lines the filter examines (its test is true).
 template <class Policy>
-ScannedLines SketchKeys(std::string_view block, const Policy& policy, DistinctSketch& sketch) {
+LineTally SketchKeys(std::string_view block, const Policy& policy, DistinctSketch& sketch) {
   LineScanner scanner(block.data(), block.size());
   std::string_view line;
   std::string_view key;
   std::string_view previous;
-  ScannedLines lines;
-  for (; scanner.Next(line); ++lines.all) {
+  LineTally lines;
+  for (; scanner.Next(line); ++lines.lines) {
     if (!policy.Examine(line, key)) continue;
-    ++lines.examined;
+    ++lines.counted;
     // A run of one key adds nothing after its first: skip hashing it again.
-    if (key.size() == previous.size() && previous.data() != nullptr &&
-        std::memcmp(key.data(), previous.data(), key.size()) == 0) {
-      continue;
-    }
+    if (RepeatsPrevious(key, previous)) continue;
     previous = key;
     ++lines.lookups;
     sketch.Add(SketchHash(key));
@@ -177,8 +167,9 @@ void DuplicateCheck::CountAndFilter(const Policy& policy) {
   const Policy quiet = policy.Quiet();
   CountInputLines(
       [&](std::string_view block, DistinctSketch& sketch) {
-        const ScannedLines lines = SketchKeys(block, quiet, sketch);
-        return LineTally{lines.all, everyLine ? lines.all : lines.examined, lines.lookups};
+        LineTally lines = SketchKeys(block, quiet, sketch);
+        if (everyLine) lines.counted = lines.lines;
+        return lines;
       },
       everyLine || examinedLines);
   if (result_.outcome == RunOutcome::Completed) FilterLines(policy);

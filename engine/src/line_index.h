@@ -24,6 +24,13 @@ inline std::uint32_t HashText(std::string_view text) {
   return static_cast<std::uint32_t>(HashText64(text));
 }
 
+// Whether `key` is the very text of `previous`, the key before it (none yet:
+// a null view): a run of one key needs no lookup, nor a second hash.
+inline bool RepeatsPrevious(std::string_view key, std::string_view previous) {
+  return key.size() == previous.size() && previous.data() != nullptr &&
+         std::memcmp(key.data(), previous.data(), key.size()) == 0;
+}
+
 // True for the bytes that end a line; no line holds one, so a kept text is
 // always followed by one (its line end).
 inline bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }

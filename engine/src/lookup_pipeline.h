@@ -3,7 +3,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <string_view>
 
 #include "line_index.h"
@@ -31,10 +30,7 @@ class LookupPipeline {
 
   // Pushes a candidate; false when it is known to be a duplicate already.
   bool Push(std::string_view line, std::string_view key) {
-    if (repeatsAreDuplicates_ && key.size() == previous_.size() && previous_.data() != nullptr &&
-        std::memcmp(key.data(), previous_.data(), key.size()) == 0) {
-      return false;
-    }
+    if (repeatsAreDuplicates_ && RepeatsPrevious(key, previous_)) return false;
     previous_ = key;
     PushHashed(line, key, HashText(key));
     return true;

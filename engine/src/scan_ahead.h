@@ -3,7 +3,6 @@
 #include <array>
 #include <condition_variable>
 #include <cstdint>
-#include <cstring>
 #include <deque>
 #include <exception>
 #include <memory>
@@ -140,10 +139,7 @@ class ScanAhead {
         ++b.linesSkipped;
         continue;
       }
-      if (repeatsAreDuplicates && previous.data() != nullptr && key.size() == previous.size() &&
-          std::memcmp(key.data(), previous.data(), key.size()) == 0) {
-        continue;
-      }
+      if (repeatsAreDuplicates && RepeatsPrevious(key, previous)) continue;
       previous = key;
       b.candidates.push_back({line, key, HashText(key)});
     }

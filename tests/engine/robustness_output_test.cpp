@@ -25,6 +25,16 @@ std::string DistinctLines(std::size_t bytes) {
   return text;
 }
 
+// Runs the small input from `input` into `output`: the kept lines arrive.
+void ExpectSmallRunInto(EngineRig& rig, const fs::path& input, const fs::path& output) {
+  WriteBytes(input, kInput);
+  rig.settings.inputPath = input.string();
+  rig.settings.outputPath = output.string();
+  rig.Acknowledge();
+  EXPECT_EQ(rig.RunText(), RunOutcome::Completed);
+  EXPECT_EQ(ReadBytes(output), kKept);
+}
+
 // The run stopped with one message naming the output and the reason; nothing
 // in `folder` changed; a writable output then works.
 void ExpectRefusedThenRecovers(EngineRig& rig, RunOutcome outcome, std::string_view reason,
@@ -42,12 +52,7 @@ void ExpectRefusedThenRecovers(EngineRig& rig, RunOutcome outcome, std::string_v
   EXPECT_EQ(ReadBytes(folder / "out.txt"), kOldOutput);
 
   TempDir elsewhere;
-  WriteBytes(elsewhere / "in.txt", kInput);
-  rig.settings.inputPath = (elsewhere / "in.txt").string();
-  rig.settings.outputPath = (elsewhere / "out.txt").string();
-  rig.Acknowledge();
-  EXPECT_EQ(rig.RunText(), RunOutcome::Completed);
-  EXPECT_EQ(ReadBytes(elsewhere / "out.txt"), kKept);
+  ExpectSmallRunInto(rig, elsewhere / "in.txt", elsewhere / "out.txt");
 }
 
 struct UnwritableRow {
@@ -150,12 +155,7 @@ TEST(OutputFaultTest, FullDiskLeavesTheOldOutputAndNoTemporaryFile) {
       ExpectRefusedThenRecovers(rig, outcome, reason, folder, names);
 
       // Once the lines fit, the same output takes them.
-      WriteBytes(inputs / "small.txt", kInput);
-      rig.settings.inputPath = (inputs / "small.txt").string();
-      rig.settings.outputPath = (folder / "out.txt").string();
-      rig.Acknowledge();
-      EXPECT_EQ(rig.RunText(), RunOutcome::Completed);
-      EXPECT_EQ(ReadBytes(folder / "out.txt"), kKept);
+      ExpectSmallRunInto(rig, inputs / "small.txt", folder / "out.txt");
     }
   }
 }
