@@ -36,7 +36,7 @@ const MainWindowState& MainWindowModel::State() const { return state_; }
 const std::string& MainWindowModel::InputPath() const { return inputPath_; }
 const std::string& MainWindowModel::InputFolder() const { return inputFolder_; }
 const std::string& MainWindowModel::OutputPath() const { return outputPath_; }
-bool MainWindowModel::PacketMode() const { return packetMode_; }
+bool MainWindowModel::PacketMode() const { return state_.packetSelected; }
 const FinishedRun& MainWindowModel::LastRun() const { return lastRun_; }
 RunLifecycle& MainWindowModel::Run() { return run_; }
 
@@ -80,40 +80,54 @@ void MainWindowModel::FileDropped(const std::string& path, bool onOutputChooser)
 }
 
 void MainWindowModel::optPacket_Click() {
+  state_.packetSelected = true;
   state_.callsignVisible = true;
-  packetMode_ = true;
   Render();
 }
 
 void MainWindowModel::optText_Click() {
+  state_.packetSelected = false;
   state_.callsignVisible = false;  // the callsign text stays and is still used by Start
-  packetMode_ = false;
   Render();
 }
 
-void MainWindowModel::cmdStart_Click(const StartControls& controls) {
+void MainWindowModel::optStripPathYes_Click() {
+  state_.stripPath = true;
+  Render();
+}
+
+void MainWindowModel::optStripPathNo_Click() {
+  state_.stripPath = false;
+  Render();
+}
+
+void MainWindowModel::txtInputFileName_Change(const std::string& text) {
+  state_.inputBoxText = text;
+}
+
+void MainWindowModel::txtOutputFilename_Change(const std::string& text) {
+  state_.outputBoxText = text;
+}
+
+void MainWindowModel::txtKeyPhrase_Change(const std::string& text) { state_.callsignText = text; }
+
+void MainWindowModel::cmdStart_Click() {
   if (state_.running) {
     // A double-click on Start must not cancel the run it just started.
     if (options_.now() - startedAt_ >= options_.doubleClickInterval) run_.Cancel();
     return;
   }
-  // The file type as the run request captures it: Text, then Packet, each when
-  // selected; with neither, the type chosen last.
-  bool packet = packetMode_;
-  if (controls.textSelected) packet = false;
-  if (controls.packetSelected) packet = true;
   RunSettings settings;
   settings.inputPath = inputPath_;
   settings.outputPath = outputPath_;
-  settings.fileType = packet ? FileType::Packet : FileType::Text;
-  settings.callsignText = controls.callsignText;
-  settings.strip = controls.stripYes;
+  settings.fileType = state_.packetSelected ? FileType::Packet : FileType::Text;
+  settings.callsignText = options_.localEncoding(state_.callsignText);
+  settings.strip = state_.stripPath;
   if (settings.inputPath.empty() || settings.outputPath.empty()) {
     // Only the missing-file message: nothing to run in the background.
     ShowFinishedRun(FinishedRun{RunRequest(settings), false, {}, false}, false);
     return;
   }
-  packetMode_ = packet;
   DropResult();  // the old result is being replaced
   startedAt_ = options_.now();
   SetRunning(true);
@@ -180,7 +194,7 @@ void MainWindowModel::ShowFinishedRun(const FinishedRun& run, bool ran) {
 void MainWindowModel::DropResult() {
   if (!result_) return;
   view_.ClearResult();
-  RunLifecycle::FreeInBackground(std::move(result_));
+  run_.FreeInBackground(std::move(result_));
   result_.reset();
 }
 

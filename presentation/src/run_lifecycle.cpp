@@ -1,11 +1,12 @@
 #include "sievra/presentation/run_lifecycle.h"
 
+#include <chrono>
 #include <exception>
 #include <new>
 #include <system_error>
 #include <utility>
 
-#include "sanitizer_blind_spot.h"
+#include "hand_off_annotations.h"
 #include "sievra/presentation/result_lines.h"
 
 namespace sievra {
@@ -17,6 +18,8 @@ constexpr std::size_t kFirstPieceBytes = std::size_t{256} << 10;
 constexpr std::size_t kPieceBytes = std::size_t{16} << 20;
 // Freeing less than this is quicker than starting a thread.
 constexpr std::uint64_t kFreeInBackgroundBytes = std::uint64_t{1} << 20;
+// How long the worker waits before it tries its last hand-off again.
+constexpr std::chrono::milliseconds kRetryHandOff{20};
 
 constexpr const char* kOutOfMemory = "not enough memory to hold it";
 
@@ -59,20 +62,22 @@ RunLifecycle::~RunLifecycle() {
 void RunLifecycle::Start(const RunSettings& settings) {
   if (running_) return;
   std::shared_ptr<CancelToken> cancel = std::make_shared<CancelToken>();
+  // Made here, so that the worker's last hand-off needs no memory of its own.
+  auto finished = std::make_shared<FinishedRun>();
   {
     const std::lock_guard lock(cancelMutex_);
     cancel_ = cancel;
   }
   running_ = true;
   try {
-    worker_ = std::thread([this, settings, cancel, hook = hook_] {
-      const FinishedRun run = Work(settings, *cancel, hook);
-      Post([this, run] { Deliver(run); });
+    worker_ = std::jthread([this, settings, cancel, finished, hook = hook_](std::stop_token stop) {
+      const std::stop_callback cancelOnStop(stop, [&cancel] { cancel->Cancel(); });
+      *finished = Work(settings, *cancel, hook);
+      PostFinished(finished, stop);
     });
   } catch (const std::system_error& error) {
-    FinishedRun run;
-    run.result = FaultResult(settings, FailedStep::Unexpected, error.what());
-    Post([this, run] { Deliver(run); });
+    finished->result = FaultResult(settings, FailedStep::Unexpected, error.what());
+    PostFinished(finished, {});
   }
 }
 
@@ -90,6 +95,8 @@ bool RunLifecycle::CancelRequested() const {
 
 void RunLifecycle::CancelAndWait() {
   Cancel();
+  // The stop also tells the worker that nobody waits for its last hand-off.
+  worker_.request_stop();
   if (worker_.joinable()) worker_.join();
 }
 
@@ -99,8 +106,10 @@ void RunLifecycle::SetWorkerHook(std::function<void(const StageProgress&)> hook)
 
 void RunLifecycle::FreeInBackground(std::shared_ptr<ResultLines> lines) {
   if (!lines || lines->ByteCount() < kFreeInBackgroundBytes) return;
+  // The one before finished long ago, as a rule: results are dropped a run apart.
+  if (freer_.joinable()) freer_.join();
   try {
-    std::thread([doomed = std::move(lines)]() mutable { doomed.reset(); }).detach();
+    freer_ = std::jthread([doomed = std::move(lines)]() mutable { doomed.reset(); });
   } catch (const std::system_error&) {
     // No thread to spare: the lines are freed here, late rather than never.
   }
@@ -166,23 +175,70 @@ void RunLifecycle::Report(const StageProgress& progress, const Hook& hook) const
 }
 
 void RunLifecycle::Post(std::function<void()> task) const {
+  // A wake-up that cannot be sent now goes with the next task's.
+  if (Enqueue(std::move(task))) WakeUp();
+}
+
+void RunLifecycle::PostFinished(const std::shared_ptr<FinishedRun>& run, std::stop_token stop) {
+  bool queued = false;
+  for (;;) {
+    try {
+      if (!queued) queued = Enqueue([this, run] { Deliver(*run); });
+      if (!queued || WakeUp()) return;  // delivered, or the owner is gone
+    } catch (const std::bad_alloc&) {
+    }
+    // Lost, this hand-off would leave the window waiting for the run for good:
+    // try again shortly, unless the owner has stopped waiting for it. On the UI
+    // thread itself (no worker, no stop) waiting cannot help.
+    if (!stop.stop_possible() || stop.stop_requested()) return;
+    std::this_thread::sleep_for(kRetryHandOff);
+  }
+}
+
+bool RunLifecycle::Enqueue(std::function<void()> task) const {
+  const std::lock_guard lock(mailbox_->mutex);
+  if (!mailbox_->open) return false;
+  mailbox_->tasks.push_back(std::move(task));
+  return true;
+}
+
+bool RunLifecycle::WakeUp() const {
   {
     const std::lock_guard lock(mailbox_->mutex);
-    if (!mailbox_->open) return;
-    mailbox_->tasks.push_back(std::move(task));
+    if (mailbox_->wakeUpQueued || mailbox_->tasks.empty()) return true;
+    mailbox_->wakeUpQueued = true;
   }
-  // One wake-up per task, so the UI thread runs them in the order posted.
-  const SanitizerBlindSpot wakeUpOnly;
-  dispatch_([mailbox = mailbox_] {
+  HandOffRelease(mailbox_.get());
+  try {
+    dispatch_([mailbox = mailbox_] {
+      HandOffAcquire(mailbox.get());
+      RunQueued(*mailbox);
+    });
+    return true;
+  } catch (...) {
+    const std::lock_guard lock(mailbox_->mutex);
+    mailbox_->wakeUpQueued = false;
+    return false;
+  }
+}
+
+// One task at a time, each taken under the lock, so that a task that runs a
+// nested event loop (a modal message) leaves the rest queued, in order, for
+// this same loop to run when it returns.
+void RunLifecycle::RunQueued(Mailbox& mailbox) {
+  for (;;) {
     std::function<void()> next;
     {
-      const std::lock_guard lock(mailbox->mutex);
-      if (!mailbox->open || mailbox->tasks.empty()) return;
-      next = std::move(mailbox->tasks.front());
-      mailbox->tasks.pop_front();
+      const std::lock_guard lock(mailbox.mutex);
+      if (!mailbox.open || mailbox.tasks.empty()) {
+        mailbox.wakeUpQueued = false;
+        return;
+      }
+      next = std::move(mailbox.tasks.front());
+      mailbox.tasks.pop_front();
     }
     next();
-  });
+  }
 }
 
 void RunLifecycle::Deliver(const FinishedRun& run) {

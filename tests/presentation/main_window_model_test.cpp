@@ -60,8 +60,14 @@ struct ModelRig {
     model.InputChosen(dir.File("in.txt"));
     model.OutputChosen(dir.File("out.txt"));
   }
-  void Start(bool text = true, std::string call = "") {
-    model.cmdStart_Click(StartControls{std::move(call), false, text, !text});
+  void Start(bool text = true, const std::string& call = "") {
+    if (text) {
+      model.optText_Click();
+    } else {
+      model.optPacket_Click();
+    }
+    model.txtKeyPhrase_Change(call);
+    model.cmdStart_Click();
   }
   bool Finish() {
     return ui.RunUntil([this] { return !model.Run().IsRunning(); });
@@ -105,36 +111,72 @@ TEST(MainWindowModel, DropsChooseFilesExceptDuringARun) {
   EXPECT_TRUE(rig.model.AcceptsDrop());
 }
 
-TEST(MainWindowModel, FileTypeSwitchAndWhatStartCaptures) {
+// The options are the model's: what the window shows at start, what each
+// event changes, and what Start hands the engine.
+TEST(MainWindowModel, OptionsAndWhatStartCaptures) {
   struct Row {
     const char* name;
-    bool clickText;     // then optText_Click, else optPacket_Click
-    bool textSelected;  // what the options show at Start
-    bool packetSelected;
+    std::function<void(MainWindowModel&)> act;
+    bool packet;
+    bool strip;
     bool callsignVisible;
-    bool packetRun;
+    std::string output;
   };
+  const std::string log = "N0CALL>APRS,WIDE1-1:x\r\nK1ABC>APRS:y\r\nN0CALL>APRS:x\r\n";
   const Row rows[] = {
-      {"text chosen", true, true, false, false, false},
-      {"packet chosen", false, false, true, true, true},
-      {"both shown selected: packet wins", true, true, true, false, true},
-      {"neither shown selected: the last clicked", true, false, false, false, false},
+      {"at start: packet, no strip, no callsign", [](MainWindowModel&) {}, true, false, true,
+       "N0CALL>APRS,WIDE1-1:x\r\nK1ABC>APRS:y\r\n"},
+      {"text", [](MainWindowModel& m) { m.optText_Click(); }, false, false, false,
+       "N0CALL>APRS,WIDE1-1:x\r\nK1ABC>APRS:y\r\nN0CALL>APRS:x\r\n"},
+      {"text then packet, callsign typed while hidden",
+       [](MainWindowModel& m) {
+         m.optText_Click();
+         m.txtKeyPhrase_Change("n0call");
+         m.optPacket_Click();
+       },
+       true, false, true, "N0CALL>APRS,WIDE1-1:x\r\n"},
+      {"strip yes", [](MainWindowModel& m) { m.optStripPathYes_Click(); }, true, true, true,
+       "N0CALL>APRS:x\r\nK1ABC>APRS:y\r\n"},
+      {"strip yes then no",
+       [](MainWindowModel& m) {
+         m.optStripPathYes_Click();
+         m.optStripPathNo_Click();
+       },
+       true, false, true, "N0CALL>APRS,WIDE1-1:x\r\nK1ABC>APRS:y\r\n"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     ModelRig rig;
-    rig.ChooseFiles("N0CALL>APRS:x\r\n");
-    if (row.clickText) {
-      rig.model.optText_Click();
-    } else {
-      rig.model.optPacket_Click();
-    }
+    rig.ChooseFiles(log);
+    row.act(rig.model);
+    EXPECT_EQ(rig.view.shown.packetSelected, row.packet);
+    EXPECT_EQ(rig.view.shown.stripPath, row.strip);
     EXPECT_EQ(rig.view.shown.callsignVisible, row.callsignVisible);
-    rig.model.cmdStart_Click(StartControls{"", false, row.textSelected, row.packetSelected});
+    rig.model.cmdStart_Click();
     ASSERT_TRUE(rig.Finish());
-    EXPECT_EQ(rig.model.PacketMode(), row.packetRun);
-    EXPECT_EQ(rig.view.shown.callsignVisible, row.callsignVisible);
+    EXPECT_EQ(rig.model.PacketMode(), row.packet);
+    EXPECT_EQ(testing::ReadBytes(rig.dir / "out.txt"), row.output);
   }
+}
+
+// The callsign reaches the engine in the system's 8-bit encoding.
+TEST(MainWindowModel, CallsignGoesToTheEngineInTheLocalEncoding) {
+  FakeView view;
+  FakeSettings settings;
+  testing::TaskQueue ui;
+  testing::TempDir dir;
+  MainWindowOptions options;
+  options.localEncoding = [](std::string_view utf8) {
+    return utf8 == "\xC3\x89" ? std::string("\xC9") : std::string(utf8);  // É in Latin-1
+  };
+  MainWindowModel model(view, settings, ui.Dispatcher(), options);
+  testing::WriteBytes(dir / "in.txt", "\xC9>APRS:a\r\nK1ABC>APRS:b\r\n");
+  model.InputChosen(dir.File("in.txt"));
+  model.OutputChosen(dir.File("out.txt"));
+  model.txtKeyPhrase_Change("\xC3\x89");
+  model.cmdStart_Click();
+  ASSERT_TRUE(ui.RunUntil([&] { return !model.Run().IsRunning(); }));
+  EXPECT_EQ(testing::ReadBytes(dir / "out.txt"), "\xC9>APRS:a\r\n");
 }
 
 TEST(MainWindowModel, WhatEachOutcomeShows) {
@@ -314,10 +356,10 @@ TEST(MainWindowModel, DuringARunOnlyCancelResponds) {
   EXPECT_EQ(shown.summary, "Counting lines\xE2\x80\xA6");
   // The second click of a double-click on Start does not cancel.
   rig.clock += std::chrono::milliseconds(499);
-  rig.Start();
+  rig.model.cmdStart_Click();
   EXPECT_FALSE(rig.model.Run().CancelRequested());
   rig.clock += std::chrono::milliseconds(1);
-  rig.Start();
+  rig.model.cmdStart_Click();
   EXPECT_TRUE(rig.model.Run().CancelRequested());
   release.set_value();
   ASSERT_TRUE(rig.Finish());

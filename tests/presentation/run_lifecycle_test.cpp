@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <future>
+#include <mutex>
 #include <optional>
 #include <stdexcept>
 #include <thread>
@@ -173,6 +175,83 @@ TEST(RunLifecycle, CancelFromAnotherThreadWhileRunsStart) {
   }
   stop = true;
   asker.join();
+}
+
+// A toolkit queue seen from the core: it counts the wake-ups waiting in it and
+// refuses the first `refusals` of them, as a full Windows message queue does.
+struct CountingQueue {
+  testing::TaskQueue queue;
+  std::mutex mutex;
+  int waiting = 0;
+  int mostWaiting = 0;
+  int refusals = 0;
+  UiDispatcher Dispatcher() {
+    return [this, inner = queue.Dispatcher()](std::function<void()> task) {
+      {
+        const std::lock_guard lock(mutex);
+        if (refusals > 0) {
+          --refusals;
+          throw std::runtime_error("queue full");
+        }
+        mostWaiting = std::max(mostWaiting, ++waiting);
+      }
+      inner([this, task = std::move(task)] {
+        {
+          const std::lock_guard lock(mutex);
+          --waiting;
+        }
+        task();
+      });
+    };
+  }
+};
+
+// However many reports a run makes, one wake-up at a time waits in the
+// toolkit's queue, and wake-ups it refuses for a while lose nothing: every
+// report arrives, in order, and so does the run's end.
+TEST(RunLifecycle, OneWakeUpAtATimeAndNoneLost) {
+  for (const int refusals : {0, 3, 40}) {
+    SCOPED_TRACE(refusals);
+    CountingQueue toolkit;
+    toolkit.refusals = refusals;
+    std::vector<RunStage> stages;
+    std::optional<FinishedRun> finished;
+    RunLifecycle run(toolkit.Dispatcher(),
+                     {[&](const StageProgress& p) { stages.push_back(p.stage); }, nullptr,
+                      [&](const FinishedRun& done) { finished = done; }});
+    testing::TempDir dir;
+    RunSettings settings;
+    settings.inputPath = dir.File("in.txt");
+    settings.outputPath = dir.File("out.txt");
+    settings.fileType = FileType::Text;
+    testing::WriteBytes(settings.inputPath, ManyLines(1000));
+    run.Start(settings);
+    ASSERT_TRUE(toolkit.queue.RunUntil([&] { return finished.has_value(); }));
+    EXPECT_EQ(finished->result.outcome, RunOutcome::Completed);
+    EXPECT_TRUE(finished->loaded);
+    EXPECT_EQ(toolkit.mostWaiting, 1);
+    ASSERT_FALSE(stages.empty());
+    EXPECT_EQ(stages.front(), RunStage::Counting);
+    EXPECT_EQ(stages.back(), RunStage::Loading);
+    EXPECT_TRUE(std::is_sorted(stages.begin(), stages.end()));
+  }
+}
+
+// A dropped result is freed on a thread of the lifecycle's own, which is
+// joined with it: nothing outlives the owner.
+TEST(RunLifecycle, ADroppedResultIsFreedByTheTimeItsOwnerIsGone) {
+  LifecycleRig rig;
+  auto lines = std::make_shared<ResultLines>();
+  testing::WriteBytes(rig.dir / "big.txt", ManyLines(200'000));
+  ResultLinesReader reader;
+  std::string error;
+  ASSERT_TRUE(reader.Open(rig.dir.File("big.txt"), error));
+  ASSERT_TRUE(reader.Next(std::size_t{64} << 20, *lines, error));
+  ASSERT_GT(lines->ByteCount(), std::uint64_t{1} << 20);
+  const std::weak_ptr<ResultLines> watch = lines;
+  rig.run->FreeInBackground(std::move(lines));
+  rig.run.reset();
+  EXPECT_TRUE(watch.expired());
 }
 
 }  // namespace

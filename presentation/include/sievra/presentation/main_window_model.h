@@ -29,9 +29,14 @@ struct FileDialogRequest {
 
 // Everything on the main window that can change, as values the view copies
 // onto its controls.
+// The name boxes hold what the user typed until a file is chosen; a view sets
+// a box's text only when it differs from this.
 struct MainWindowState {
   std::string inputBoxText{kNoFileYet};   // txtInputFileName
   std::string outputBoxText{kNoFileYet};  // txtOutputFilename
+  std::string callsignText;               // txtKeyPhrase, UTF-8
+  bool packetSelected = true;             // optPacket, else optText
+  bool stripPath = false;                 // optStripPathYes, else optStripPathNo
   bool callsignVisible = true;            // frmCallsign
   // Both Browse buttons, the callsign box and the four options; off during a run.
   bool choicesEnabled = true;
@@ -40,14 +45,6 @@ struct MainWindowState {
   bool progressVisible = false;
   int progressPermille = 0;  // the progress bar, 0 to 1000, even-paced across the stages
   std::string summary;       // the line below the results box
-};
-
-// What the controls hold when Start is pressed.
-struct StartControls {
-  std::string callsignText;  // txtKeyPhrase, in the local 8-bit encoding
-  bool stripYes = false;     // optStripPathYes selected
-  bool textSelected = false;
-  bool packetSelected = true;
 };
 
 // The one value remembered between launches: where the Open dialog starts.
@@ -83,6 +80,10 @@ struct MainWindowOptions {
   // A Cancel within this time of Start is the second click of a double-click.
   std::chrono::milliseconds doubleClickInterval{500};
   std::function<std::chrono::steady_clock::time_point()> now = std::chrono::steady_clock::now;
+  // The callsign as the engine compares it: in the system's 8-bit encoding.
+  std::function<std::string(std::string_view utf8)> localEncoding = [](std::string_view utf8) {
+    return std::string(utf8);
+  };
 };
 
 // The main window's state and decisions, toolkit-neutral: each window forwards
@@ -99,7 +100,7 @@ class MainWindowModel {
   const std::string& InputPath() const;
   const std::string& InputFolder() const;
   const std::string& OutputPath() const;
-  bool PacketMode() const;
+  bool PacketMode() const;  // the file type chosen
   // The last run's end as the model was told it (empty before the first).
   const FinishedRun& LastRun() const;
 
@@ -118,9 +119,16 @@ class MainWindowModel {
 
   void optPacket_Click();
   void optText_Click();
+  void optStripPathYes_Click();
+  void optStripPathNo_Click();
+  // What the user typed in a box (UTF-8). A name box's text is never used: a
+  // run uses only the chosen paths.
+  void txtInputFileName_Change(const std::string& text);
+  void txtOutputFilename_Change(const std::string& text);
+  void txtKeyPhrase_Change(const std::string& text);
   // Start, or Cancel while a run goes on (not within the double-click interval
   // of Start).
-  void cmdStart_Click(const StartControls& controls);
+  void cmdStart_Click();
   // The window is closing: a run still going is cancelled and waited for, so
   // nothing is lost and no temporary file is left.
   void Form_Unload();
@@ -144,7 +152,6 @@ class MainWindowModel {
   std::string inputPath_;
   std::string inputFolder_;
   std::string outputPath_;
-  bool packetMode_ = false;
   bool closing_ = false;
   std::chrono::steady_clock::time_point startedAt_{};
   FinishedRun lastRun_;

@@ -1,46 +1,25 @@
 #pragma once
 
-#include <atomic>
-#include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <string>
+#include <stop_token>
 #include <thread>
 
 #include "sievra/engine.h"
+#include "sievra/presentation/run_stage.h"
 
 namespace sievra {
 
 class ResultLines;
 
-// Hands a task to the UI thread, to run there later, in order. Callable from
-// any thread. Qt: QMetaObject::invokeMethod(context, task, Qt::QueuedConnection);
-// Windows: PostMessageW to the window with the task on the heap. A task that
-// arrives after its owner is gone must be dropped by the core, not the front end.
+// Hands a task to the UI thread, to run there later. Callable from any thread.
+// It either queues the task or throws; a task it queued must run (or be freed
+// with the window). Qt: QMetaObject::invokeMethod(context, task,
+// Qt::QueuedConnection); Windows: PostMessageW to the window with the task on
+// the heap. A task that arrives after its owner is gone is dropped by the core.
 using UiDispatcher = std::function<void(std::function<void()> task)>;
-
-// The steps of a run as a window shows them: the engine's three phases, then
-// reading the output file back for the results box.
-enum class RunStage { Counting, Filtering, Writing, Loading };
-
-// `done` of `total` bytes of the current stage.
-struct StageProgress {
-  RunStage stage = RunStage::Counting;
-  std::uint64_t done = 0;
-  std::uint64_t total = 0;
-};
-
-// What a run hands back when it ends.
-struct FinishedRun {
-  RunResult result;
-  // After a completed run: the output file was read back whole (its pieces came
-  // through Callbacks::piece); false when it could not be, or Cancel came.
-  bool loaded = false;
-  std::string loadError;       // why the output file could not be read (UTF-8)
-  bool loadCancelled = false;  // Cancel came after the output was written
-};
 
 // One run at a time on a worker thread: the engine, then the output file read
 // back in pieces. Every report reaches the callbacks on the UI thread through
@@ -73,9 +52,10 @@ class RunLifecycle {
   // dispatched: tests use it to act at an exact stage. Set it before Start.
   void SetWorkerHook(std::function<void(const StageProgress&)> hook);
 
-  // Frees a big result on a worker thread: releasing hundreds of MB can take
-  // longer than a window may stall.
-  static void FreeInBackground(std::shared_ptr<ResultLines> lines);
+  // Frees a big result off the UI thread, on a thread of this object's that is
+  // joined with it: releasing hundreds of MB can take longer than a window may
+  // stall.
+  void FreeInBackground(std::shared_ptr<ResultLines> lines);
 
  private:
   using Hook = std::function<void(const StageProgress&)>;
@@ -86,16 +66,28 @@ class RunLifecycle {
   void Report(const StageProgress& progress, const Hook& hook) const;
   // Hands `task` to the UI thread, where it runs only while this object lives.
   void Post(std::function<void()> task) const;
+  // The last hand-off of a run, which must not be lost: retried until it is
+  // delivered, the owner is gone or it stops waiting (`stop`).
+  void PostFinished(const std::shared_ptr<FinishedRun>& run, std::stop_token stop);
   void Deliver(const FinishedRun& run);
 
   // Tasks on their way to the UI thread travel here, under its mutex; the
-  // dispatcher carries only the wake-up. The hand-off is then one the thread
-  // sanitizer sees, whatever the toolkit's own queue does inside.
+  // dispatcher carries only a wake-up, at most one at a time, and each wake-up
+  // runs every task queued by then. So a toolkit queue that is full, or slow,
+  // cannot split or reorder them, and the hand-off is one the thread sanitizer
+  // sees, whatever the toolkit's own queue does inside.
   struct Mailbox {
     std::mutex mutex;
     std::deque<std::function<void()>> tasks;
-    bool open = true;  // false once the owner is gone: tasks are dropped
+    bool open = true;           // false once the owner is gone: tasks are dropped
+    bool wakeUpQueued = false;  // a wake-up is on its way to the UI thread
   };
+  // Queues `task`; false when the owner is gone.
+  bool Enqueue(std::function<void()> task) const;
+  // Sends a wake-up unless one is on its way already; false when none could
+  // be sent (the next call tries again).
+  bool WakeUp() const;
+  static void RunQueued(Mailbox& mailbox);
 
   const UiDispatcher dispatch_;
   const Callbacks callbacks_;
@@ -104,7 +96,8 @@ class RunLifecycle {
   bool running_ = false;  // UI thread only
   mutable std::mutex cancelMutex_;
   std::shared_ptr<CancelToken> cancel_;  // the current run's; guarded by cancelMutex_
-  std::thread worker_;
+  std::jthread freer_;                   // frees the last dropped result
+  std::jthread worker_;                  // last: joined first, while the rest still stands
 };
 
 }  // namespace sievra

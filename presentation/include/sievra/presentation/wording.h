@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "sievra/engine.h"
-#include "sievra/presentation/run_lifecycle.h"
+#include "sievra/presentation/run_stage.h"
 
 namespace sievra {
 

@@ -1,0 +1,68 @@
+#pragma once
+
+// The main window's cases, as a user meets them: what the user does, then what
+// the window shows. The Qt window and the Windows window each pass every case
+// through a driver of their own.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sievra::testing {
+
+// The window driven as a user would drive it, by control name (the layout
+// table's names). Texts are UTF-8.
+class WindowDriver {
+ public:
+  virtual ~WindowDriver() = default;
+  virtual void Click(std::string_view control) = 0;
+  // Replaces a box's text as typing would.
+  virtual void Type(std::string_view control, std::string_view text) = 0;
+  // Answers the next file dialog with this path, or cancels it (nullopt).
+  virtual void AnswerNextDialog(std::optional<std::string> path) = 0;
+  // Clicks Start and waits until the run it started has ended and is shown.
+  virtual bool RunToEnd() = 0;
+  // A caption or a box's text; the results box's lines joined by '\n'.
+  virtual std::string Text(std::string_view control) = 0;
+  virtual bool Visible(std::string_view control) = 0;
+  virtual bool Enabled(std::string_view control) = 0;
+  virtual bool Checked(std::string_view control) = 0;
+  // Every modal message shown so far, in order.
+  virtual std::vector<std::string> Messages() = 0;
+};
+
+struct WindowStep {
+  enum class Kind { Click, Type, Answer, CancelDialog, RunToEnd };
+  Kind kind;
+  std::string control;  // Click, Type
+  std::string text;     // Type: the text; Answer: a file name in the case's folder
+};
+
+// What one control shows; an unset field is not checked.
+struct ControlShows {
+  std::string control;
+  std::optional<std::string> text;
+  std::optional<bool> visible;
+  std::optional<bool> enabled;
+  std::optional<bool> checked;
+  bool textIsPrefix = false;  // `text` starts the control's text (a duration follows)
+};
+
+struct WindowCase {
+  std::string name;
+  std::vector<std::pair<std::string, std::string>> files;  // written to the folder first
+  std::vector<WindowStep> steps;
+  std::vector<ControlShows> shows;
+  std::vector<std::string> messages;                            // every message shown, in order
+  std::vector<std::pair<std::string, std::string>> filesAfter;  // file and its bytes at the end
+};
+
+const std::vector<WindowCase>& MainWindowCases();
+
+// Runs `windowCase` on a fresh window through `driver`, with its files in
+// `folder`; returns what the window showed otherwise (empty: it passed).
+std::vector<std::string> RunWindowCase(const WindowCase& windowCase, WindowDriver& driver,
+                                       const std::string& folder);
+
+}  // namespace sievra::testing
