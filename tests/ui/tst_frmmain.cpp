@@ -15,10 +15,12 @@
 #include <QTimer>
 
 #include "qt_test_support.h"
+#include "sievra/presentation/window_layout.h"
 #include "sievra/ui/frm_main.h"
 #include "sievra/ui/plain_lines_view.h"
 #include "sievra/ui/rich_text_box.h"
 #include "sievra/ui/twips.h"
+#include "window_cases.h"
 
 using sievra::frmMain;
 
@@ -35,6 +37,55 @@ QString CaptionOf(const QWidget* widget) {
   if (auto* box = qobject_cast<const QLineEdit*>(widget)) return box->text();
   return QString();
 }
+
+// The Qt window as a user drives it: clicks and keys on its widgets.
+class QtWindowDriver final : public sievra::testing::WindowDriver {
+ public:
+  explicit QtWindowDriver(WindowFixture& fixture) : f_(fixture) {}
+  void Click(std::string_view control) override {
+    QWidget* widget = Find(control);
+    // Near the left edge: an option's circle, a button's face.
+    QTest::mouseClick(widget, Qt::LeftButton, {}, QPoint(5, widget->height() / 2));
+  }
+  void Type(std::string_view control, std::string_view text) override {
+    auto* box = qobject_cast<QLineEdit*>(Find(control));
+    box->setFocus();
+    box->selectAll();
+    QTest::keyClick(box, Qt::Key_Backspace);
+    QTest::keyClicks(box, QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+  }
+  void AnswerNextDialog(std::optional<std::string> path) override {
+    f_.chooser.answers.push_back(path ? std::optional(QString::fromStdString(*path))
+                                      : std::nullopt);
+  }
+  bool RunToEnd() override { return PressStartAndWait(*f_.window); }
+  std::string Text(std::string_view control) override {
+    QWidget* widget = Find(control);
+    if (auto* box = qobject_cast<sievra::RichTextBox*>(widget)) return box->Text().toStdString();
+    if (auto* label = qobject_cast<QLabel*>(widget)) return label->text().toStdString();
+    return CaptionOf(widget).toStdString();
+  }
+  bool Visible(std::string_view control) override {
+    return Find(control)->isVisibleTo(f_.window.get());
+  }
+  bool Enabled(std::string_view control) override { return Find(control)->isEnabled(); }
+  bool Checked(std::string_view control) override {
+    return qobject_cast<QAbstractButton*>(Find(control))->isChecked();
+  }
+  std::vector<std::string> Messages() override {
+    std::vector<std::string> messages;
+    for (const QString& message : f_.sink.messages) messages.push_back(message.toStdString());
+    return messages;
+  }
+
+ private:
+  QWidget* Find(std::string_view control) const {
+    QWidget* widget = f_.window->findChild<QWidget*>(QString::fromLatin1(control));
+    if (!widget) qFatal("no control %s", std::string(control).c_str());
+    return widget;
+  }
+  WindowFixture& f_;
+};
 
 const QByteArray kLog =
     "N0CALL-9>APRS,WIDE1-1,WIDE2-1:>status\r\n"
@@ -60,9 +111,8 @@ class tst_frmMain : public QObject {
   void chooseInput_data();
   void chooseInput();
   void chooseOutput();
-  void cancelledChooserChangesNothing();
-  void startWithoutFilesUsesNoTypedName();
-  void fileTypeSwitchKeepsCallsign();
+  void windowCases_data();
+  void windowCases();
   void wholeRun_data();
   void wholeRun();
   void quickPressesShowOneMessageEach();
@@ -87,46 +137,35 @@ void tst_frmMain::cleanup() { f_.reset(); }
 void tst_frmMain::startState_data() {
   QTest::addColumn<QString>("name");
   QTest::addColumn<QString>("caption");
+  QTest::addColumn<QString>("container");
   QTest::addColumn<QRect>("twips");
-  const auto row = [](const char* name, const char* caption, int l, int t, int w, int h) {
-    QTest::newRow(name) << QString(name) << QString(caption) << QRect(l, t, w, h);
-  };
-  row("frmInput", "Input File", 90, 90, 5325, 735);
-  row("txtInputFileName", "enter filename or hit browse", 135, 270, 4065, 285);
-  row("cmdBrowseInput", "Browse", 4365, 225, 780, 375);
-  row("frmOutput", "Output File", 90, 1035, 5325, 780);
-  row("txtOutputFilename", "enter filename or hit browse", 90, 270, 4110, 285);
-  row("cmdBrowseOutput", "Browse", 4365, 225, 780, 375);
-  row("frmCallsign", "Target Callsign", 5670, 90, 2850, 735);
-  row("txtKeyPhrase", "", 180, 270, 2535, 285);
-  row("frmPacketorTxt", "FileType", 5670, 990, 1095, 825);
-  row("optPacket", "Packet", 90, 225, 870, 330);
-  row("optText", "Text", 90, 495, 690, 285);
-  row("frmStripPath", "Strip Digi Path", 7020, 990, 1500, 825);
-  row("optStripPathYes", "Yes", 360, 495, 690, 285);
-  row("optStripPathNo", "No", 360, 225, 690, 285);
-  row("frmOutputTxt", "Output File", 90, 1935, 8430, 4560);
-  row("rtbResults", "", 90, 225, 8250, 4245);
-  row("cmdStart", "Start", 8640, 5265, 870, 510);
-  row("cmdHelp", "Help", 8640, 270, 870, 510);
-  row("cmdClose", "Close", 8640, 5940, 870, 510);
+  for (const sievra::ControlLayout& control : sievra::kMainWindowLayout) {
+    const QString name = QString::fromLatin1(control.name);
+    const sievra::Twips& at = control.place;
+    QTest::newRow(qPrintable(name))
+        << name << QString::fromUtf8(control.caption) << QString::fromLatin1(control.container)
+        << QRect(at.left, at.top, at.width, at.height);
+  }
 }
 
 void tst_frmMain::startState() {
   QFETCH(QString, name);
   QFETCH(QString, caption);
+  QFETCH(QString, container);
   QFETCH(QRect, twips);
   const auto* control = window_->findChild<QWidget*>(name);
   QVERIFY(control);
   QCOMPARE(CaptionOf(control), caption);
   QCOMPARE(control->geometry(),
            sievra::TwipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
-  QVERIFY(control->isVisibleTo(window_));
+  QCOMPARE(control->parentWidget()->objectName(), container.isEmpty() ? "frmMain" : container);
+  QCOMPARE(control->isVisibleTo(window_), name != "prgRun");
 }
 
 void tst_frmMain::windowAndOptionsAtStart() {
   QCOMPARE(window_->windowTitle(), QStringLiteral("Sievra"));
-  QCOMPARE(window_->size(), QSize(sievra::TwipsToPixels(9615), sievra::TwipsToPixels(7200)));
+  QCOMPARE(window_->size(), QSize(sievra::TwipsToPixels(sievra::kMainClientWidthTwips),
+                                  sievra::TwipsToPixels(sievra::kMainClientHeightTwips)));
   QVERIFY(window_->optPacket->isChecked() && !window_->optText->isChecked());
   QVERIFY(window_->optStripPathNo->isChecked() && !window_->optStripPathYes->isChecked());
   QCOMPARE(window_->focusWidget(), window_->cmdBrowseInput);
@@ -136,7 +175,7 @@ void tst_frmMain::windowAndOptionsAtStart() {
   for (QAbstractButton* button : window_->findChildren<QAbstractButton*>())
     QVERIFY2(!button->text().contains('&'), qPrintable(button->text()));
   const sievra::MainWindowModel& model = window_->model();
-  QVERIFY(model.InputPath().empty() && model.OutputPath().empty() && !model.PacketMode());
+  QVERIFY(model.InputPath().empty() && model.OutputPath().empty() && model.PacketMode());
 }
 
 void tst_frmMain::tabOrder() {
@@ -253,50 +292,24 @@ void tst_frmMain::chooseOutput() {
   QCOMPARE(window_->txtOutputFilename->text(), QStringLiteral("unique.txt"));
 }
 
-void tst_frmMain::cancelledChooserChangesNothing() {
-  chooser_->answers = {QStringLiteral("C:\\a\\in.txt"), QStringLiteral("C:\\b\\out.txt")};
-  window_->cmdBrowseInput->click();
-  window_->cmdBrowseOutput->click();
-  chooser_->answers = {std::nullopt, std::nullopt};
-  window_->cmdBrowseInput->click();
-  window_->cmdBrowseOutput->click();
-  const sievra::MainWindowModel& model = window_->model();
-  QCOMPARE(model.InputPath(), std::string("C:\\a\\in.txt"));
-  QCOMPARE(model.InputFolder(), std::string("C:\\a"));
-  QCOMPARE(model.OutputPath(), std::string("C:\\b\\out.txt"));
-  QCOMPARE(window_->txtInputFileName->text(), QStringLiteral("in.txt"));
-  QCOMPARE(window_->txtOutputFilename->text(), QStringLiteral("out.txt"));
-  QVERIFY(sink_->messages.isEmpty());
-  // Choosing the same file again shows its name over what was typed meanwhile.
-  window_->txtInputFileName->setText(QStringLiteral("typed"));
-  window_->txtOutputFilename->setText(QStringLiteral("typed"));
-  chooser_->answers = {QStringLiteral("C:\\a\\in.txt")};
-  window_->cmdBrowseInput->click();
-  QCOMPARE(window_->txtInputFileName->text(), QStringLiteral("in.txt"));
-  QCOMPARE(window_->txtOutputFilename->text(), QStringLiteral("typed"));
+void tst_frmMain::windowCases_data() {
+  QTest::addColumn<int>("index");
+  const std::vector<sievra::testing::WindowCase>& cases = sievra::testing::MainWindowCases();
+  for (std::size_t i = 0; i < cases.size(); ++i)
+    QTest::newRow(cases[i].name.c_str()) << static_cast<int>(i);
 }
 
-void tst_frmMain::startWithoutFilesUsesNoTypedName() {
-  window_->txtInputFileName->setText(QStringLiteral("typed.txt"));  // typed names are not used
-  window_->txtOutputFilename->setText(QStringLiteral("typed.txt"));
-  window_->cmdStart->click();
-  QCOMPARE(sink_->messages, QStringList{"Must specify an input file"});
-  QCOMPARE(window_->lblSummary->text(), QStringLiteral("Must specify an input file"));
-  QCOMPARE(window_->txtInputFileName->text(), QStringLiteral("typed.txt"));
-}
-
-void tst_frmMain::fileTypeSwitchKeepsCallsign() {
+void tst_frmMain::windowCases() {
+  QFETCH(int, index);
   window_->show();
   QVERIFY(QTest::qWaitForWindowExposed(window_));
-  QTest::keyClicks(window_->txtKeyPhrase, "n0call");
-  QTest::mouseClick(window_->optText, Qt::LeftButton, {}, QPoint(5, 5));
-  QVERIFY(window_->optText->isChecked());
-  QVERIFY(!window_->frmCallsign->isVisible());
-  QVERIFY(!window_->model().PacketMode());
-  QTest::mouseClick(window_->optPacket, Qt::LeftButton, {}, QPoint(5, 5));
-  QVERIFY(window_->frmCallsign->isVisible());
-  QVERIFY(window_->model().PacketMode());
-  QCOMPARE(window_->txtKeyPhrase->text(), QStringLiteral("n0call"));
+  QtWindowDriver driver(*f_);
+  const std::vector<std::string> faults = sievra::testing::RunWindowCase(
+      sievra::testing::MainWindowCases().at(static_cast<std::size_t>(index)), driver,
+      f_->dir.path().toStdString());
+  QString described;
+  for (const std::string& fault : faults) described += QString::fromStdString(fault) + "; ";
+  QVERIFY2(faults.empty(), qPrintable(described));
 }
 
 void tst_frmMain::wholeRun_data() {

@@ -19,6 +19,7 @@
 
 #include "frame_caption_style.h"
 #include "sievra/presentation/result_lines.h"
+#include "sievra/presentation/window_layout.h"
 #include "sievra/ui/file_chooser.h"
 #include "sievra/ui/frm_help.h"
 #include "sievra/ui/help_location.h"
@@ -28,25 +29,44 @@
 namespace sievra {
 
 namespace {
-// At this size every caption fits its control at the sizes the layout gives.
-constexpr int kUiPointSize = 8;
-// The results box wraps this far beyond its width: in effect, lines do not wrap.
-constexpr float kRightMarginExtraTwips = 10000.0f;
-
-template <class Widget>
-Widget* Place(Widget* widget, const char* name, double left, double top, double width,
-              double height) {
-  widget->setObjectName(QLatin1String(name));
-  widget->setGeometry(TwipsRect(left, top, width, height));
-  return widget;
-}
-
-// The window grows downward by the summary line and the progress bar below
-// the designed controls.
-constexpr double kClientHeightTwips = 7200;
 
 QString FromUtf8(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// One control of the layout table as a widget of its kind, unplaced.
+QWidget* NewControl(const ControlLayout& control, QWidget* parent) {
+  const QString caption = FromUtf8(control.caption);
+  switch (control.kind) {
+    case ControlKind::Frame: {
+      auto* frame = new QGroupBox(caption, parent);
+      frame->setStyle(FrameCaptionStyle());
+      return frame;
+    }
+    case ControlKind::Button: {
+      auto* button = new QPushButton(caption, parent);
+      button->setAutoDefault(false);
+      return button;
+    }
+    case ControlKind::Option:
+      return new QRadioButton(caption, parent);
+    case ControlKind::TextBox: {
+      auto* box = new QLineEdit(caption, parent);
+      box->setAcceptDrops(false);  // a file dropped on a box is the window's, as a chosen file
+      return box;
+    }
+    case ControlKind::ResultsBox:
+      return new RichTextBox(parent);
+    case ControlKind::Label:
+      return new QLabel(caption, parent);
+    case ControlKind::ProgressBar: {
+      auto* bar = new QProgressBar(parent);
+      bar->setRange(0, 1000);
+      bar->hide();
+      return bar;
+    }
+  }
+  return nullptr;
 }
 
 // The one thing remembered between launches: where the Open dialog was last
@@ -84,7 +104,7 @@ frmMain::frmMain(FileChooser& chooser, MessageSink& messages, QString helpFilePa
   QFont uiFont = font();
   uiFont.setPointSize(kUiPointSize);
   setFont(uiFont);
-  resize(TwipsToPixels(9615), TwipsToPixels(kClientHeightTwips));
+  resize(TwipsToPixels(kMainClientWidthTwips), TwipsToPixels(kMainClientHeightTwips));
   setAcceptDrops(true);
   if (const QScreen* screen = QGuiApplication::primaryScreen())
     move(screen->availableGeometry().center() - rect().center());
@@ -99,10 +119,14 @@ frmMain::frmMain(FileChooser& chooser, MessageSink& messages, QString helpFilePa
   MainWindowOptions options;
   options.numbers = LocaleNumbers();
   options.doubleClickInterval = std::chrono::milliseconds(QApplication::doubleClickInterval());
+  options.localEncoding = [](std::string_view utf8) {
+    return FromUtf8(utf8).toLocal8Bit().toStdString();
+  };
   MainWindowView& view = *this;
   model_ = std::make_unique<MainWindowModel>(view, *settings_, std::move(dispatch), options);
+  Render(model_->State());
   connectSignals();
-  cmdBrowseInput->setFocus();
+  findChild<QWidget*>(FromUtf8(kFocusAtStart))->setFocus();
 }
 
 frmMain::~frmMain() { Form_Unload(); }
@@ -111,76 +135,76 @@ QString frmMain::DefaultHelpFile() {
   return HelpFileForProgramIn(QCoreApplication::applicationDirPath());
 }
 
+// Every control of the layout table, in its container, at its twips.
 void frmMain::createControls() {
-  frmInput =
-      Place(new QGroupBox(QStringLiteral("Input File"), this), "frmInput", 90, 90, 5325, 735);
-  txtInputFileName = Place(new QLineEdit(FromUtf8(shown_.inputBoxText), frmInput),
-                           "txtInputFileName", 135, 270, 4065, 285);
-  cmdBrowseInput = Place(new QPushButton(QStringLiteral("Browse"), frmInput), "cmdBrowseInput",
-                         4365, 225, 780, 375);
-  frmOutput =
-      Place(new QGroupBox(QStringLiteral("Output File"), this), "frmOutput", 90, 1035, 5325, 780);
-  txtOutputFilename = Place(new QLineEdit(FromUtf8(shown_.outputBoxText), frmOutput),
-                            "txtOutputFilename", 90, 270, 4110, 285);
-  cmdBrowseOutput = Place(new QPushButton(QStringLiteral("Browse"), frmOutput), "cmdBrowseOutput",
-                          4365, 225, 780, 375);
-  frmCallsign = Place(new QGroupBox(QStringLiteral("Target Callsign"), this), "frmCallsign", 5670,
-                      90, 2850, 735);
-  txtKeyPhrase = Place(new QLineEdit(frmCallsign), "txtKeyPhrase", 180, 270, 2535, 285);
-  frmPacketorTxt = Place(new QGroupBox(QStringLiteral("FileType"), this), "frmPacketorTxt", 5670,
-                         990, 1095, 825);
-  optPacket = Place(new QRadioButton(QStringLiteral("Packet"), frmPacketorTxt), "optPacket", 90,
-                    225, 870, 330);
-  optText =
-      Place(new QRadioButton(QStringLiteral("Text"), frmPacketorTxt), "optText", 90, 495, 690, 285);
-  frmStripPath = Place(new QGroupBox(QStringLiteral("Strip Digi Path"), this), "frmStripPath", 7020,
-                       990, 1500, 825);
-  optStripPathYes = Place(new QRadioButton(QStringLiteral("Yes"), frmStripPath), "optStripPathYes",
-                          360, 495, 690, 285);
-  optStripPathNo = Place(new QRadioButton(QStringLiteral("No"), frmStripPath), "optStripPathNo",
-                         360, 225, 690, 285);
-  frmOutputTxt = Place(new QGroupBox(QStringLiteral("Output File"), this), "frmOutputTxt", 90, 1935,
-                       8430, 4560);
-  rtbResults = Place(new RichTextBox(frmOutputTxt), "rtbResults", 90, 225, 8250, 4245);
-  cmdStart =
-      Place(new QPushButton(QStringLiteral("Start"), this), "cmdStart", 8640, 5265, 870, 510);
-  cmdHelp = Place(new QPushButton(QStringLiteral("Help"), this), "cmdHelp", 8640, 270, 870, 510);
-  cmdClose =
-      Place(new QPushButton(QStringLiteral("Close"), this), "cmdClose", 8640, 5940, 870, 510);
-  lblSummary = Place(new QLabel(this), "lblSummary", 90, 6570, 9420, 255);
-  prgRun = Place(new QProgressBar(this), "prgRun", 90, 6870, 9420, 240);
-  prgRun->setRange(0, 1000);
-  prgRun->hide();
-  // A file dropped on a name box is handled by the window, as a chosen file.
-  for (QLineEdit* box : {txtInputFileName, txtOutputFilename, txtKeyPhrase})
-    box->setAcceptDrops(false);
-  for (QGroupBox* frame :
-       {frmInput, frmOutput, frmCallsign, frmPacketorTxt, frmStripPath, frmOutputTxt})
-    frame->setStyle(FrameCaptionStyle());
-  optPacket->setChecked(true);
-  optStripPathNo->setChecked(true);
-  for (QPushButton* button : {cmdBrowseInput, cmdBrowseOutput, cmdStart, cmdHelp, cmdClose})
-    button->setAutoDefault(false);
+  for (const ControlLayout& control : kMainWindowLayout) {
+    QWidget* container = this;
+    if (!control.container.empty())
+      container = findChild<QWidget*>(FromUtf8(control.container), Qt::FindDirectChildrenOnly);
+    QWidget* widget = NewControl(control, container);
+    widget->setObjectName(FromUtf8(control.name));
+    const Twips& place = control.place;
+    widget->setGeometry(TwipsRect(place.left, place.top, place.width, place.height));
+  }
+  const auto named = [this]<class Widget>(Widget*& member, const char* name) {
+    member = findChild<Widget*>(QLatin1String(name));
+  };
+  named(frmInput, "frmInput");
+  named(txtInputFileName, "txtInputFileName");
+  named(cmdBrowseInput, "cmdBrowseInput");
+  named(frmOutput, "frmOutput");
+  named(txtOutputFilename, "txtOutputFilename");
+  named(cmdBrowseOutput, "cmdBrowseOutput");
+  named(frmCallsign, "frmCallsign");
+  named(txtKeyPhrase, "txtKeyPhrase");
+  named(frmPacketorTxt, "frmPacketorTxt");
+  named(optPacket, "optPacket");
+  named(optText, "optText");
+  named(frmStripPath, "frmStripPath");
+  named(optStripPathYes, "optStripPathYes");
+  named(optStripPathNo, "optStripPathNo");
+  named(frmOutputTxt, "frmOutputTxt");
+  named(rtbResults, "rtbResults");
+  named(cmdStart, "cmdStart");
+  named(cmdHelp, "cmdHelp");
+  named(cmdClose, "cmdClose");
+  named(lblSummary, "lblSummary");
+  named(prgRun, "prgRun");
 }
 
 // Tab indexes as designed; frames take no focus, so only their contents appear.
 void frmMain::arrangeTabOrder() {
-  const std::pair<int, QWidget*> order[] = {
-      {3, cmdBrowseInput},  {4, txtInputFileName}, {5, cmdBrowseOutput}, {6, txtOutputFilename},
-      {8, rtbResults},      {9, txtKeyPhrase},     {10, cmdStart},       {12, optPacket},
-      {13, optText},        {14, cmdHelp},         {15, cmdClose},       {17, optStripPathYes},
-      {18, optStripPathNo},
-  };
-  for (std::size_t i = 1; i < std::size(order); ++i)
-    QWidget::setTabOrder(order[i - 1].second, order[i].second);
+  QWidget* previous = nullptr;
+  for (const std::string_view name : TabOrder()) {
+    QWidget* next = findChild<QWidget*>(FromUtf8(name));
+    if (previous) QWidget::setTabOrder(previous, next);
+    previous = next;
+  }
 }
 
 void frmMain::connectSignals() {
   connect(cmdBrowseInput, &QPushButton::clicked, this, &frmMain::cmdBrowseInput_Click);
   connect(cmdBrowseOutput, &QPushButton::clicked, this, &frmMain::cmdBrowseOutput_Click);
-  connect(cmdStart, &QPushButton::clicked, this, &frmMain::cmdStart_Click);
-  connect(optPacket, &QRadioButton::clicked, this, [this] { model_->optPacket_Click(); });
-  connect(optText, &QRadioButton::clicked, this, [this] { model_->optText_Click(); });
+  connect(cmdStart, &QPushButton::clicked, this, [this] { model_->cmdStart_Click(); });
+  // An option selected by the mouse or by the arrow keys; Render selecting the
+  // one the model holds selects it again, which changes nothing.
+  const auto chosen = [this](QRadioButton* option, void (MainWindowModel::*click)()) {
+    connect(option, &QRadioButton::toggled, this, [this, click](bool checked) {
+      if (checked) (model_.get()->*click)();
+    });
+  };
+  chosen(optPacket, &MainWindowModel::optPacket_Click);
+  chosen(optText, &MainWindowModel::optText_Click);
+  chosen(optStripPathYes, &MainWindowModel::optStripPathYes_Click);
+  chosen(optStripPathNo, &MainWindowModel::optStripPathNo_Click);
+  // Every change of a box's text; Render's own come back as the text the model holds.
+  const auto typed = [this](QLineEdit* box, void (MainWindowModel::*changed)(const std::string&)) {
+    connect(box, &QLineEdit::textChanged, this,
+            [this, changed](const QString& text) { (model_.get()->*changed)(text.toStdString()); });
+  };
+  typed(txtInputFileName, &MainWindowModel::txtInputFileName_Change);
+  typed(txtOutputFilename, &MainWindowModel::txtOutputFilename_Change);
+  typed(txtKeyPhrase, &MainWindowModel::txtKeyPhrase_Change);
   connect(cmdHelp, &QPushButton::clicked, this, &frmMain::cmdHelp_Click);
   connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
   // Tab enters an option group at its selected option; arrow keys move within it.
@@ -197,24 +221,12 @@ void frmMain::cmdBrowseInput_Click() {
   const std::optional<QString> chosen = chooser_.Choose(this, model_->InputDialog());
   if (!chosen) return;  // cancelled: nothing changes
   model_->InputChosen(chosen->toStdString());
-  ShowChosenName(false);
 }
 
 void frmMain::cmdBrowseOutput_Click() {
   const std::optional<QString> chosen = chooser_.Choose(this, model_->OutputDialog());
   if (!chosen) return;
   model_->OutputChosen(chosen->toStdString());
-  ShowChosenName(true);
-}
-
-// A chosen file's name replaces whatever was typed in its box, even when it is
-// the name shown before.
-void frmMain::ShowChosenName(bool output) {
-  if (output) {
-    txtOutputFilename->setText(FromUtf8(shown_.outputBoxText));
-  } else {
-    txtInputFileName->setText(FromUtf8(shown_.inputBoxText));
-  }
 }
 
 // The one local file a drop carries, in native form; empty for anything else
@@ -237,41 +249,39 @@ void frmMain::dropEvent(QDropEvent* event) {
   const QPoint onOutput = frmOutput->mapFrom(this, event->position().toPoint());
   const bool output = frmOutput->rect().contains(onOutput);
   model_->FileDropped(path.toStdString(), output);
-  ShowChosenName(output);
   event->acceptProposedAction();
 }
 
-void frmMain::cmdStart_Click() {
-  model_->cmdStart_Click(StartControls{txtKeyPhrase->text().toLocal8Bit().toStdString(),
-                                       optStripPathYes->isChecked(), optText->isChecked(),
-                                       optPacket->isChecked()});
-}
-
-// Only what changed is touched: a name box the user typed in keeps its text
-// until a file is chosen.
+// A box's text is set only when it differs from the state's, so that typing
+// keeps its cursor; a chosen file's name replaces whatever was typed.
 void frmMain::Render(const MainWindowState& state) {
-  if (state.inputBoxText != shown_.inputBoxText)
-    txtInputFileName->setText(FromUtf8(state.inputBoxText));
-  if (state.outputBoxText != shown_.outputBoxText)
-    txtOutputFilename->setText(FromUtf8(state.outputBoxText));
+  const auto showText = [](QLineEdit* box, const std::string& text) {
+    if (const QString wanted = FromUtf8(text); box->text() != wanted) box->setText(wanted);
+  };
+  showText(txtInputFileName, state.inputBoxText);
+  showText(txtOutputFilename, state.outputBoxText);
+  showText(txtKeyPhrase, state.callsignText);
+  (state.packetSelected ? optPacket : optText)->setChecked(true);
+  (state.stripPath ? optStripPathYes : optStripPathNo)->setChecked(true);
   frmCallsign->setVisible(state.callsignVisible);
   // While a run goes on, only Cancel, Help, Close and the results box respond.
   for (QWidget* control :
        std::initializer_list<QWidget*>{cmdBrowseInput, cmdBrowseOutput, txtKeyPhrase, optPacket,
                                        optText, optStripPathYes, optStripPathNo})
     control->setEnabled(state.choicesEnabled);
-  if (state.startCaption != shown_.startCaption) cmdStart->setText(FromUtf8(state.startCaption));
+  if (cmdStart->text() != FromUtf8(state.startCaption))
+    cmdStart->setText(FromUtf8(state.startCaption));
   prgRun->setVisible(state.progressVisible);
   prgRun->setValue(state.progressPermille);
-  if (state.summary != shown_.summary) lblSummary->setText(FromUtf8(state.summary));
-  shown_ = state;
+  if (lblSummary->text() != FromUtf8(state.summary)) lblSummary->setText(FromUtf8(state.summary));
 }
 
 void frmMain::ShowMessage(std::string_view text) { messages_.ShowMessage(text); }
 
 void frmMain::ShowResult(const ResultLines& lines, std::size_t firstNewRow) {
   rtbResults->ShowPlainLines(lines, firstNewRow);
-  if (firstNewRow == 0) rtbResults->SetRightMargin(rtbResults->Width() + kRightMarginExtraTwips);
+  if (firstNewRow == 0)
+    rtbResults->SetRightMargin(rtbResults->Width() + float{kResultsRightMarginExtraTwips});
 }
 
 void frmMain::ClearResult() { rtbResults->Clear(); }

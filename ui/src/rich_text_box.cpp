@@ -51,6 +51,11 @@ bool RichTextBox::LoadRichText(const QString& path) {
   QFile file(path);
   const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
   if (file.error() != QFileDevice::NoError) return false;
+  ShowRichText(bytes);
+  return true;
+}
+
+void RichTextBox::ShowRichText(const QByteArray& bytes) {
   // Built apart from the view so that the editor lays it out once, not per insert.
   auto* document = new QTextDocument(rich_);
   document->setDefaultFont(rich_->font());
@@ -60,7 +65,6 @@ bool RichTextBox::LoadRichText(const QString& path) {
   ownDocument_ = document;
   plain_->Clear();
   Show(rich_);
-  return true;
 }
 
 void RichTextBox::Clear() {

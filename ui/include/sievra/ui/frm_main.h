@@ -83,7 +83,6 @@ class frmMain : public QWidget, private MainWindowView {
   void arrangeTabOrder();
   void connectSignals();
   QString DroppedFile(const QDropEvent* event) const;
-  void ShowChosenName(bool output);
 
   // MainWindowView
   void Render(const MainWindowState& state) override;
@@ -94,7 +93,6 @@ class frmMain : public QWidget, private MainWindowView {
 
   void cmdBrowseInput_Click();
   void cmdBrowseOutput_Click();
-  void cmdStart_Click();
   void cmdHelp_Click();
   void Form_Unload();
 
@@ -102,7 +100,6 @@ class frmMain : public QWidget, private MainWindowView {
   MessageSink& messages_;
   QString helpFilePath_;
   QPointer<frmHelp> help_;
-  MainWindowState shown_;  // what the controls show, to touch only what changes
   std::unique_ptr<SettingsStore> settings_;
   std::unique_ptr<MainWindowModel> model_;  // last: its run stops before the rest goes
 };

@@ -40,6 +40,8 @@ class RichTextBox : public QWidget {
   float RightMargin() const { return rightMargin_; }
   // Left, Top, Width and Height in twips within the parent; a negative size counts as 0.
   void SetTwipsGeometry(double left, double top, double width, double height);
+  // Shows an RTF document, replacing the content.
+  void ShowRichText(const QByteArray& rtf);
   // Shows this text as it is, replacing the content.
   void SetText(const QString& text);
   // The whole content as plain text, lines or paragraphs joined by '\n'.
