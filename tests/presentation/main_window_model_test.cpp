@@ -367,6 +367,81 @@ TEST(MainWindowModel, DuringARunOnlyCancelResponds) {
   EXPECT_EQ(rig.view.finishedRuns, 1);
 }
 
+// Cancel at each stage of a run, over an older output and over none: the
+// window during the held stage, what the cancel leaves, and the next run. The
+// windows' own tests check only that their Cancel reaches this.
+TEST(MainWindowModel, CancelAtEachStage) {
+  struct Row {
+    const char* name;
+    RunStage stage;
+    bool olderOutput;
+  };
+  const Row rows[] = {
+      {"counting", RunStage::Counting, true},
+      {"filtering", RunStage::Filtering, true},
+      {"writing", RunStage::Writing, true},
+      {"writing, no output yet", RunStage::Writing, false},
+      {"loading the result", RunStage::Loading, true},
+  };
+  std::string input;
+  for (int i = 0; i < 30'000; ++i) input += "line " + std::to_string(i % 20'000) + "\r\n";
+  std::string deduplicated;
+  for (int i = 0; i < 20'000; ++i) deduplicated += "line " + std::to_string(i) + "\r\n";
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    ModelRig rig;
+    rig.ChooseFiles(input);
+    if (!row.olderOutput) std::filesystem::remove(rig.dir / "out.txt");
+    const std::vector<std::string> before = rig.dir.Listing();
+    std::promise<void> reached;
+    std::promise<void> cancelAsked;
+    std::shared_future<void> asked = cancelAsked.get_future().share();
+    rig.model.Run().SetWorkerHook(
+        [stage = row.stage, &reached, asked, first = true](const StageProgress& p) mutable {
+          if (p.stage != stage || !first) return;
+          first = false;
+          reached.set_value();
+          asked.wait();
+        });
+    rig.Start();
+    reached.get_future().wait();
+    ASSERT_TRUE(rig.ui.RunUntil([&] { return rig.view.shown.summary == StageText(row.stage); }));
+    EXPECT_TRUE(rig.view.shown.running);
+    EXPECT_FALSE(rig.view.shown.choicesEnabled);
+    EXPECT_EQ(rig.view.shown.startCaption, "Cancel");
+    EXPECT_TRUE(rig.view.shown.progressVisible);
+    rig.clock += std::chrono::seconds(1);
+    rig.model.cmdStart_Click();
+    EXPECT_TRUE(rig.model.Run().CancelRequested());
+    cancelAsked.set_value();
+    ASSERT_TRUE(rig.Finish());
+    const MainWindowState& shown = rig.view.shown;
+    EXPECT_FALSE(shown.running);
+    EXPECT_TRUE(shown.choicesEnabled);
+    EXPECT_EQ(shown.startCaption, "Start");
+    EXPECT_FALSE(shown.progressVisible);
+    EXPECT_TRUE(rig.view.messages.empty());
+    EXPECT_TRUE(rig.view.rows.empty());
+    if (row.stage == RunStage::Loading) {
+      EXPECT_EQ(testing::ReadBytes(rig.dir / "out.txt"), deduplicated);
+      EXPECT_TRUE(shown.summary.ends_with("Loading the result was cancelled.")) << shown.summary;
+    } else {
+      EXPECT_EQ(std::filesystem::exists(rig.dir / "out.txt"), row.olderOutput);
+      if (row.olderOutput) {
+        EXPECT_EQ(testing::ReadBytes(rig.dir / "out.txt"), "old\r\n");
+      }
+      EXPECT_EQ(shown.summary, "The run was cancelled; the output file was not changed.");
+      EXPECT_EQ(rig.dir.Listing(), before);  // no temporary file left
+    }
+    // The next Start runs normally.
+    rig.model.Run().SetWorkerHook({});
+    rig.model.cmdStart_Click();
+    ASSERT_TRUE(rig.Finish());
+    EXPECT_EQ(testing::ReadBytes(rig.dir / "out.txt"), deduplicated);
+    EXPECT_EQ(rig.view.rows.size(), 20'000u);
+  }
+}
+
 TEST(MainWindowModel, ProgressMovesEvenlyAcrossTheStages) {
   ModelRig rig;
   rig.ChooseFiles("a\r\n");

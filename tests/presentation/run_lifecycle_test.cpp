@@ -1,6 +1,6 @@
 // The run on its worker thread: every report reaches the UI thread in order,
-// a cancel at any stage leaves the output as it was, a fault on the worker
-// becomes a failed run, and nothing reaches an owner that is gone.
+// a fault on the worker becomes a failed run, and nothing reaches an owner
+// that is gone. A cancel at each stage is tabled in the model's tests.
 #include "sievra/presentation/run_lifecycle.h"
 
 #include <gtest/gtest.h>
@@ -74,31 +74,6 @@ TEST(RunLifecycle, CompletedRunHandsTheOutputOverInPieces) {
   EXPECT_EQ(rig.stages.front(), RunStage::Counting);
   EXPECT_EQ(rig.stages.back(), RunStage::Loading);
   EXPECT_TRUE(std::is_sorted(rig.stages.begin(), rig.stages.end()));
-}
-
-TEST(RunLifecycle, CancelAtEachStageLeavesTheOutputAlone) {
-  for (const RunStage stage :
-       {RunStage::Counting, RunStage::Filtering, RunStage::Writing, RunStage::Loading}) {
-    SCOPED_TRACE(static_cast<int>(stage));
-    LifecycleRig rig;
-    rig.run->SetWorkerHook([&rig, stage](const StageProgress& p) {
-      if (p.stage == stage) rig.run->Cancel();  // from the worker thread
-    });
-    const RunSettings settings = rig.Settings(ManyLines(1000));
-    const FinishedRun& done = rig.RunToEnd(settings);
-    EXPECT_TRUE(rig.run->CancelRequested());
-    EXPECT_FALSE(done.loaded);
-    EXPECT_EQ(rig.rows, 0u);
-    if (stage == RunStage::Loading) {
-      EXPECT_EQ(done.result.outcome, RunOutcome::Completed);
-      EXPECT_TRUE(done.loadCancelled);
-      EXPECT_EQ(testing::ReadBytes(settings.outputPath), ManyLines(1000));
-    } else {
-      EXPECT_EQ(done.result.outcome, RunOutcome::Cancelled);
-      EXPECT_EQ(testing::ReadBytes(settings.outputPath), "old\r\n");
-    }
-    EXPECT_EQ(rig.dir.Listing(), (std::vector<std::string>{"in.txt", "out.txt"}));
-  }
 }
 
 TEST(RunLifecycle, FaultOnTheWorkerEndsTheRunNotTheProgram) {
