@@ -13,10 +13,23 @@ version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION \([0-9.]*\))$/\1/p' cmake/Packagi
 fail() { echo "check-windows-release: $*" >&2; exit 1; }
 ok() { echo "check-windows-release: $*: ok"; }
 
-listed=$(unzip -Z1 "$out/sievra-$version-windows-x64.zip" | LC_ALL=C sort | tr '\n' ' ')
-wanted="sievra-$version/LICENSE.txt sievra-$version/README.txt sievra-$version/Sievra.exe sievra-$version/help.rtf sievra-$version/sievra-cli.exe "
+zip="$out/sievra-$version-windows-x64.zip"
+listed=$(unzip -Z1 "$zip" | LC_ALL=C sort | tr '\n' ' ')
+wanted=$(printf "sievra-$version/%s " LICENSE.txt README.txt Sievra.exe THIRD-PARTY-NOTICES.txt \
+  help.rtf sievra-cli.exe)
 [ "$listed" = "$wanted" ] || fail "the zip holds '$listed'"
+bare=$(unzip -p "$zip" "sievra-$version/*.txt" | grep -c -v $'\r$' || true)
+[ "$bare" -eq 0 ] || fail "the zip's text files have $bare lines without CR LF"
 ok "zip contents"
+
+# Each third-party part by name, and a line of its notice as copied from its package.
+notices=$(unzip -p "$zip" "sievra-$version/THIRD-PARTY-NOTICES.txt")
+for want in "XXH3 from xxHash" "Copyright (C) 2012-" "Yann Collet" "winpthreads" \
+  "Files: mingw-w64-libraries/winpthreads/*" "GCC Runtime Library Exception" \
+  "GCC RUNTIME LIBRARY EXCEPTION" "1. Grant of Additional Permission."; do
+  grep -q -F "$want" <<<"$notices" || fail "THIRD-PARTY-NOTICES.txt lacks '$want'"
+done
+ok "third-party notices"
 
 scratch=$(mktemp -d)
 cleanup() {
@@ -35,9 +48,11 @@ shortcut="$app_data/Microsoft/Windows/Start Menu/Programs/Sievra.lnk"
 key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Sievra'
 
 wine "$out/sievra-$version-setup.exe" /S
-for f in Sievra.exe sievra-cli.exe help.rtf LICENSE.txt README.txt Uninstall.exe; do
+for f in Sievra.exe sievra-cli.exe help.rtf LICENSE.txt README.txt THIRD-PARTY-NOTICES.txt Uninstall.exe; do
   [ -f "$installed/$f" ] || fail "the installer did not put $f in $installed"
 done
+unzip -p "$zip" "sievra-$version/THIRD-PARTY-NOTICES.txt" | cmp -s - "$installed/THIRD-PARTY-NOTICES.txt" ||
+  fail "the installed THIRD-PARTY-NOTICES.txt differs from the zip's"
 [ -f "$shortcut" ] || fail "no Start-menu shortcut"
 wine reg query "$key" /v QuietUninstallString | grep -q 'Uninstall.exe" /S' ||
   fail "no uninstall entry in $key"
