@@ -31,14 +31,9 @@ for want in "XXH3 from xxHash" "Copyright (C) 2012-" "Yann Collet" "winpthreads"
 done
 ok "third-party notices"
 
-scratch=$(mktemp -d)
-cleanup() {
-  wineserver -k 2>/dev/null || true
-  rm -rf "$scratch"
-}
-trap cleanup EXIT
 source scripts/lib/wine.sh
-fresh_wine_prefix "$scratch/prefix"
+source scripts/lib/gui-driving.sh
+wine_scratch
 
 winenv() { wine cmd /c echo "%$1%" | tr -d '\r'; }
 local_app_data=$(winepath -u "$(winenv LOCALAPPDATA)")
@@ -62,26 +57,20 @@ got=$(printf 'b\r\na\r\nb\r\n' | wine "$installed/sievra-cli.exe" | od -An -c | 
 [ "$got" = " b \r \n a \r \n" ] || fail "the installed sievra-cli gave '$got'"
 ok "installed sievra-cli on a pipe"
 
-# The window, on a virtual X server: it must appear, then close when asked. A
-# Wine session started without a display keeps none: wait for it to end first.
-wineserver -w
+# The window, on a virtual X server: it must appear, then close when asked.
+end_wine_session
 export installed
-xvfb-run -a -s "-screen 0 1024x768x24" bash -euo pipefail -c '
+on_virtual_screen 1024x768 '
   wine "$installed/Sievra.exe" & pid=$!
-  for _ in $(seq 300); do
-    xdotool search --onlyvisible --name "^Sievra\$" >/dev/null 2>&1 && break
-    sleep 0.1
-  done
-  xdotool search --onlyvisible --name "^Sievra\$" >/dev/null || { echo "no window" >&2; exit 1; }
+  window Sievra >/dev/null
   wine taskkill /im Sievra.exe >/dev/null 2>&1
-  for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || exit 0; sleep 0.1; done
-  echo "Sievra.exe still running after it was asked to close" >&2; exit 1
+  await_exit "$pid" 10 "Sievra.exe still running after it was asked to close"
 ' || fail "the installed Sievra.exe did not open its window and close"
 ok "installed Sievra.exe opens its window"
 
 # The uninstaller copies itself away and returns at once; wait for its work.
 wine "$installed/Uninstall.exe" /S
-for _ in $(seq 600); do [ -e "$installed" ] || break; sleep 0.1; done
+wait_until 60 test ! -e "$installed" || true
 [ ! -e "$installed" ] || fail "left behind: $(find "$installed" | tr '\n' ' ')"
 [ ! -e "$shortcut" ] || fail "the Start-menu shortcut is left"
 if wine reg query "$key" >/dev/null 2>&1; then fail "the uninstall entry is left"; fi
