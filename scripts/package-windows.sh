@@ -25,6 +25,11 @@ cp ui/resources/help.rtf "$files/help.rtf"
 # Notepad and the installer's licence page want CR LF.
 sed 's/\r*$/\r/' LICENSE >"$files/LICENSE.txt"
 sed -e "s/@VERSION@/$version/g" -e 's/\r*$/\r/' packaging/windows/README.txt >"$files/README.txt"
+# The notices of the third-party code linked in, from the header and libraries
+# this build used.
+xxhash_dir=$(sed -n 's/^SIEVRA_XXHASH_DIR:PATH=//p' "$build/CMakeCache.txt")
+packaging/windows/third-party-notices.sh "$version" "$xxhash_dir/xxhash.h" |
+  sed 's/\r*$/\r/' >"$files/THIRD-PARTY-NOTICES.txt"
 
 zip_file="$out/sievra-$version-windows-x64.zip"
 rm -f "$zip_file"

@@ -13,19 +13,12 @@ cmake --preset windows-cross
 cmake --build --preset windows-cross --parallel 2
 step "built"
 
-scratch=$(mktemp -d)
-cleanup() {
-  wineserver -k 2>/dev/null || true
-  rm -rf "$scratch"
-}
-trap cleanup EXIT
 source scripts/lib/wine.sh
-fresh_wine_prefix "$scratch/prefix"
+wine_scratch
 # The window tests create their windows in-process with Wine's null graphics
 # driver: no display needed.
 wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null
-# The driver is chosen when a Wine session starts: let this one end first.
-wineserver -w
+end_wine_session
 step "Wine prefix ready"
 
 ctest --preset windows-cross
@@ -33,7 +26,7 @@ step "test programs passed"
 
 # The real window on a virtual X server, driven like a user; then the release.
 wine reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f >/dev/null
-wineserver -w
+end_wine_session
 scripts/windows-smoke.sh "$scratch/screenshots"
 step "smoke run of Sievra.exe passed"
 (unset WINEPREFIX && scripts/check-windows-release.sh "$scratch/release")
@@ -42,7 +35,6 @@ step "release checked"
 cli=build/windows-cross/cli/sievra-cli.exe
 work="$scratch/work"
 mkdir -p "$work"
-winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
 # Runs sievra-cli.exe on IN into OUT with the remaining options and checks that it
 # completed with the given summary and wrote exactly EXPECTED.

@@ -38,6 +38,7 @@ Section "Sievra"
   File "${STAGE}\help.rtf"
   File "${STAGE}\LICENSE.txt"
   File "${STAGE}\README.txt"
+  File "${STAGE}\THIRD-PARTY-NOTICES.txt"
   WriteUninstaller "$INSTDIR\Uninstall.exe"
   CreateShortCut "$SMPROGRAMS\Sievra.lnk" "$INSTDIR\Sievra.exe"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "Sievra"
@@ -59,6 +60,7 @@ Section "Uninstall"
   Delete "$INSTDIR\help.rtf"
   Delete "$INSTDIR\LICENSE.txt"
   Delete "$INSTDIR\README.txt"
+  Delete "$INSTDIR\THIRD-PARTY-NOTICES.txt"
   ; This uninstaller runs from a copy of itself; the original may not have
   ; exited yet, so its deletion is retried for up to 10 s.
   StrCpy $0 0

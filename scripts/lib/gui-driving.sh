@@ -1,4 +1,6 @@
 # Sourced by the scripts that drive a real Sievra window on a virtual X server.
+gui_driving_lib=$(realpath "${BASH_SOURCE[0]}")
+source "$(dirname "$gui_driving_lib")/wait.sh"
 
 # Writes a small packet monitor log with CR LF line ends to file $1: repeated
 # payloads, digipeater paths, a lower-case callsign and a line too long for the
@@ -13,25 +15,57 @@ write_monitor_log() {
     'N0CALL-7>APRS:>Status: portable in the hills' >"$1"
 }
 
-# Waits up to 30 s for a visible window with this exact title and prints its id.
-window() {
-  for _ in $(seq 300); do
-    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1 || true)
-    [ -n "$id" ] && { echo "$id"; return; }
-    sleep 0.1
-  done
-  echo "no window \"$1\"" >&2
-  return 1
+# Runs bash script $2 on a virtual X server whose screen is $1 pixels (e.g.
+# 1280x800), with these pieces sourced and the caller's exported variables.
+on_virtual_screen() {
+  xvfb-run -a -s "-screen 0 ${1}x24" bash -euo pipefail -c "source $(printf %q "$gui_driving_lib")
+$2"
 }
 
+# Prints the id of a visible window with this exact title; fails when there is none.
+visible_window() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1 | grep .; }
+no_window() { ! xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; }
+
+# Waits up to 30 s for a visible window with this exact title and prints its id.
+window() { wait_until 30 visible_window "$1" || { echo "no window \"$1\"" >&2; return 1; }; }
+
 # Waits up to 10 s for the window with this exact title to go.
-gone() {
-  for _ in $(seq 100); do
-    xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
-    sleep 0.1
-  done
-  return 1
-}
+gone() { wait_until 10 no_window "$1"; }
 
 # Clicks a point of a window's client area, in pixels.
 click() { xdotool mousemove --window "$1" "$2" "$3" click 1; sleep 0.4; }
+
+# Where a click lands on each control of the main window, in pixels of its
+# client area, for each kind of window: the Qt window (qt) and the native one
+# under Wine (wine). The driving script sets window_kind.
+declare -gA qt_controls=(
+  [cmdBrowseInput]="320 36" [cmdBrowseOutput]="320 99" [txtKeyPhrase]="470 34"
+  [optStripPathYes]="500 108" [cmdStart]="605 368" [cmdHelp]="605 35" [cmdClose]="605 413"
+)
+declare -gA wine_controls=(
+  [cmdBrowseInput]="323 33" [cmdBrowseOutput]="323 96" [txtKeyPhrase]="475 33"
+  [optStripPathYes]="515 108" [cmdStart]="605 368" [cmdHelp]="605 35" [cmdClose]="605 413"
+)
+
+# Clicks the control named $2 (e.g. cmdStart) of main window $1.
+click_control() {
+  local -n controls="${window_kind:?window_kind is not set}_controls"
+  local x y
+  read -r x y <<<"${controls[$2]:-}"
+  [ -n "$y" ] || { echo "no position for $2 in the $window_kind window" >&2; return 1; }
+  click "$1" "$x" "$y"
+}
+
+# Types path $2 into the file dialog with title $1 and confirms it, then waits
+# for the dialog to go; with $3, first saves a screenshot of the screen as $out/$3.
+answer_dialog() {
+  local dialog
+  dialog=$(window "$1")
+  sleep 0.5
+  [ -z "${3:-}" ] || import -window root "$out/$3"
+  xdotool windowfocus --sync "$dialog"
+  sleep 0.3
+  xdotool type --delay 5 "$2"
+  xdotool key Return
+  gone "$1" || { echo "dialog \"$1\" still open" >&2; return 1; }
+}
