@@ -20,7 +20,6 @@ write_monitor_log "$work/monitor.txt"
 
 export exe out work
 on_virtual_screen 1280x800 '
-  window_kind=qt
   "$exe" & pid=$!
   main=$(window Sievra); sleep 0.5
   import -window "$main" "$out/main-start.png"

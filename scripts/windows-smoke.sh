@@ -21,7 +21,6 @@ end_wine_session
 
 export exe cli out scratch expected="$(winpath "$scratch/expected.txt")" monitor="$(winpath "$scratch/monitor.txt")" unique="$(winpath "$scratch/unique.txt")"
 on_virtual_screen 1280x800 '
-  window_kind=wine
   wine "$cli" --packet --call n0call --strip "$monitor" -o "$expected"
   wine "$exe" & pid=$!
   main=$(window Sievra); sleep 1

@@ -35,24 +35,29 @@ gone() { wait_until 10 no_window "$1"; }
 # Clicks a point of a window's client area, in pixels.
 click() { xdotool mousemove --window "$1" "$2" "$3" click 1; sleep 0.4; }
 
-# Where a click lands on each control of the main window, in pixels of its
-# client area, for each kind of window: the Qt window (qt) and the native one
-# under Wine (wine). The driving script sets window_kind.
-declare -gA qt_controls=(
-  [cmdBrowseInput]="320 36" [cmdBrowseOutput]="320 99" [txtKeyPhrase]="470 34"
-  [optStripPathYes]="500 108" [cmdStart]="605 368" [cmdHelp]="605 35" [cmdClose]="605 413"
-)
-declare -gA wine_controls=(
-  [cmdBrowseInput]="323 33" [cmdBrowseOutput]="323 96" [txtKeyPhrase]="475 33"
-  [optStripPathYes]="515 108" [cmdStart]="605 368" [cmdHelp]="605 35" [cmdClose]="605 413"
-)
+# The centre of main-window control $1 in pixels of the client area at 96 DPI
+# (15 twips a pixel), from the layout table both windows are built from.
+control_centre() {
+  local header rows
+  header="$(dirname "$gui_driving_lib")/../../presentation/include/sievra/presentation/window_layout.h"
+  rows=$(tr -s '[:space:]' ' ' <"$header" |
+    grep -oE 'ControlLayout\{ ?"[A-Za-z]+", ?ControlKind::[A-Za-z]+, ?"[A-Za-z]*", ?"[^"]*", ?\{ ?[0-9]+, ?[0-9]+, ?[0-9]+, ?[0-9]+ ?\}' |
+    sed -E 's/ControlLayout\{ ?"([A-Za-z]+)", ?ControlKind::[A-Za-z]+, ?"([A-Za-z]*)", ?"[^"]*", ?\{ ?([0-9]+), ?([0-9]+), ?([0-9]+), ?([0-9]+) ?\}/\1 =\2 \3 \4 \5 \6/')
+  awk -v name="$1" '
+    { left[$1] = $3; top[$1] = $4; width[$1] = $5; height[$1] = $6; inside[$1] = substr($2, 2) }
+    END {
+      if (!(name in left)) exit 1
+      x = left[name] + width[name] / 2; y = top[name] + height[name] / 2
+      if (inside[name] != "") { x += left[inside[name]]; y += top[inside[name]] }
+      printf "%d %d\n", int(x / 15 + 0.5), int(y / 15 + 0.5)
+    }' <<<"$rows"
+}
 
-# Clicks the control named $2 (e.g. cmdStart) of main window $1.
+# Clicks the control named $2 (e.g. cmdStart) of main window $1, at its centre.
 click_control() {
-  local -n controls="${window_kind:?window_kind is not set}_controls"
   local x y
-  read -r x y <<<"${controls[$2]:-}"
-  [ -n "$y" ] || { echo "no position for $2 in the $window_kind window" >&2; return 1; }
+  read -r x y < <(control_centre "$2") || true
+  [ -n "${y:-}" ] || { echo "no control $2 in the layout table" >&2; return 1; }
   click "$1" "$x" "$y"
 }
 
