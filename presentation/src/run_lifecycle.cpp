@@ -6,7 +6,6 @@
 #include <system_error>
 #include <utility>
 
-#include "hand_off_annotations.h"
 #include "sievra/presentation/result_lines.h"
 
 namespace sievra {
@@ -208,12 +207,8 @@ bool RunLifecycle::WakeUp() const {
     if (mailbox_->wakeUpQueued || mailbox_->tasks.empty()) return true;
     mailbox_->wakeUpQueued = true;
   }
-  HandOffRelease(mailbox_.get());
   try {
-    dispatch_([mailbox = mailbox_] {
-      HandOffAcquire(mailbox.get());
-      RunQueued(*mailbox);
-    });
+    dispatch_([mailbox = mailbox_] { RunQueued(*mailbox); });
     return true;
   } catch (...) {
     const std::lock_guard lock(mailbox_->mutex);

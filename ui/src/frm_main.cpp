@@ -18,6 +18,7 @@
 #include <utility>
 
 #include "frame_caption_style.h"
+#include "sievra/presentation/hand_off_annotations.h"
 #include "sievra/presentation/result_lines.h"
 #include "sievra/presentation/window_layout.h"
 #include "sievra/ui/file_chooser.h"
@@ -29,6 +30,19 @@
 namespace sievra {
 
 namespace {
+
+// A task from another thread, run when the window's thread takes the event.
+class TaskEvent final : public QEvent {
+ public:
+  static inline const QEvent::Type kType = static_cast<QEvent::Type>(QEvent::registerEventType());
+  explicit TaskEvent(std::function<void()> task) : QEvent(kType), task_(std::move(task)) {}
+  // Also when Qt drops the event unrun, with the window.
+  ~TaskEvent() override { HandOffAcquire(this); }
+  void Run() const { task_(); }
+
+ private:
+  std::function<void()> task_;
+};
 
 QString FromUtf8(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -112,9 +126,11 @@ frmMain::frmMain(FileChooser& chooser, MessageSink& messages, QString helpFilePa
   arrangeTabOrder();
   settings_ = std::make_unique<QtSettingsStore>();
   // Tasks from the run's worker thread run on this window's thread, and not at
-  // all once the window is gone.
+  // all once the window is gone (Qt drops the window's posted events with it).
   UiDispatcher dispatch = [this](std::function<void()> task) {
-    QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
+    auto* event = new TaskEvent(std::move(task));
+    HandOffRelease(event);
+    QCoreApplication::postEvent(this, event);
   };
   MainWindowOptions options;
   options.numbers = LocaleNumbers();
@@ -293,6 +309,13 @@ void frmMain::cmdHelp_Click() {
   help_->show();
   help_->raise();
   help_->activateWindow();
+}
+
+bool frmMain::event(QEvent* event) {
+  HandOffAcquire(event);  // before the event is read: it may come from the run's thread
+  if (event->type() != TaskEvent::kType) return QWidget::event(event);
+  static_cast<const TaskEvent*>(event)->Run();
+  return true;
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {

@@ -19,6 +19,8 @@ class ResultLines;
 // with the window). Qt: QMetaObject::invokeMethod(context, task,
 // Qt::QueuedConnection); Windows: PostMessageW to the window with the task on
 // the heap. A task that arrives after its owner is gone is dropped by the core.
+// A dispatcher whose queue the thread sanitizer cannot see annotates its
+// hand-off (hand_off_annotations.h).
 using UiDispatcher = std::function<void(std::function<void()> task)>;
 
 // One run at a time on a worker thread: the engine, then the output file read
@@ -74,8 +76,7 @@ class RunLifecycle {
   // Tasks on their way to the UI thread travel here, under its mutex; the
   // dispatcher carries only a wake-up, at most one at a time, and each wake-up
   // runs every task queued by then. So a toolkit queue that is full, or slow,
-  // cannot split or reorder them, and the hand-off is one the thread sanitizer
-  // sees, whatever the toolkit's own queue does inside.
+  // cannot split or reorder them.
   struct Mailbox {
     std::mutex mutex;
     std::deque<std::function<void()>> tasks;

@@ -74,6 +74,7 @@ class frmMain : public QWidget, private MainWindowView {
   void closed();
 
  protected:
+  bool event(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;

@@ -1,10 +1,11 @@
 #pragma once
 
 // Tells the thread sanitizer about a hand-off that travels through a queue it
-// cannot see: Qt's event queue and Windows' message queue lock inside libraries
-// that are not instrumented (Debian's Qt), so a task posted on one thread and
-// run on another would look like a race. The poster releases the tag after its
-// last write; the receiver acquires it before its first read.
+// cannot see: Qt's event queue locks inside a library that is not instrumented
+// (Debian's Qt), so a task posted on one thread and run on another would look
+// like a race. The poster releases a tag after its last write to what it posts;
+// the receiver acquires the same tag before its first read of it. Only the
+// front end's dispatcher can do this: it alone makes what the queue carries.
 
 #if defined(__SANITIZE_THREAD__)
 #define SIEVRA_THREAD_SANITIZER 1
