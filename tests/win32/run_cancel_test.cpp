@@ -38,7 +38,8 @@ struct Stage {
 
 // Cancel at each stage: while the worker waits at the stage, the window shows a
 // run (Cancel caption, choices off, bar shown, Help live); the click then stops
-// it, nothing is lost and no temporary file is left.
+// it, nothing is lost and no temporary file is left. What the user types
+// meanwhile survives the run's renders.
 TEST(MainWindowRun, CancelAtEachStage) {
   ScratchFolder folder(L"win32 cancel");
   const std::string log = BigLog();
@@ -64,6 +65,7 @@ TEST(MainWindowRun, CancelAtEachStage) {
     EXPECT_TRUE(rig.Enabled(kCmdHelp));
     EXPECT_TRUE(rig.Enabled(kCmdClose));
     EXPECT_TRUE(rig.Visible(kPrgRun));
+    rig.Type(kTxtOutputFilename, "typed during the run");
     const int finished = rig.window->FinishedRuns();
     rig.Click(kCmdStart);
     ASSERT_TRUE(PumpUntil([&] { return rig.window->FinishedRuns() > finished; }));
@@ -75,6 +77,7 @@ TEST(MainWindowRun, CancelAtEachStage) {
     EXPECT_EQ(folder.Entries(), (std::vector<std::wstring>{L"in.txt", L"out.txt"}));
     EXPECT_EQ(rig.TextOf(kCmdStart), L"Start");
     EXPECT_TRUE(rig.Enabled(kCmdBrowseInput));
+    EXPECT_EQ(rig.TextOf(kTxtOutputFilename), L"typed during the run");
     EXPECT_TRUE(rig.messages.empty());
   }
 }

@@ -2,6 +2,8 @@
 
 #include <thread>
 
+#include "text.h"
+
 namespace sievra::wintest {
 
 bool PumpUntil(const std::function<bool()>& done, double seconds) {
@@ -44,6 +46,12 @@ WindowRig::~WindowRig() {
 }
 
 void WindowRig::Click(int id) const { SendMessageW(Control(id), BM_CLICK, 0, 0); }
+
+void WindowRig::Type(int id, std::string_view utf8) const {
+  const std::wstring text = win32::Wide(utf8);
+  SendMessageW(Control(id), EM_SETSEL, 0, -1);
+  SendMessageW(Control(id), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+}
 
 std::wstring WindowRig::TextOf(int id) const {
   std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(Control(id))) + 1, L'\0');

@@ -36,6 +36,8 @@ struct WindowRig {
   HWND Control(int id) const { return window->ControlHandle(id); }
   // A click as the mouse gives it; the dialog and message seams answer.
   void Click(int id) const;
+  // Replaces a box's text as typing does: the selection replaced, EN_CHANGE sent.
+  void Type(int id, std::string_view utf8) const;
   std::wstring TextOf(int id) const;
   bool Enabled(int id) const { return IsWindowEnabled(Control(id)) != FALSE; }
   bool Visible(int id) const { return IsWindowVisible(Control(id)) != FALSE; }

@@ -37,8 +37,14 @@ void Control::Show(bool visible) const { ShowWindow(hwnd_, visible ? SW_SHOWNA :
 
 bool Control::IsChecked() const { return SendMessageW(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
+// Renders come many times a second during a run: a change only, or the
+// option would repaint each time.
 void Control::SetChecked(bool checked) const {
-  SendMessageW(hwnd_, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+  if (IsChecked() != checked)
+    SendMessageW(hwnd_, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+  const auto style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
+  const auto tabStop = checked ? style | LONG_PTR{WS_TABSTOP} : style & ~LONG_PTR{WS_TABSTOP};
+  if (tabStop != style) SetWindowLongPtrW(hwnd_, GWL_STYLE, tabStop);
 }
 
 }  // namespace sievra::win32

@@ -40,6 +40,8 @@ class Control {
   void Enable(bool enabled) const;
   void Show(bool visible) const;
   bool IsChecked() const;
+  // An option's check; only the selected option of a group is a tab stop, so
+  // Tab enters the group there.
   void SetChecked(bool checked) const;
 
  private:

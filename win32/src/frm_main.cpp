@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include <filesystem>
+#include <utility>
 #include <vector>
 
 #include "frm_help.h"
@@ -38,6 +39,7 @@ MainWindowOptions SystemModelOptions() {
   MainWindowOptions options;
   options.numbers = UserLocaleNumbers();
   options.doubleClickInterval = std::chrono::milliseconds(GetDoubleClickTime());
+  options.localEncoding = [](std::string_view utf8) { return AnsiFromWide(Wide(utf8)); };
   return options;
 }
 
@@ -140,10 +142,6 @@ void frmMain::CreateControls() {
   frmPacketorTxt.Create(hwnd_, L"BUTTON", L"FileType", group, kFrmPacketorTxt, fileType);
   frmStripPath.Create(hwnd_, L"BUTTON", L"Strip Digi Path", group, kFrmStripPath, strip);
   frmOutputTxt.Create(hwnd_, L"BUTTON", L"Output File", group, kFrmOutputTxt, resultsFrame);
-  optPacket.SetChecked(true);
-  optStripPathNo.SetChecked(true);
-  OnOptionChecked(kOptPacket);
-  OnOptionChecked(kOptStripPathNo);
   LayoutControls();
 }
 
@@ -160,23 +158,16 @@ void frmMain::LayoutControls() {
   if (old) DeleteObject(old);
 }
 
-// Only the selected option of a group is a tab stop, so Tab enters the group there.
-void frmMain::OnOptionChecked(int id) {
-  const auto follow = [](const Control& selected, const Control& other) {
-    const auto style = GetWindowLongPtrW(selected.Handle(), GWL_STYLE);
-    SetWindowLongPtrW(selected.Handle(), GWL_STYLE, style | WS_TABSTOP);
-    const auto otherStyle = GetWindowLongPtrW(other.Handle(), GWL_STYLE);
-    SetWindowLongPtrW(other.Handle(), GWL_STYLE, otherStyle & ~LONG_PTR{WS_TABSTOP});
-  };
-  if (id == kOptPacket) follow(optPacket, optText);
-  if (id == kOptText) follow(optText, optPacket);
-  if (id == kOptStripPathYes) follow(optStripPathYes, optStripPathNo);
-  if (id == kOptStripPathNo) follow(optStripPathNo, optStripPathYes);
-}
-
 void frmMain::Render(const MainWindowState& state) {
+  const bool wasRendering = std::exchange(rendering_, true);
   txtInputFileName.SetText(Wide(state.inputBoxText));
   txtOutputFilename.SetText(Wide(state.outputBoxText));
+  txtKeyPhrase.SetText(Wide(state.callsignText));
+  rendering_ = wasRendering;
+  optPacket.SetChecked(state.packetSelected);
+  optText.SetChecked(!state.packetSelected);
+  optStripPathYes.SetChecked(state.stripPath);
+  optStripPathNo.SetChecked(!state.stripPath);
   frmCallsign.Show(state.callsignVisible);
   txtKeyPhrase.Show(state.callsignVisible);
   for (const Control* choice : {&cmdBrowseInput, &cmdBrowseOutput, &txtKeyPhrase, &optPacket,
@@ -209,15 +200,6 @@ void frmMain::ClearResult() { results_.Clear(); }
 
 void frmMain::RunFinished() { ++finishedRuns_; }
 
-StartControls frmMain::ReadStartControls() const {
-  StartControls controls;
-  controls.callsignText = AnsiFromWide(txtKeyPhrase.Text());
-  controls.stripYes = optStripPathYes.IsChecked();
-  controls.textSelected = optText.IsChecked();
-  controls.packetSelected = optPacket.IsChecked();
-  return controls;
-}
-
 void frmMain::Browse(bool input) {
   const FileDialogRequest request = input ? model_->InputDialog() : model_->OutputDialog();
   const std::optional<std::string> chosen = options_.seams.chooseFile(hwnd_, request);
@@ -229,28 +211,45 @@ void frmMain::Browse(bool input) {
 }
 
 void frmMain::OnCommand(int id, int notification) {
-  if (notification != BN_CLICKED || !model_) return;
+  if (!model_) return;
+  if (notification == EN_CHANGE) return OnEdited(id);
+  if (notification != BN_CLICKED) return;
   switch (id) {
     case kCmdBrowseInput:
       return Browse(true);
     case kCmdBrowseOutput:
       return Browse(false);
     case kCmdStart:
-      return model_->cmdStart_Click(ReadStartControls());
+      return model_->cmdStart_Click();
     case kOptPacket:
-      OnOptionChecked(id);
       return model_->optPacket_Click();
     case kOptText:
-      OnOptionChecked(id);
       return model_->optText_Click();
     case kOptStripPathYes:
+      return model_->optStripPathYes_Click();
     case kOptStripPathNo:
-      return OnOptionChecked(id);
+      return model_->optStripPathNo_Click();
     case kCmdHelp:
       return cmdHelp_Click();
     case kCmdClose:
       PostMessageW(hwnd_, WM_CLOSE, 0, 0);
       return;
+    default:
+      return;
+  }
+}
+
+// What the user typed goes to the model; the model's own text, set by Render,
+// does not come back as if typed.
+void frmMain::OnEdited(int id) {
+  if (rendering_) return;
+  switch (id) {
+    case kTxtInputFileName:
+      return model_->txtInputFileName_Change(Utf8(txtInputFileName.Text()));
+    case kTxtOutputFilename:
+      return model_->txtOutputFilename_Change(Utf8(txtOutputFilename.Text()));
+    case kTxtKeyPhrase:
+      return model_->txtKeyPhrase_Change(Utf8(txtKeyPhrase.Text()));
     default:
       return;
   }

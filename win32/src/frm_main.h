@@ -17,7 +17,7 @@ namespace sievra::win32 {
 
 class frmHelp;
 
-// The user's number format and double-click time.
+// The user's number format, double-click time and ANSI code page.
 MainWindowOptions SystemModelOptions();
 
 // Control identifiers, also the order of creation and so the tab order.
@@ -90,10 +90,9 @@ class frmMain : public MainWindowView {
   void CreateControls();
   void LayoutControls();
   void OnCommand(int id, int notification);
+  void OnEdited(int id);
   void OnDrop(HDROP drop);
-  void OnOptionChecked(int id);
   void Browse(bool input);
-  StartControls ReadStartControls() const;
   void cmdHelp_Click();
   void Form_Unload();
 
@@ -111,6 +110,7 @@ class frmMain : public MainWindowView {
   HWND lastFocus_ = nullptr;
   int finishedRuns_ = 0;
   bool unloading_ = false;
+  bool rendering_ = false;  // the edit boxes' changes are the model's own text
 };
 
 // The dispatcher a model on this window uses: each task is posted to the window
