@@ -9,6 +9,7 @@
 
 #include "frm_help.h"
 #include "ini_settings.h"
+#include "posting_dispatcher.h"
 #include "text.h"
 
 namespace sievra::win32 {
@@ -41,14 +42,6 @@ MainWindowOptions SystemModelOptions() {
   options.doubleClickInterval = std::chrono::milliseconds(GetDoubleClickTime());
   options.localEncoding = [](std::string_view utf8) { return AnsiFromWide(Wide(utf8)); };
   return options;
-}
-
-UiDispatcher PostingDispatcher(HWND window) {
-  return [window](std::function<void()> task) {
-    auto* posted = new std::function<void()>(std::move(task));
-    if (!PostMessageW(window, frmMain::kRunTaskMessage, 0, reinterpret_cast<LPARAM>(posted)))
-      delete posted;  // the window is gone
-  };
 }
 
 frmMain::frmMain(Options options) : options_(std::move(options)) {

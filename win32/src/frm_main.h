@@ -72,8 +72,6 @@ class frmMain : public MainWindowView {
   MainWindowModel& Model() { return *model_; }
   const ResultsBox& Results() const { return results_; }
   frmHelp* Help() const { return help_; }
-  // The window procedure's message for tasks posted from other threads.
-  static constexpr UINT kRunTaskMessage = WM_APP + 1;
 
   // MainWindowView
   void Render(const MainWindowState& state) override;
@@ -112,9 +110,5 @@ class frmMain : public MainWindowView {
   bool unloading_ = false;
   bool rendering_ = false;  // the edit boxes' changes are the model's own text
 };
-
-// The dispatcher a model on this window uses: each task is posted to the window
-// on the heap and run by its procedure; a task for a window that is gone is freed.
-UiDispatcher PostingDispatcher(HWND window);
 
 }  // namespace sievra::win32
