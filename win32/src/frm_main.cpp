@@ -29,11 +29,6 @@ HFONT UiFont(UINT dpi) {
                      DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"MS Shell Dlg 2");
 }
 
-void Register() {
-  static const bool registered = RegisterWindowClass(
-      frmMain::kClassName, LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1)));
-  (void)registered;
-}
 }  // namespace
 
 MainWindowOptions SystemModelOptions() {
@@ -47,33 +42,26 @@ MainWindowOptions SystemModelOptions() {
 frmMain::frmMain(Options options) : options_(std::move(options)) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&controls);
-  Register();
+  static const bool registered =
+      RegisterWindowClass(kClassName, LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1)),
+                          ObjectProcedure<frmMain>);
+  (void)registered;
   if (!options_.settings) {
     ownSettings_ = std::make_unique<IniSettingsStore>();
     options_.settings = ownSettings_.get();
   }
   if (options_.helpPath.empty()) options_.helpPath = ProgramFolder() + L"\\help.rtf";
 
-  hwnd_ = CreateWindowExW(WS_EX_ACCEPTFILES, kClassName, L"Sievra", kWindowStyle, CW_USEDEFAULT,
-                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
-                          GetModuleHandleW(nullptr), nullptr);
-  if (!hwnd_) return;  // no desktop to show a window on: Handle() says so
-  SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Procedure));
+  if (!CreateWindowExW(WS_EX_ACCEPTFILES, kClassName, L"Sievra", kWindowStyle, CW_USEDEFAULT,
+                       CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+                       GetModuleHandleW(nullptr), this))
+    return;  // no desktop to show a window on: Handle() says so
   dpi_ = GetDpiForWindow(hwnd_);
   CreateControls();
   model_ = std::make_unique<MainWindowModel>(*this, *options_.settings, PostingDispatcher(hwnd_),
                                              options_.model);
   Render(model_->State());
-
-  RECT outer{0, 0, TwipsToPixels(kClientWidthTwips, dpi_), TwipsToPixels(kClientHeightTwips, dpi_)};
-  AdjustWindowRectExForDpi(&outer, kWindowStyle, FALSE, WS_EX_ACCEPTFILES, dpi_);
-  RECT work{};
-  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  const int width = outer.right - outer.left;
-  const int height = outer.bottom - outer.top;
-  SetWindowPos(hwnd_, nullptr, work.left + (work.right - work.left - width) / 2,
-               work.top + (work.bottom - work.top - height) / 2, width, height, SWP_NOZORDER);
+  CentreInWorkArea(hwnd_, kClientWidthTwips, kClientHeightTwips);
   ShowWindow(hwnd_, SW_SHOW);
   SetFocus(cmdBrowseInput.Handle());
 }
@@ -279,19 +267,14 @@ void frmMain::Form_Unload() {
   DestroyWindow(hwnd_);
 }
 
-LRESULT CALLBACK frmMain::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* self = reinterpret_cast<frmMain*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (!self) return DefWindowProcW(window, message, wParam, lParam);
-  return self->Handle(message, wParam, lParam);
-}
-
-LRESULT frmMain::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT frmMain::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case kRunTaskMessage: {
-      std::unique_ptr<std::function<void()>> task(reinterpret_cast<std::function<void()>*>(lParam));
-      if (!unloading_) (*task)();
+    case WM_NCCREATE:
+      hwnd_ = window;
+      break;
+    case kRunTaskMessage:
+      RunPostedTask(lParam);
       return 0;
-    }
     case WM_COMMAND:
       OnCommand(LOWORD(wParam), HIWORD(wParam));
       return 0;
@@ -302,37 +285,48 @@ LRESULT frmMain::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       Form_Unload();
       return 0;
     case WM_ACTIVATE:
-      // The focus returns to the control that had it when the window was left.
-      if (LOWORD(wParam) == WA_INACTIVE)
-        lastFocus_ = GetFocus();
-      else if (lastFocus_ && IsWindow(lastFocus_))
-        SetFocus(lastFocus_);
+      OnActivate(LOWORD(wParam) != WA_INACTIVE);
       return 0;
-    case WM_DPICHANGED: {
-      dpi_ = HIWORD(wParam);
-      const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-      SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
-                   suggested->right - suggested->left, suggested->bottom - suggested->top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
-      LayoutControls();
+    case WM_DPICHANGED:
+      OnDpiChanged(HIWORD(wParam), lParam);
       return 0;
-    }
-    case WM_NCDESTROY: {
-      // Tasks still queued for the window are freed, never run.
-      MSG queued;
-      while (PeekMessageW(&queued, hwnd_, kRunTaskMessage, kRunTaskMessage, PM_REMOVE))
-        delete reinterpret_cast<std::function<void()>*>(queued.lParam);
-      SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-      const LRESULT result = DefWindowProcW(hwnd_, message, wParam, lParam);
-      hwnd_ = nullptr;
-      if (font_) DeleteObject(font_);
-      font_ = nullptr;
-      if (options_.closed) options_.closed();
-      return result;
-    }
+    case WM_NCDESTROY:
+      OnNcDestroy();
+      break;
     default:
-      return DefWindowProcW(hwnd_, message, wParam, lParam);
+      break;
   }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void frmMain::RunPostedTask(LPARAM task) const {
+  std::unique_ptr<std::function<void()>> posted(reinterpret_cast<std::function<void()>*>(task));
+  if (!unloading_) (*posted)();
+}
+
+// The focus returns to the control that had it when the window was left.
+void frmMain::OnActivate(bool active) {
+  if (!active)
+    lastFocus_ = GetFocus();
+  else if (lastFocus_ && IsWindow(lastFocus_))
+    SetFocus(lastFocus_);
+}
+
+void frmMain::OnDpiChanged(UINT dpi, LPARAM suggested) {
+  dpi_ = dpi;
+  FollowDpiChange(hwnd_, suggested);
+  LayoutControls();
+}
+
+// Tasks still queued for the window are freed, never run.
+void frmMain::OnNcDestroy() {
+  MSG queued;
+  while (PeekMessageW(&queued, hwnd_, kRunTaskMessage, kRunTaskMessage, PM_REMOVE))
+    delete reinterpret_cast<std::function<void()>*>(queued.lParam);
+  hwnd_ = nullptr;
+  if (font_) DeleteObject(font_);
+  font_ = nullptr;
+  if (options_.closed) options_.closed();
 }
 
 }  // namespace sievra::win32

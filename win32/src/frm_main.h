@@ -83,13 +83,18 @@ class frmMain : public MainWindowView {
   int FinishedRuns() const { return finishedRuns_; }
 
  private:
-  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  template <class Window>
+  friend LRESULT CALLBACK ObjectProcedure(HWND, UINT, WPARAM, LPARAM);
+  LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void CreateControls();
   void LayoutControls();
   void OnCommand(int id, int notification);
   void OnEdited(int id);
   void OnDrop(HDROP drop);
+  void OnActivate(bool active);
+  void OnDpiChanged(UINT dpi, LPARAM suggested);
+  void OnNcDestroy();
+  void RunPostedTask(LPARAM task) const;
   void Browse(bool input);
   void cmdHelp_Click();
   void Form_Unload();
