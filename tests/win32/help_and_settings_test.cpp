@@ -22,10 +22,10 @@ std::wstring BoxText(HWND box) {
 
 TEST(frmHelp, HelpOpensOnceAndShowsTheDocumentFittedToTheWindow) {
   WindowRig rig;
-  rig.Click(kCmdHelp);
+  rig.Click("cmdHelp");
   frmHelp* help = rig.window->Help();
   ASSERT_NE(help, nullptr);
-  rig.Click(kCmdHelp);
+  rig.Click("cmdHelp");
   EXPECT_EQ(rig.window->Help(), help);  // brought forward, not opened again
   wchar_t caption[16] = {};
   GetWindowTextW(help->Handle(), caption, 16);
