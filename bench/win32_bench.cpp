@@ -104,7 +104,7 @@ int Live(long lines, const std::wstring& folder) {
   TimedWindow window(BenchOptions(settings));
   window.Model().InputChosen(sievra::win32::Utf8(input));
   window.Model().OutputChosen(sievra::win32::Utf8(output));
-  SendMessageW(window.ControlHandle(sievra::win32::kOptText), BM_CLICK, 0, 0);
+  SendMessageW(window.ControlHandle("optText"), BM_CLICK, 0, 0);
   RedrawWindow(window.Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
   std::atomic<std::int64_t> engineDone{0};
   const Clock::time_point start = Clock::now();
@@ -116,7 +116,7 @@ int Live(long lines, const std::wstring& folder) {
   Clock::time_point lastTick = start;
   Clock::duration longestGap{};
   SetTimer(window.Handle(), 1, 10, nullptr);
-  SendMessageW(window.ControlHandle(sievra::win32::kCmdStart), BM_CLICK, 0, 0);
+  SendMessageW(window.ControlHandle("cmdStart"), BM_CLICK, 0, 0);
   MSG message;
   while ((window.summary == Clock::time_point{} || window.firstPaint == Clock::time_point{}) &&
          GetMessageW(&message, nullptr, 0, 0) > 0) {

@@ -3,8 +3,12 @@
 // DROPFILES, after windows.h.
 #include <shlobj.h>
 
+#include <cctype>
+#include <optional>
+
 #include "line_view.h"
 #include "platform.h"
+#include "sievra/presentation/window_layout.h"
 #include "sievra/presentation/wording.h"
 #include "window_rig.h"
 #include "windows_test_support.h"
@@ -14,84 +18,133 @@ namespace {
 
 using namespace win32;
 
-struct Placed {
-  int id;
-  const wchar_t* caption;
-  int left, top, width, height;  // twips in the client area
+// The native class and button type each kind of control is made of.
+struct NativeKind {
+  ControlKind kind;
+  const wchar_t* windowClass;
+  std::optional<LONG_PTR> buttonType;  // BS_TYPEMASK bits, for buttons
+};
+const NativeKind kNativeKinds[] = {
+    {ControlKind::Frame, L"Button", BS_GROUPBOX},
+    {ControlKind::Button, L"Button", BS_PUSHBUTTON},
+    {ControlKind::Option, L"Button", BS_AUTORADIOBUTTON},
+    {ControlKind::TextBox, L"Edit", {}},
+    {ControlKind::ResultsBox, L"RICHEDIT50W", {}},
+    {ControlKind::Label, L"Static", {}},
+    {ControlKind::ProgressBar, L"msctls_progress32", {}},
 };
 
-// Inner controls sit at their frame's corner plus their own place.
-const Placed kLayout[] = {
-    {kFrmInput, L"Input File", 90, 90, 5325, 735},
-    {kTxtInputFileName, L"enter filename or hit browse", 90 + 135, 90 + 270, 4065, 285},
-    {kCmdBrowseInput, L"Browse", 90 + 4365, 90 + 225, 780, 375},
-    {kFrmOutput, L"Output File", 90, 1035, 5325, 780},
-    {kTxtOutputFilename, L"enter filename or hit browse", 90 + 90, 1035 + 270, 4110, 285},
-    {kCmdBrowseOutput, L"Browse", 90 + 4365, 1035 + 225, 780, 375},
-    {kFrmCallsign, L"Target Callsign", 5670, 90, 2850, 735},
-    {kTxtKeyPhrase, L"", 5670 + 180, 90 + 270, 2535, 285},
-    {kFrmPacketorTxt, L"FileType", 5670, 990, 1095, 825},
-    {kOptPacket, L"Packet", 5670 + 90, 990 + 225, 870, 330},
-    {kOptText, L"Text", 5670 + 90, 990 + 495, 690, 285},
-    {kFrmStripPath, L"Strip Digi Path", 7020, 990, 1500, 825},
-    {kOptStripPathYes, L"Yes", 7020 + 360, 990 + 495, 690, 285},
-    {kOptStripPathNo, L"No", 7020 + 360, 990 + 225, 690, 285},
-    {kFrmOutputTxt, L"Output File", 90, 1935, 8430, 4560},
-    {kRtbResults, L"", 90 + 90, 1935 + 225, 8250, 4245},
-    {kCmdStart, L"Start", 8640, 5265, 870, 510},
-    {kCmdHelp, L"Help", 8640, 270, 870, 510},
-    {kCmdClose, L"Close", 8640, 5940, 870, 510},
-};
+// Every control of the layout table is of its kind, with its caption, at its
+// twips converted at `dpi`.
+void ExpectLayoutAt(const WindowRig& rig, UINT dpi) {
+  for (const ControlLayout& row : kMainWindowLayout) {
+    SCOPED_TRACE(std::string(row.name));
+    HWND control = rig.Control(row.name);
+    ASSERT_NE(control, nullptr);
+    EXPECT_EQ(rig.TextOf(row.name), Wide(row.caption));
+    const Twips twips = PlaceInWindow(row);
+    const RECT place = rig.Place(row.name);
+    EXPECT_EQ(place.left, MulDiv(twips.left, static_cast<int>(dpi), 1440));
+    EXPECT_EQ(place.top, MulDiv(twips.top, static_cast<int>(dpi), 1440));
+    EXPECT_EQ(place.right - place.left, MulDiv(twips.width, static_cast<int>(dpi), 1440));
+    EXPECT_EQ(place.bottom - place.top, MulDiv(twips.height, static_cast<int>(dpi), 1440));
+    wchar_t windowClass[64] = {};
+    GetClassNameW(control, windowClass, 64);
+    for (const NativeKind& native : kNativeKinds) {
+      if (native.kind != row.kind) continue;
+      EXPECT_EQ(_wcsicmp(windowClass, native.windowClass), 0) << Utf8(windowClass);
+      if (native.buttonType) {
+        EXPECT_EQ(GetWindowLongPtrW(control, GWL_STYLE) & BS_TYPEMASK, *native.buttonType);
+      }
+    }
+  }
+}
 
-TEST(frmMain, ControlsHaveTheirCaptionsAndTwipsPlaces) {
+TEST(frmMain, ControlsAreBuiltFromTheLayoutTable) {
   WindowRig rig;
   wchar_t caption[32] = {};
   GetWindowTextW(rig.window->Handle(), caption, 32);
-  EXPECT_STREQ(caption, L"Sievra");
+  EXPECT_EQ(Utf8(caption), kMainWindowCaption);
   RECT client{};
   GetClientRect(rig.window->Handle(), &client);
-  EXPECT_EQ(client.right, Pixels(9615));
-  EXPECT_EQ(client.bottom, Pixels(7200));  // grown downward for the summary and the bar
-  for (const Placed& control : kLayout) {
-    SCOPED_TRACE(::testing::Message() << "control " << control.id);
-    EXPECT_EQ(rig.TextOf(control.id), control.caption);
-    const RECT place = rig.Place(control.id);
-    EXPECT_EQ(place.left, Pixels(control.left));
-    EXPECT_EQ(place.top, Pixels(control.top));
-    EXPECT_EQ(place.right - place.left, Pixels(control.width));
-    EXPECT_EQ(place.bottom - place.top, Pixels(control.height));
+  EXPECT_EQ(client.right, Pixels(kMainClientWidthTwips));
+  EXPECT_EQ(client.bottom, Pixels(kMainClientHeightTwips));
+  ExpectLayoutAt(rig, 96);
+}
+
+TEST(frmMain, ControlsFollowTheWindowToAMonitorOfAnotherDpi) {
+  WindowRig rig;
+  RECT suggested{0, 0, 1600, 1200};
+  SendMessageW(rig.window->Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144),
+               reinterpret_cast<LPARAM>(&suggested));
+  ExpectLayoutAt(rig, 144);
+}
+
+// Tab stops only: frames take no focus and an option group is entered at its
+// selected option, the arrow keys move within it.
+TEST(frmMain, StartsFocusedAndTabsInTheTablesOrder) {
+  WindowRig rig;
+  EXPECT_EQ(GetFocus(), rig.Control(kFocusAtStart));
+  std::vector<std::string_view> stops;
+  for (std::string_view name : TabOrder())
+    if (FindControl(name)->kind != ControlKind::Option || rig.Checked(name)) stops.push_back(name);
+  ASSERT_GT(stops.size(), 2u);
+  stops.push_back(stops.front());  // round again
+  HWND at = rig.Control(stops.front());
+  for (std::size_t i = 1; i < stops.size(); ++i) {
+    at = GetNextDlgTabItem(rig.window->Handle(), at, FALSE);
+    EXPECT_EQ(at, rig.Control(stops[i])) << "after " << stops[i - 1];
+  }
+  // The arrow keys move between the options of one frame and no further.
+  for (const auto& [option, next] : {std::pair{"optPacket", "optText"},
+                                     {"optText", "optPacket"},
+                                     {"optStripPathYes", "optStripPathNo"},
+                                     {"optStripPathNo", "optStripPathYes"}})
+    EXPECT_EQ(GetNextDlgGroupItem(rig.window->Handle(), rig.Control(option), FALSE),
+              rig.Control(next))
+        << option;
+}
+
+// The callsign box is its frame's sibling here, not its child: it is hidden
+// and shown with the frame.
+TEST(frmMain, CallsignBoxHidesWithItsFrame) {
+  WindowRig rig;
+  for (const auto& [option, shown] : {std::pair{"optText", false}, {"optPacket", true}}) {
+    rig.Click(option);
+    EXPECT_EQ(rig.Visible("frmCallsign"), shown) << option;
+    EXPECT_EQ(rig.Visible("txtKeyPhrase"), shown) << option;
   }
 }
 
-TEST(frmMain, StartsWithPacketAndNoSelectedAndTabsInDesignedOrder) {
-  WindowRig rig;
-  EXPECT_TRUE(rig.Checked(kOptPacket));
-  EXPECT_FALSE(rig.Checked(kOptText));
-  EXPECT_TRUE(rig.Checked(kOptStripPathNo));
-  EXPECT_FALSE(rig.Checked(kOptStripPathYes));
-  EXPECT_TRUE(rig.Visible(kFrmCallsign));
-  EXPECT_FALSE(rig.Visible(kPrgRun));
-  EXPECT_EQ(GetFocus(), rig.Control(kCmdBrowseInput));
-  // Tab stops only: frames take no focus and an option group is entered at its
-  // selected option.
-  const int order[] = {kCmdBrowseInput, kTxtInputFileName, kCmdBrowseOutput, kTxtOutputFilename,
-                       kRtbResults,     kTxtKeyPhrase,     kCmdStart,        kOptPacket,
-                       kCmdHelp,        kCmdClose,         kOptStripPathNo,  kCmdBrowseInput};
-  HWND at = rig.Control(order[0]);
-  for (std::size_t i = 1; i < std::size(order); ++i) {
-    at = GetNextDlgTabItem(rig.window->Handle(), at, FALSE);
-    EXPECT_EQ(GetDlgCtrlID(at), order[i]) << "after tab stop " << i - 1;
-  }
+// The shared cases, each on a fresh window, named by the case.
+class WindowCases : public ::testing::TestWithParam<std::size_t> {};
+
+TEST_P(WindowCases, PassesTheCase) {
+  const testing::WindowCase& windowCase = testing::MainWindowCases()[GetParam()];
+  ScratchFolder folder(L"win32 case");
+  RigDriver driver;
+  const std::vector<std::string> faults =
+      testing::RunWindowCase(windowCase, driver, Utf8(folder.Path()));
+  for (const std::string& fault : faults) ADD_FAILURE() << fault;
 }
+
+INSTANTIATE_TEST_SUITE_P(frmMain, WindowCases,
+                         ::testing::Range<std::size_t>(0, testing::MainWindowCases().size()),
+                         [](const ::testing::TestParamInfo<std::size_t>& param) {
+                           std::string name;
+                           for (char c : testing::MainWindowCases()[param.param].name)
+                             name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+                           return name;
+                         });
 
 TEST(frmMain, FileDialogsAreAskedForAndCancellingChangesNothing) {
   WindowRig rig;
   rig.AnswerDialog("C:\\logs\\monitor.txt");
-  rig.Click(kCmdBrowseInput);
+  rig.Click("cmdBrowseInput");
   rig.AnswerDialog("C:\\logs\\unique.txt");
-  rig.Click(kCmdBrowseOutput);
+  rig.Click("cmdBrowseOutput");
   rig.AnswerDialog(std::nullopt);
-  rig.Click(kCmdBrowseOutput);
+  rig.Click("cmdBrowseOutput");
   ASSERT_EQ(rig.dialogs.size(), 3u);
   EXPECT_EQ(rig.dialogs[0].kind, FileDialogKind::Open);
   EXPECT_EQ(rig.dialogs[0].title, "Open/Import Data File");
@@ -100,8 +153,7 @@ TEST(frmMain, FileDialogsAreAskedForAndCancellingChangesNothing) {
   EXPECT_EQ(rig.dialogs[1].title, "Select or Enter Export Data File");
   EXPECT_EQ(rig.dialogs[1].filterIndex, 2);
   EXPECT_EQ(rig.dialogs[1].initialFolder, "C:\\logs");
-  EXPECT_EQ(rig.TextOf(kTxtInputFileName), L"monitor.txt");
-  EXPECT_EQ(rig.TextOf(kTxtOutputFilename), L"unique.txt");  // the cancel kept it
+  EXPECT_EQ(rig.TextOf("txtOutputFilename"), L"unique.txt");  // the cancel kept it
   EXPECT_EQ(rig.window->Model().OutputPath(), "C:\\logs\\unique.txt");
 }
 
@@ -110,40 +162,25 @@ TEST(frmMain, DialogFilterIsSplitIntoTheListTheDialogTakes) {
             std::wstring(L"Text files (*.txt)\0*.txt\0all files (*.*)\0*.*\0\0", 46));
 }
 
-TEST(frmMain, StartWithoutFilesShowsTheMessage) {
-  WindowRig rig;
-  rig.Click(kCmdStart);
-  PumpUntil([&] { return !rig.messages.empty(); }, 5);
-  ASSERT_EQ(rig.messages.size(), 1u);
-  EXPECT_EQ(rig.messages[0], "Must specify an input file");
-}
-
-TEST(frmMain, FileTypeSwitchHidesTheCallsignAndTheRunUsesTheControls) {
+// A path outside the ANSI code page reaches the engine whole; a second run
+// replaces the result, and the fresh RichEdit keeps its place in the tab order.
+TEST(frmMain, RunsToANonAsciiPathAndAgain) {
   ScratchFolder folder(L"win32 run ĉ");
   ASSERT_TRUE(WriteBytes(folder.Child(L"in.txt"), "b\r\na\r\nb\r\n\r\nc\ra\r\n\r\n"));
   WindowRig rig;
   rig.ChooseFiles(Utf8(folder.Child(L"in.txt")), Utf8(folder.Child(L"out ĉ.txt")));
-  rig.Click(kOptText);
-  EXPECT_FALSE(rig.Visible(kFrmCallsign));
-  EXPECT_FALSE(rig.Visible(kTxtKeyPhrase));
-  ASSERT_TRUE(rig.RunToEnd());
-  EXPECT_TRUE(
-      SameBytes(ReadBytes(folder.Child(L"out ĉ.txt")).value_or("?"), "b\r\na\r\n\r\nc\r\n"));
-  EXPECT_EQ(rig.window->Results().Text(), L"b\r\na\r\n\r\nc");
-  EXPECT_FALSE(rig.window->Results().ShowsLineView());
-  EXPECT_EQ(rig.TextOf(kLblSummary).rfind(L"Read 7 lines; kept 4; removed 3 duplicates in ", 0), 0u)
-      << Utf8(rig.TextOf(kLblSummary));
-  EXPECT_EQ(rig.TextOf(kCmdStart), L"Start");
-  EXPECT_TRUE(rig.Enabled(kCmdBrowseInput));
-  EXPECT_FALSE(rig.Visible(kPrgRun));
-  EXPECT_TRUE(rig.messages.empty());
-  // A second run replaces the result; the fresh box keeps its place in the tab order.
-  ASSERT_TRUE(rig.RunToEnd());
-  EXPECT_EQ(rig.window->Results().Text(), L"b\r\na\r\n\r\nc");
-  EXPECT_EQ(GetNextDlgTabItem(rig.window->Handle(), rig.Control(kTxtOutputFilename), FALSE),
+  rig.Click("optText");
+  for (int run = 0; run < 2; ++run) {
+    SCOPED_TRACE(run);
+    ASSERT_TRUE(rig.RunToEnd());
+    EXPECT_TRUE(
+        SameBytes(ReadBytes(folder.Child(L"out ĉ.txt")).value_or("?"), "b\r\na\r\n\r\nc\r\n"));
+    EXPECT_EQ(rig.window->Results().Text(), L"b\r\na\r\n\r\nc");
+    EXPECT_FALSE(rig.window->Results().ShowsLineView());
+  }
+  EXPECT_EQ(GetNextDlgTabItem(rig.window->Handle(), rig.Control("txtOutputFilename"), FALSE),
             rig.window->Results().RichEdit());
-  rig.Click(kOptPacket);
-  EXPECT_TRUE(rig.Visible(kFrmCallsign));
+  EXPECT_TRUE(rig.messages.empty());
 }
 
 TEST(frmMain, BigResultGoesToTheLineViewWhole) {
@@ -153,22 +190,22 @@ TEST(frmMain, BigResultGoesToTheLineViewWhole) {
   ASSERT_TRUE(WriteBytes(folder.Child(L"in.txt"), input + input));
   WindowRig rig;
   rig.ChooseFiles(Utf8(folder.Child(L"in.txt")), Utf8(folder.Child(L"out.txt")));
-  rig.Click(kOptText);
+  rig.Click("optText");
   ASSERT_TRUE(rig.RunToEnd());
   ASSERT_TRUE(rig.window->Results().ShowsLineView());
   EXPECT_FALSE(IsWindowVisible(rig.window->Results().RichEdit()));
   input.resize(input.size() - 2);  // no line end after the last row
   EXPECT_EQ(rig.window->Results().Text(), Wide(input));
   // Ctrl+A and Ctrl+C put the whole result on the clipboard.
-  HWND view = rig.window->Results().LineViewHandle();
+  const LineView& lines = rig.window->Results().Lines();
   BYTE keys[256] = {};
   keys[VK_CONTROL] = 0x80;
   SetKeyboardState(keys);
-  SendMessageW(view, WM_KEYDOWN, 'A', 0);
-  SendMessageW(view, WM_KEYDOWN, 'C', 0);
+  SendMessageW(lines.Handle(), WM_KEYDOWN, 'A', 0);
+  SendMessageW(lines.Handle(), WM_KEYDOWN, 'C', 0);
   keys[VK_CONTROL] = 0;
   SetKeyboardState(keys);
-  EXPECT_TRUE(LineView::Of(view)->AllSelected());
+  EXPECT_TRUE(lines.AllSelected());
   ASSERT_TRUE(OpenClipboard(nullptr));
   HANDLE data = GetClipboardData(CF_UNICODETEXT);
   const std::wstring copied = data ? static_cast<const wchar_t*>(GlobalLock(data)) : L"";
@@ -197,7 +234,8 @@ TEST(frmMain, DroppedFileBecomesInputOrOutputByWhereItLands) {
   ScratchFolder folder(L"win32 drop");
   ASSERT_TRUE(WriteBytes(folder.Child(L"a.txt"), "a\r\n"));
   ASSERT_TRUE(WriteBytes(folder.Child(L"b.txt"), "b\r\n"));
-  const POINT onOutput{Pixels(90 + 200), Pixels(1035 + 100)};
+  const Twips output = FindControl("frmOutput")->place;
+  const POINT onOutput{Pixels(output.left + 200), Pixels(output.top + 100)};
   const POINT onResults{Pixels(3000), Pixels(4000)};
   struct Row {
     const char* name;
@@ -226,8 +264,8 @@ TEST(frmMain, DroppedFileBecomesInputOrOutputByWhereItLands) {
     WindowRig rig;
     SendMessageW(rig.window->Handle(), WM_DROPFILES,
                  reinterpret_cast<WPARAM>(DropOf(row.files, row.at)), 0);
-    EXPECT_EQ(rig.TextOf(kTxtInputFileName), row.input);
-    EXPECT_EQ(rig.TextOf(kTxtOutputFilename), row.output);
+    EXPECT_EQ(rig.TextOf("txtInputFileName"), row.input);
+    EXPECT_EQ(rig.TextOf("txtOutputFilename"), row.output);
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include "frm_help.h"
 #include "ini_settings.h"
+#include "sievra/presentation/window_layout.h"
 #include "sievra/presentation/wording.h"
 #include "text.h"
 #include "window_rig.h"
@@ -21,33 +22,41 @@ std::wstring BoxText(HWND box) {
 
 TEST(frmHelp, HelpOpensOnceAndShowsTheDocumentFittedToTheWindow) {
   WindowRig rig;
-  rig.Click(kCmdHelp);
+  rig.Click("cmdHelp");
   frmHelp* help = rig.window->Help();
   ASSERT_NE(help, nullptr);
-  rig.Click(kCmdHelp);
+  rig.Click("cmdHelp");
   EXPECT_EQ(rig.window->Help(), help);  // brought forward, not opened again
   wchar_t caption[16] = {};
   GetWindowTextW(help->Handle(), caption, 16);
-  EXPECT_STREQ(caption, L"Help");
+  EXPECT_EQ(Utf8(caption), kHelpWindowCaption);
   RECT client{};
   GetClientRect(help->Handle(), &client);
-  EXPECT_EQ(client.right, Pixels(5625));
-  EXPECT_EQ(client.bottom, Pixels(4140));
+  EXPECT_EQ(client.right, Pixels(kHelpClientWidthTwips));
+  EXPECT_EQ(client.bottom, Pixels(kHelpClientHeightTwips));
   // RichEdit's RTF reader turned the document into text: no control words left.
   const std::wstring text = BoxText(help->TextBox());
   EXPECT_NE(text.find(L"Sievra"), std::wstring::npos);
   EXPECT_EQ(text.find(L"\\rtf"), std::wstring::npos);
   EXPECT_EQ(text.find(L"\\par"), std::wstring::npos);
-  // 50 twips in from the corner, 200 narrower and 600 shorter than the outer size.
-  RECT outer{}, box{};
-  GetWindowRect(help->Handle(), &outer);
-  GetWindowRect(help->TextBox(), &box);
-  MapWindowPoints(nullptr, help->Handle(), reinterpret_cast<POINT*>(&box), 2);
-  EXPECT_EQ(box.left, Pixels(50));
-  EXPECT_EQ(box.top, Pixels(50));
-  const auto twips = [](LONG pixels) { return static_cast<int>(pixels * 15); };
-  EXPECT_EQ(box.right - box.left, Pixels(twips(outer.right - outer.left) - 200));
-  EXPECT_EQ(box.bottom - box.top, Pixels(twips(outer.bottom - outer.top) - 600));
+  // The box follows the window's outer size: as opened (0 x 0), then resized,
+  // last too small for a box at all.
+  for (const SIZE outerSize : {SIZE{0, 0}, SIZE{640, 560}, SIZE{100, 30}}) {
+    SCOPED_TRACE(::testing::Message() << outerSize.cx << "x" << outerSize.cy);
+    if (outerSize.cx > 0)
+      SetWindowPos(help->Handle(), nullptr, 0, 0, outerSize.cx, outerSize.cy,
+                   SWP_NOMOVE | SWP_NOZORDER);
+    RECT outer{}, box{};
+    GetWindowRect(help->Handle(), &outer);
+    GetWindowRect(help->TextBox(), &box);
+    MapWindowPoints(nullptr, help->Handle(), reinterpret_cast<POINT*>(&box), 2);
+    const Twips place = HelpBoxPlace(PixelsToTwips(outer.right - outer.left, 96),
+                                     PixelsToTwips(outer.bottom - outer.top, 96));
+    EXPECT_EQ(box.left, Pixels(place.left));
+    EXPECT_EQ(box.top, Pixels(place.top));
+    EXPECT_EQ(box.right - box.left, Pixels(place.width));
+    EXPECT_EQ(box.bottom - box.top, Pixels(place.height));
+  }
   SendMessageW(help->Handle(), WM_CLOSE, 0, 0);
   EXPECT_EQ(rig.window->Help(), nullptr);
 }

@@ -1,6 +1,6 @@
 #include "window_rig.h"
 
-#include <thread>
+#include "text.h"
 
 namespace sievra::wintest {
 
@@ -43,30 +43,46 @@ WindowRig::~WindowRig() {
   PumpUntil([] { return false; }, 0.05);  // lets destroyed windows' last messages go
 }
 
-void WindowRig::Click(int id) const { SendMessageW(Control(id), BM_CLICK, 0, 0); }
+void WindowRig::Click(std::string_view name) const { SendMessageW(Control(name), BM_CLICK, 0, 0); }
 
-std::wstring WindowRig::TextOf(int id) const {
-  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(Control(id))) + 1, L'\0');
+void WindowRig::Type(std::string_view name, std::string_view utf8) const {
+  const std::wstring text = win32::Wide(utf8);
+  SendMessageW(Control(name), EM_SETSEL, 0, -1);
+  SendMessageW(Control(name), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+std::wstring WindowRig::TextOf(std::string_view name) const {
+  HWND control = Control(name);
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
   text.resize(static_cast<std::size_t>(
-      GetWindowTextW(Control(id), text.data(), static_cast<int>(text.size()))));
+      GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
   return text;
 }
 
-bool WindowRig::Checked(int id) const {
-  return SendMessageW(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+bool WindowRig::Checked(std::string_view name) const {
+  return SendMessageW(Control(name), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-RECT WindowRig::Place(int id) const {
+RECT WindowRig::Place(std::string_view name) const {
   RECT place{};
-  GetWindowRect(Control(id), &place);
+  GetWindowRect(Control(name), &place);
   MapWindowPoints(nullptr, window->Handle(), reinterpret_cast<POINT*>(&place), 2);
   return place;
 }
 
 bool WindowRig::RunToEnd() {
   const int before = window->FinishedRuns();
-  Click(win32::kCmdStart);
+  Click("cmdStart");
   return PumpUntil([&] { return window->FinishedRuns() > before; });
+}
+
+// The results box's lines joined by '\n', whichever view shows them.
+std::string RigDriver::Text(std::string_view control) {
+  if (control != "rtbResults") return win32::Utf8(rig.TextOf(control));
+  std::string text = win32::Utf8(rig.window->Results().Text());
+  for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at))
+    text.erase(at, 1);
+  return text;
 }
 
 int Pixels(int twips) { return MulDiv(twips, 96, 1440); }

@@ -2,7 +2,8 @@
 
 // One Sievra main window created in the test's process (Wine's null graphics
 // driver: no display), with a stand-in for the user at the file dialogs and the
-// message box, and settings kept in memory.
+// message box, and settings kept in memory. Controls are named as in the
+// layout table.
 
 #include <windows.h>
 
@@ -12,9 +13,11 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "frm_main.h"
+#include "window_cases.h"
 
 namespace sievra::wintest {
 
@@ -33,23 +36,25 @@ struct WindowRig {
   WindowRig();
   ~WindowRig();
 
-  HWND Control(int id) const { return window->ControlHandle(id); }
+  HWND Control(std::string_view name) const { return window->ControlHandle(name); }
   // A click as the mouse gives it; the dialog and message seams answer.
-  void Click(int id) const;
-  std::wstring TextOf(int id) const;
-  bool Enabled(int id) const { return IsWindowEnabled(Control(id)) != FALSE; }
-  bool Visible(int id) const { return IsWindowVisible(Control(id)) != FALSE; }
-  bool Checked(int id) const;
+  void Click(std::string_view name) const;
+  // Replaces a box's text as typing does: the selection replaced, EN_CHANGE sent.
+  void Type(std::string_view name, std::string_view utf8) const;
+  std::wstring TextOf(std::string_view name) const;
+  bool Enabled(std::string_view name) const { return IsWindowEnabled(Control(name)) != FALSE; }
+  bool Visible(std::string_view name) const { return IsWindowVisible(Control(name)) != FALSE; }
+  bool Checked(std::string_view name) const;
   // The control's rectangle in the window's client area, in pixels.
-  RECT Place(int id) const;
+  RECT Place(std::string_view name) const;
   // Answers the next file dialog with this path, or cancels it (nullopt).
   void AnswerDialog(std::optional<std::string> path) { answers.push_back(std::move(path)); }
   // Picks the input and the output file through their Browse buttons.
   void ChooseFiles(const std::string& input, const std::string& output) {
     AnswerDialog(input);
-    Click(win32::kCmdBrowseInput);
+    Click("cmdBrowseInput");
     AnswerDialog(output);
-    Click(win32::kCmdBrowseOutput);
+    Click("cmdBrowseOutput");
   }
   // Clicks Start and waits until the run it started has finished.
   bool RunToEnd();
@@ -60,6 +65,24 @@ struct WindowRig {
   std::vector<FileDialogRequest> dialogs;
   std::vector<std::string> messages;
   std::unique_ptr<win32::frmMain> window;
+};
+
+// The shared window cases' driver on a fresh rig.
+class RigDriver : public testing::WindowDriver {
+ public:
+  void Click(std::string_view control) override { rig.Click(control); }
+  void Type(std::string_view control, std::string_view text) override { rig.Type(control, text); }
+  void AnswerNextDialog(std::optional<std::string> path) override {
+    rig.AnswerDialog(std::move(path));
+  }
+  bool RunToEnd() override { return rig.RunToEnd(); }
+  std::string Text(std::string_view control) override;
+  bool Visible(std::string_view control) override { return rig.Visible(control); }
+  bool Enabled(std::string_view control) override { return rig.Enabled(control); }
+  bool Checked(std::string_view control) override { return rig.Checked(control); }
+  std::vector<std::string> Messages() override { return rig.messages; }
+
+  WindowRig rig;
 };
 
 // Windows-form pixels of twips at the test's DPI (the null driver's 96).

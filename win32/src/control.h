@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "sievra/presentation/window_layout.h"
+
 namespace sievra::win32 {
 
 // Sizes and positions are designed in twips, 1440 to the inch, and laid out at
@@ -14,37 +16,85 @@ inline float PixelsToTwips(int pixels, UINT dpi) {
   return static_cast<float>(pixels) * 1440.0f / static_cast<float>(dpi);
 }
 
-// Left, Top, Width, Height in twips within the window's client area.
-struct TwipsRect {
-  int left = 0;
-  int top = 0;
-  int width = 0;
-  int height = 0;
+// What every control's Create takes.
+struct ControlArgs {
+  HWND parent = nullptr;
+  int id = 0;
+  std::wstring_view caption;
+  Twips place;               // in the parent's client area
+  bool startsGroup = false;  // WS_GROUP: a group of the keyboard interface begins here
 };
 
-// One native child control and where it belongs in twips; a thin wrapper that
-// keeps the window's code close to the control names it is designed with.
+// One native child control and its designed place, behind a thin wrapper as
+// SumatraPDF's wingui has them; each kind below knows how it is made.
 class Control {
  public:
-  // Creates the control (visible, with WS_CHILD and WS_CLIPSIBLINGS added).
-  void Create(HWND parent, const wchar_t* windowClass, std::wstring_view text, DWORD style, int id,
-              TwipsRect place, DWORD exStyle = 0);
+  virtual ~Control() = default;
+  // Creates the native control, visible, as its kind makes it.
+  virtual void Create(const ControlArgs& args) = 0;
+
   HWND Handle() const { return hwnd_; }
-  int Id() const { return GetDlgCtrlID(hwnd_); }
-  const TwipsRect& Twips() const { return twips_; }
+  const Twips& Place() const { return place_; }
   // Moves and sizes the control to its twips at this DPI, with this font.
   void Layout(UINT dpi, HFONT font) const;
-  // Sets the text only when it differs, so that a render does not flicker.
+  // Sets the text only when it differs, so that a render neither flickers nor
+  // moves the caret of a box the user is typing in.
   void SetText(std::wstring_view text) const;
   std::wstring Text() const;
   void Enable(bool enabled) const;
   void Show(bool visible) const;
-  bool IsChecked() const;
-  void SetChecked(bool checked) const;
+
+ protected:
+  // Makes the native control with WS_CHILD, WS_VISIBLE and WS_CLIPSIBLINGS
+  // added, and WS_GROUP when `args` ask for it; `self` reaches the class's
+  // procedure at WM_NCCREATE.
+  void CreateNative(const ControlArgs& args, const wchar_t* windowClass, DWORD style,
+                    DWORD exStyle = 0, void* self = nullptr);
+  // For a class of our own: its window from WM_NCCREATE to WM_NCDESTROY.
+  void Attach(HWND hwnd) { hwnd_ = hwnd; }
 
  private:
   HWND hwnd_ = nullptr;
-  TwipsRect twips_;
+  Twips place_;
+};
+
+// A group box; it takes no focus and holds the controls inside its place.
+class FrameCtrl : public Control {
+ public:
+  void Create(const ControlArgs& args) override;
+};
+
+class ButtonCtrl : public Control {
+ public:
+  void Create(const ControlArgs& args) override;
+};
+
+// An option button. Only the selected option of a group is a tab stop, so Tab
+// enters the group there and the arrow keys move within it.
+class OptionCtrl : public Control {
+ public:
+  void Create(const ControlArgs& args) override;
+  bool IsChecked() const;
+  void SetChecked(bool checked) const;
+};
+
+// A one-line text box.
+class EditCtrl : public Control {
+ public:
+  void Create(const ControlArgs& args) override;
+};
+
+// One line of text, shown as it is (no & prefixes, no wrapping).
+class LabelCtrl : public Control {
+ public:
+  void Create(const ControlArgs& args) override;
+};
+
+// A progress bar in thousandths.
+class ProgressCtrl : public Control {
+ public:
+  void Create(const ControlArgs& args) override;
+  void SetPermille(int permille) const;
 };
 
 }  // namespace sievra::win32

@@ -5,17 +5,19 @@
 #include <functional>
 #include <string>
 
+#include "platform.h"
+
 namespace sievra::win32 {
 
 // The help window: the help document read by RichEdit's own RTF reader, in a
-// box kept 50 twips inside the window's corner, 200 twips narrower and 600
-// twips shorter than its outer size. It has no owner and closes on its own.
+// box placed by HelpBoxPlace as the window's size changes. It has no owner
+// and closes on its own.
 class frmHelp {
  public:
   static constexpr const wchar_t* kClassName = L"SievraHelp";
 
   // Creates and shows the window with the document at `helpPath`; `closed`
-  // runs when the window is gone.
+  // runs when the window is gone. Null when no window could be created.
   static frmHelp* Open(std::wstring helpPath, std::function<void()> closed);
 
   HWND Handle() const { return hwnd_; }
@@ -27,12 +29,16 @@ class frmHelp {
   void Load() const;
 
  private:
-  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  frmHelp(std::wstring helpPath, std::function<void()> closed);
+  template <class Window>
+  friend LRESULT CALLBACK ObjectProcedure(HWND, UINT, WPARAM, LPARAM);
+  LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  void CreateBox();
   void Fit() const;
 
   HWND hwnd_ = nullptr;
   HWND box_ = nullptr;
-  HFONT font_ = nullptr;
+  bool ownedByWindow_ = false;  // from a successful Open: WM_NCDESTROY frees it
   std::wstring helpPath_;
   std::function<void()> closed_;
 };

@@ -4,22 +4,19 @@
 #include <shellapi.h>
 
 #include <filesystem>
+#include <utility>
 #include <vector>
 
 #include "frm_help.h"
 #include "ini_settings.h"
+#include "posting_dispatcher.h"
 #include "text.h"
 
 namespace sievra::win32 {
 
 namespace {
-constexpr int kClientWidthTwips = 9615;
-// The window grows downward by the summary line and the progress bar below
-// the designed controls.
-constexpr int kClientHeightTwips = 7200;
-// At this size every caption fits its control at the sizes the layout gives.
-constexpr int kUiPointSize = 8;
 constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW;
+constexpr DWORD kWindowExStyle = WS_EX_ACCEPTFILES;
 
 HFONT UiFont(UINT dpi) {
   return CreateFontW(-MulDiv(kUiPointSize, static_cast<int>(dpi), 72), 0, 0, 0, FW_NORMAL, FALSE,
@@ -27,10 +24,27 @@ HFONT UiFont(UINT dpi) {
                      DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"MS Shell Dlg 2");
 }
 
-void Register() {
-  static const bool registered = RegisterWindowClass(
-      frmMain::kClassName, LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1)));
-  (void)registered;
+// Windows moves the focus in the order the controls were created: the tab
+// stops first, in tab order, then the rest, and the frames last, below the
+// controls they hold, so that their borders never paint over them.
+std::vector<ControlLayout> CreationOrder() {
+  std::vector<ControlLayout> order;
+  for (std::string_view name : TabOrder()) order.push_back(*FindControl(name));
+  for (const ControlLayout& row : kMainWindowLayout)
+    if (row.tabIndex < 0 && row.kind != ControlKind::Frame) order.push_back(row);
+  for (const ControlLayout& row : kMainWindowLayout)
+    if (row.kind == ControlKind::Frame) order.push_back(row);
+  return order;
+}
+
+// A group of the keyboard interface begins at the first control, at each
+// group of options and at the control after one: Tab enters an option group
+// at its selected option and the arrow keys move within it.
+bool StartsGroup(const ControlLayout& row, const ControlLayout* previous) {
+  if (!previous) return true;
+  const bool option = row.kind == ControlKind::Option;
+  const bool afterOption = previous->kind == ControlKind::Option;
+  return option != afterOption || (option && row.container != previous->container);
 }
 }  // namespace
 
@@ -38,49 +52,35 @@ MainWindowOptions SystemModelOptions() {
   MainWindowOptions options;
   options.numbers = UserLocaleNumbers();
   options.doubleClickInterval = std::chrono::milliseconds(GetDoubleClickTime());
+  options.localEncoding = [](std::string_view utf8) { return AnsiFromWide(Wide(utf8)); };
   return options;
-}
-
-UiDispatcher PostingDispatcher(HWND window) {
-  return [window](std::function<void()> task) {
-    auto* posted = new std::function<void()>(std::move(task));
-    if (!PostMessageW(window, frmMain::kRunTaskMessage, 0, reinterpret_cast<LPARAM>(posted)))
-      delete posted;  // the window is gone
-  };
 }
 
 frmMain::frmMain(Options options) : options_(std::move(options)) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&controls);
-  Register();
+  static const bool registered =
+      RegisterWindowClass(kClassName, LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1)),
+                          ObjectProcedure<frmMain>);
+  (void)registered;
   if (!options_.settings) {
     ownSettings_ = std::make_unique<IniSettingsStore>();
     options_.settings = ownSettings_.get();
   }
   if (options_.helpPath.empty()) options_.helpPath = ProgramFolder() + L"\\help.rtf";
 
-  hwnd_ = CreateWindowExW(WS_EX_ACCEPTFILES, kClassName, L"Sievra", kWindowStyle, CW_USEDEFAULT,
-                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
-                          GetModuleHandleW(nullptr), nullptr);
-  if (!hwnd_) return;  // no desktop to show a window on: Handle() says so
-  SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Procedure));
+  if (!CreateWindowExW(kWindowExStyle, kClassName, Wide(kMainWindowCaption).c_str(), kWindowStyle,
+                       CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+                       GetModuleHandleW(nullptr), this))
+    return;  // no desktop to show a window on: Handle() says so
   dpi_ = GetDpiForWindow(hwnd_);
   CreateControls();
   model_ = std::make_unique<MainWindowModel>(*this, *options_.settings, PostingDispatcher(hwnd_),
                                              options_.model);
   Render(model_->State());
-
-  RECT outer{0, 0, TwipsToPixels(kClientWidthTwips, dpi_), TwipsToPixels(kClientHeightTwips, dpi_)};
-  AdjustWindowRectExForDpi(&outer, kWindowStyle, FALSE, WS_EX_ACCEPTFILES, dpi_);
-  RECT work{};
-  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  const int width = outer.right - outer.left;
-  const int height = outer.bottom - outer.top;
-  SetWindowPos(hwnd_, nullptr, work.left + (work.right - work.left - width) / 2,
-               work.top + (work.bottom - work.top - height) / 2, width, height, SWP_NOZORDER);
+  CentreInWorkArea(hwnd_, kMainClientWidthTwips, kMainClientHeightTwips);
   ShowWindow(hwnd_, SW_SHOW);
-  SetFocus(cmdBrowseInput.Handle());
+  SetFocus(ControlHandle(kFocusAtStart));
 }
 
 frmMain::~frmMain() {
@@ -88,106 +88,84 @@ frmMain::~frmMain() {
   model_.reset();
 }
 
-HWND frmMain::ControlHandle(int id) const { return GetDlgItem(hwnd_, id); }
+HWND frmMain::ControlHandle(std::string_view name) const {
+  return GetDlgItem(hwnd_, ControlId(name));
+}
+
+Control* frmMain::Named(std::string_view name) {
+  const std::pair<std::string_view, Control*> controls[] = {
+      {"frmInput", &frmInput},
+      {"frmOutput", &frmOutput},
+      {"frmCallsign", &frmCallsign},
+      {"frmPacketorTxt", &frmPacketorTxt},
+      {"frmStripPath", &frmStripPath},
+      {"frmOutputTxt", &frmOutputTxt},
+      {"txtInputFileName", &txtInputFileName},
+      {"txtOutputFilename", &txtOutputFilename},
+      {"txtKeyPhrase", &txtKeyPhrase},
+      {"cmdBrowseInput", &cmdBrowseInput},
+      {"cmdBrowseOutput", &cmdBrowseOutput},
+      {"cmdStart", &cmdStart},
+      {"cmdHelp", &cmdHelp},
+      {"cmdClose", &cmdClose},
+      {"optPacket", &optPacket},
+      {"optText", &optText},
+      {"optStripPathYes", &optStripPathYes},
+      {"optStripPathNo", &optStripPathNo},
+      {"lblSummary", &lblSummary},
+      {"prgRun", &prgRun},
+  };
+  for (const auto& [controlName, control] : controls)
+    if (controlName == name) return control;
+  throw std::logic_error("a control of the layout table has no member");
+}
 
 void frmMain::CreateControls() {
-  // The frames' places; the frames themselves are created last, below every
-  // control they hold, so that their borders never paint over them.
-  const TwipsRect input{90, 90, 5325, 735};
-  const TwipsRect output{90, 1035, 5325, 780};
-  const TwipsRect callsign{5670, 90, 2850, 735};
-  const TwipsRect fileType{5670, 990, 1095, 825};
-  const TwipsRect strip{7020, 990, 1500, 825};
-  const TwipsRect resultsFrame{90, 1935, 8430, 4560};
-  const auto inside = [](const TwipsRect& box, int left, int top, int width, int height) {
-    return TwipsRect{box.left + left, box.top + top, width, height};
-  };
-  const DWORD button = WS_TABSTOP | BS_PUSHBUTTON;
-  const DWORD edit = WS_TABSTOP | ES_AUTOHSCROLL;
-  // In tab order: Windows moves the focus in the order the controls were created.
-  cmdBrowseInput.Create(hwnd_, L"BUTTON", L"Browse", button | WS_GROUP, kCmdBrowseInput,
-                        inside(input, 4365, 225, 780, 375));
-  txtInputFileName.Create(hwnd_, L"EDIT", Wide(kNoFileYet), edit, kTxtInputFileName,
-                          inside(input, 135, 270, 4065, 285), WS_EX_CLIENTEDGE);
-  cmdBrowseOutput.Create(hwnd_, L"BUTTON", L"Browse", button, kCmdBrowseOutput,
-                         inside(output, 4365, 225, 780, 375));
-  txtOutputFilename.Create(hwnd_, L"EDIT", Wide(kNoFileYet), edit, kTxtOutputFilename,
-                           inside(output, 90, 270, 4110, 285), WS_EX_CLIENTEDGE);
-  results_.Create(hwnd_, kRtbResults, kRtbResultsLines, inside(resultsFrame, 90, 225, 8250, 4245));
-  txtKeyPhrase.Create(hwnd_, L"EDIT", L"", edit, kTxtKeyPhrase,
-                      inside(callsign, 180, 270, 2535, 285), WS_EX_CLIENTEDGE);
-  cmdStart.Create(hwnd_, L"BUTTON", L"Start", button, kCmdStart, {8640, 5265, 870, 510});
-  // An option group begins at WS_GROUP and ends at the next control that has it;
-  // Tab enters a group at its selected option, the arrow keys move within it.
-  const DWORD option = BS_AUTORADIOBUTTON;
-  optPacket.Create(hwnd_, L"BUTTON", L"Packet", option | WS_GROUP, kOptPacket,
-                   inside(fileType, 90, 225, 870, 330));
-  optText.Create(hwnd_, L"BUTTON", L"Text", option, kOptText, inside(fileType, 90, 495, 690, 285));
-  cmdHelp.Create(hwnd_, L"BUTTON", L"Help", button | WS_GROUP, kCmdHelp, {8640, 270, 870, 510});
-  cmdClose.Create(hwnd_, L"BUTTON", L"Close", button, kCmdClose, {8640, 5940, 870, 510});
-  optStripPathYes.Create(hwnd_, L"BUTTON", L"Yes", option | WS_GROUP, kOptStripPathYes,
-                         inside(strip, 360, 495, 690, 285));
-  optStripPathNo.Create(hwnd_, L"BUTTON", L"No", option, kOptStripPathNo,
-                        inside(strip, 360, 225, 690, 285));
-  lblSummary.Create(hwnd_, L"STATIC", L"", WS_GROUP | SS_LEFTNOWORDWRAP | SS_NOPREFIX, kLblSummary,
-                    {90, 6570, 9420, 255});
-  prgRun.Create(hwnd_, PROGRESS_CLASSW, L"", 0, kPrgRun, {90, 6870, 9420, 240});
-  SendMessageW(prgRun.Handle(), PBM_SETRANGE32, 0, 1000);
-  const DWORD group = BS_GROUPBOX;
-  frmInput.Create(hwnd_, L"BUTTON", L"Input File", group, kFrmInput, input);
-  frmOutput.Create(hwnd_, L"BUTTON", L"Output File", group, kFrmOutput, output);
-  frmCallsign.Create(hwnd_, L"BUTTON", L"Target Callsign", group, kFrmCallsign, callsign);
-  frmPacketorTxt.Create(hwnd_, L"BUTTON", L"FileType", group, kFrmPacketorTxt, fileType);
-  frmStripPath.Create(hwnd_, L"BUTTON", L"Strip Digi Path", group, kFrmStripPath, strip);
-  frmOutputTxt.Create(hwnd_, L"BUTTON", L"Output File", group, kFrmOutputTxt, resultsFrame);
-  optPacket.SetChecked(true);
-  optStripPathNo.SetChecked(true);
-  OnOptionChecked(kOptPacket);
-  OnOptionChecked(kOptStripPathNo);
+  const std::vector<ControlLayout> order = CreationOrder();
+  const ControlLayout* previous = nullptr;
+  for (const ControlLayout& row : order) {
+    const std::wstring caption = Wide(row.caption);
+    const ControlArgs args{hwnd_, ControlId(row.name), caption, PlaceInWindow(row),
+                           StartsGroup(row, previous)};
+    if (row.kind == ControlKind::ResultsBox)
+      rtbResults.Create(args, kLineViewId);
+    else
+      Named(row.name)->Create(args);
+    previous = &row;
+  }
   LayoutControls();
 }
 
 void frmMain::LayoutControls() {
-  HFONT old = font_;
-  font_ = UiFont(dpi_);
-  for (const Control* control :
-       {&frmInput,        &txtInputFileName, &cmdBrowseInput,  &frmOutput,      &txtOutputFilename,
-        &cmdBrowseOutput, &frmCallsign,      &txtKeyPhrase,    &frmPacketorTxt, &optPacket,
-        &optText,         &frmStripPath,     &optStripPathYes, &optStripPathNo, &frmOutputTxt,
-        &cmdStart,        &cmdHelp,          &cmdClose,        &lblSummary,     &prgRun})
-    control->Layout(dpi_, font_);
-  results_.Layout(dpi_, font_);
+  HFONT old = std::exchange(font_, UiFont(dpi_));
+  for (const ControlLayout& row : kMainWindowLayout)
+    if (row.kind != ControlKind::ResultsBox) Named(row.name)->Layout(dpi_, font_);
+  rtbResults.Layout(dpi_, font_);
   if (old) DeleteObject(old);
 }
 
-// Only the selected option of a group is a tab stop, so Tab enters the group there.
-void frmMain::OnOptionChecked(int id) {
-  const auto follow = [](const Control& selected, const Control& other) {
-    const auto style = GetWindowLongPtrW(selected.Handle(), GWL_STYLE);
-    SetWindowLongPtrW(selected.Handle(), GWL_STYLE, style | WS_TABSTOP);
-    const auto otherStyle = GetWindowLongPtrW(other.Handle(), GWL_STYLE);
-    SetWindowLongPtrW(other.Handle(), GWL_STYLE, otherStyle & ~LONG_PTR{WS_TABSTOP});
-  };
-  if (id == kOptPacket) follow(optPacket, optText);
-  if (id == kOptText) follow(optText, optPacket);
-  if (id == kOptStripPathYes) follow(optStripPathYes, optStripPathNo);
-  if (id == kOptStripPathNo) follow(optStripPathNo, optStripPathYes);
-}
-
 void frmMain::Render(const MainWindowState& state) {
+  const bool wasRendering = std::exchange(rendering_, true);
   txtInputFileName.SetText(Wide(state.inputBoxText));
   txtOutputFilename.SetText(Wide(state.outputBoxText));
+  txtKeyPhrase.SetText(Wide(state.callsignText));
+  rendering_ = wasRendering;
+  optPacket.SetChecked(state.packetSelected);
+  optText.SetChecked(!state.packetSelected);
+  optStripPathYes.SetChecked(state.stripPath);
+  optStripPathNo.SetChecked(!state.stripPath);
   frmCallsign.Show(state.callsignVisible);
   txtKeyPhrase.Show(state.callsignVisible);
-  for (const Control* choice : {&cmdBrowseInput, &cmdBrowseOutput, &txtKeyPhrase, &optPacket,
-                                &optText, &optStripPathYes, &optStripPathNo})
+  for (const Control* choice : std::initializer_list<const Control*>{
+           &cmdBrowseInput, &cmdBrowseOutput, &txtKeyPhrase, &optPacket, &optText, &optStripPathYes,
+           &optStripPathNo})
     choice->Enable(state.choicesEnabled);
   cmdStart.SetText(Wide(state.startCaption));
   // A disabled control cannot keep the focus: the keyboard would reach nothing.
   if (HWND focus = GetFocus(); focus && GetParent(focus) == hwnd_ && !IsWindowEnabled(focus))
     SetFocus(cmdStart.Handle());
   prgRun.Show(state.progressVisible);
-  SendMessageW(prgRun.Handle(), PBM_SETPOS, static_cast<WPARAM>(state.progressPermille), 0);
+  prgRun.SetPermille(state.progressPermille);
   lblSummary.SetText(Wide(state.summary));
 }
 
@@ -202,21 +180,12 @@ void frmMain::ShowResult(const ResultLines& lines, std::size_t firstNewRow) {
     expected = std::filesystem::file_size(std::filesystem::path(Wide(model_->OutputPath())), error);
     if (error) expected = 0;
   }
-  results_.Show(lines, firstNewRow, dpi_, expected);
+  rtbResults.Show(lines, firstNewRow, dpi_, expected);
 }
 
-void frmMain::ClearResult() { results_.Clear(); }
+void frmMain::ClearResult() { rtbResults.Clear(); }
 
 void frmMain::RunFinished() { ++finishedRuns_; }
-
-StartControls frmMain::ReadStartControls() const {
-  StartControls controls;
-  controls.callsignText = AnsiFromWide(txtKeyPhrase.Text());
-  controls.stripYes = optStripPathYes.IsChecked();
-  controls.textSelected = optText.IsChecked();
-  controls.packetSelected = optPacket.IsChecked();
-  return controls;
-}
 
 void frmMain::Browse(bool input) {
   const FileDialogRequest request = input ? model_->InputDialog() : model_->OutputDialog();
@@ -229,28 +198,45 @@ void frmMain::Browse(bool input) {
 }
 
 void frmMain::OnCommand(int id, int notification) {
-  if (notification != BN_CLICKED || !model_) return;
+  if (!model_) return;
+  if (notification == EN_CHANGE) return OnEdited(id);
+  if (notification != BN_CLICKED) return;
   switch (id) {
-    case kCmdBrowseInput:
+    case ControlId("cmdBrowseInput"):
       return Browse(true);
-    case kCmdBrowseOutput:
+    case ControlId("cmdBrowseOutput"):
       return Browse(false);
-    case kCmdStart:
-      return model_->cmdStart_Click(ReadStartControls());
-    case kOptPacket:
-      OnOptionChecked(id);
+    case ControlId("cmdStart"):
+      return model_->cmdStart_Click();
+    case ControlId("optPacket"):
       return model_->optPacket_Click();
-    case kOptText:
-      OnOptionChecked(id);
+    case ControlId("optText"):
       return model_->optText_Click();
-    case kOptStripPathYes:
-    case kOptStripPathNo:
-      return OnOptionChecked(id);
-    case kCmdHelp:
+    case ControlId("optStripPathYes"):
+      return model_->optStripPathYes_Click();
+    case ControlId("optStripPathNo"):
+      return model_->optStripPathNo_Click();
+    case ControlId("cmdHelp"):
       return cmdHelp_Click();
-    case kCmdClose:
+    case ControlId("cmdClose"):
       PostMessageW(hwnd_, WM_CLOSE, 0, 0);
       return;
+    default:
+      return;
+  }
+}
+
+// What the user typed goes to the model; the model's own text, set by Render,
+// does not come back as if typed.
+void frmMain::OnEdited(int id) {
+  if (rendering_) return;
+  switch (id) {
+    case ControlId("txtInputFileName"):
+      return model_->txtInputFileName_Change(Utf8(txtInputFileName.Text()));
+    case ControlId("txtOutputFilename"):
+      return model_->txtOutputFilename_Change(Utf8(txtOutputFilename.Text()));
+    case ControlId("txtKeyPhrase"):
+      return model_->txtKeyPhrase_Change(Utf8(txtKeyPhrase.Text()));
     default:
       return;
   }
@@ -287,19 +273,14 @@ void frmMain::Form_Unload() {
   DestroyWindow(hwnd_);
 }
 
-LRESULT CALLBACK frmMain::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* self = reinterpret_cast<frmMain*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (!self) return DefWindowProcW(window, message, wParam, lParam);
-  return self->Handle(message, wParam, lParam);
-}
-
-LRESULT frmMain::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT frmMain::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case kRunTaskMessage: {
-      std::unique_ptr<std::function<void()>> task(reinterpret_cast<std::function<void()>*>(lParam));
-      if (!unloading_) (*task)();
+    case WM_NCCREATE:
+      hwnd_ = window;
+      break;
+    case kRunTaskMessage:
+      RunPostedTask(lParam);
       return 0;
-    }
     case WM_COMMAND:
       OnCommand(LOWORD(wParam), HIWORD(wParam));
       return 0;
@@ -310,37 +291,48 @@ LRESULT frmMain::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       Form_Unload();
       return 0;
     case WM_ACTIVATE:
-      // The focus returns to the control that had it when the window was left.
-      if (LOWORD(wParam) == WA_INACTIVE)
-        lastFocus_ = GetFocus();
-      else if (lastFocus_ && IsWindow(lastFocus_))
-        SetFocus(lastFocus_);
+      OnActivate(LOWORD(wParam) != WA_INACTIVE);
       return 0;
-    case WM_DPICHANGED: {
-      dpi_ = HIWORD(wParam);
-      const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-      SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
-                   suggested->right - suggested->left, suggested->bottom - suggested->top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
-      LayoutControls();
+    case WM_DPICHANGED:
+      OnDpiChanged(HIWORD(wParam), lParam);
       return 0;
-    }
-    case WM_NCDESTROY: {
-      // Tasks still queued for the window are freed, never run.
-      MSG queued;
-      while (PeekMessageW(&queued, hwnd_, kRunTaskMessage, kRunTaskMessage, PM_REMOVE))
-        delete reinterpret_cast<std::function<void()>*>(queued.lParam);
-      SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-      const LRESULT result = DefWindowProcW(hwnd_, message, wParam, lParam);
-      hwnd_ = nullptr;
-      if (font_) DeleteObject(font_);
-      font_ = nullptr;
-      if (options_.closed) options_.closed();
-      return result;
-    }
+    case WM_NCDESTROY:
+      OnNcDestroy();
+      break;
     default:
-      return DefWindowProcW(hwnd_, message, wParam, lParam);
+      break;
   }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void frmMain::RunPostedTask(LPARAM task) const {
+  std::unique_ptr<std::function<void()>> posted(reinterpret_cast<std::function<void()>*>(task));
+  if (!unloading_) (*posted)();
+}
+
+// The focus returns to the control that had it when the window was left.
+void frmMain::OnActivate(bool active) {
+  if (!active)
+    lastFocus_ = GetFocus();
+  else if (lastFocus_ && IsWindow(lastFocus_))
+    SetFocus(lastFocus_);
+}
+
+void frmMain::OnDpiChanged(UINT dpi, LPARAM suggested) {
+  dpi_ = dpi;
+  FollowDpiChange(hwnd_, suggested);
+  LayoutControls();
+}
+
+// Tasks still queued for the window are freed, never run.
+void frmMain::OnNcDestroy() {
+  MSG queued;
+  while (PeekMessageW(&queued, hwnd_, kRunTaskMessage, kRunTaskMessage, PM_REMOVE))
+    delete reinterpret_cast<std::function<void()>*>(queued.lParam);
+  hwnd_ = nullptr;
+  if (font_) DeleteObject(font_);
+  font_ = nullptr;
+  if (options_.closed) options_.closed();
 }
 
 }  // namespace sievra::win32

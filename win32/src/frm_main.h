@@ -6,45 +6,33 @@
 
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
+#include <string_view>
 
 #include "control.h"
 #include "platform.h"
 #include "results_box.h"
 #include "sievra/presentation/main_window_model.h"
+#include "sievra/presentation/window_layout.h"
 
 namespace sievra::win32 {
 
 class frmHelp;
 
-// The user's number format and double-click time.
+// The user's number format, double-click time and ANSI code page.
 MainWindowOptions SystemModelOptions();
 
-// Control identifiers, also the order of creation and so the tab order.
-enum ControlId : int {
-  kFrmInput = 100,
-  kFrmOutput,
-  kFrmCallsign,
-  kFrmPacketorTxt,
-  kFrmStripPath,
-  kFrmOutputTxt,
-  kCmdBrowseInput,
-  kTxtInputFileName,
-  kCmdBrowseOutput,
-  kTxtOutputFilename,
-  kRtbResults,
-  kRtbResultsLines,
-  kTxtKeyPhrase,
-  kCmdStart,
-  kOptPacket,
-  kOptText,
-  kCmdHelp,
-  kCmdClose,
-  kOptStripPathYes,
-  kOptStripPathNo,
-  kLblSummary,
-  kPrgRun,
-};
+// A control's identifier: 100 on from its row in kMainWindowLayout. A name the
+// table does not hold does not compile where a constant is needed, and throws
+// std::invalid_argument elsewhere.
+constexpr int ControlId(std::string_view name) {
+  for (std::size_t row = 0; row < kMainWindowLayout.size(); ++row)
+    if (kMainWindowLayout[row].name == name) return 100 + static_cast<int>(row);
+  throw std::invalid_argument("no control of that name");
+}
+// The results box's line view, which shares rtbResults's place.
+inline constexpr int kLineViewId = 100 + static_cast<int>(kMainWindowLayout.size());
 
 // The main window, a thin view of MainWindowModel: it creates the controls,
 // forwards their events to the model and copies the model's state onto them.
@@ -60,7 +48,7 @@ class frmMain : public MainWindowView {
     std::function<void()> closed;  // the window is gone (the program ends)
   };
 
-  // Creates the window, shown and centred, with Browse of "Input File" focused;
+  // Creates the window, shown and centred, with kFocusAtStart focused;
   // Handle() is null when no window could be created.
   explicit frmMain(Options options);
   ~frmMain() override;
@@ -68,12 +56,11 @@ class frmMain : public MainWindowView {
   frmMain& operator=(const frmMain&) = delete;
 
   HWND Handle() const { return hwnd_; }
-  HWND ControlHandle(int id) const;
+  // The control of the layout table's name (rtbResults: the RichEdit).
+  HWND ControlHandle(std::string_view name) const;
   MainWindowModel& Model() { return *model_; }
-  const ResultsBox& Results() const { return results_; }
+  const ResultsBox& Results() const { return rtbResults; }
   frmHelp* Help() const { return help_; }
-  // The window procedure's message for tasks posted from other threads.
-  static constexpr UINT kRunTaskMessage = WM_APP + 1;
 
   // MainWindowView
   void Render(const MainWindowState& state) override;
@@ -85,15 +72,20 @@ class frmMain : public MainWindowView {
   int FinishedRuns() const { return finishedRuns_; }
 
  private:
-  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  template <class Window>
+  friend LRESULT CALLBACK ObjectProcedure(HWND, UINT, WPARAM, LPARAM);
+  LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  Control* Named(std::string_view name);
   void CreateControls();
   void LayoutControls();
   void OnCommand(int id, int notification);
+  void OnEdited(int id);
   void OnDrop(HDROP drop);
-  void OnOptionChecked(int id);
+  void OnActivate(bool active);
+  void OnDpiChanged(UINT dpi, LPARAM suggested);
+  void OnNcDestroy();
+  void RunPostedTask(LPARAM task) const;
   void Browse(bool input);
-  StartControls ReadStartControls() const;
   void cmdHelp_Click();
   void Form_Unload();
 
@@ -102,19 +94,19 @@ class frmMain : public MainWindowView {
   HWND hwnd_ = nullptr;
   UINT dpi_ = 96;
   HFONT font_ = nullptr;
-  Control frmInput, txtInputFileName, cmdBrowseInput, frmOutput, txtOutputFilename, cmdBrowseOutput,
-      frmCallsign, txtKeyPhrase, frmPacketorTxt, optPacket, optText, frmStripPath, optStripPathYes,
-      optStripPathNo, frmOutputTxt, cmdStart, cmdHelp, cmdClose, lblSummary, prgRun;
-  ResultsBox results_;
+  FrameCtrl frmInput, frmOutput, frmCallsign, frmPacketorTxt, frmStripPath, frmOutputTxt;
+  EditCtrl txtInputFileName, txtOutputFilename, txtKeyPhrase;
+  ButtonCtrl cmdBrowseInput, cmdBrowseOutput, cmdStart, cmdHelp, cmdClose;
+  OptionCtrl optPacket, optText, optStripPathYes, optStripPathNo;
+  LabelCtrl lblSummary;
+  ProgressCtrl prgRun;
+  ResultsBox rtbResults;
   std::unique_ptr<MainWindowModel> model_;
   frmHelp* help_ = nullptr;
   HWND lastFocus_ = nullptr;
   int finishedRuns_ = 0;
   bool unloading_ = false;
+  bool rendering_ = false;  // the edit boxes' changes are the model's own text
 };
-
-// The dispatcher a model on this window uses: each task is posted to the window
-// on the heap and run by its procedure; a task for a window that is gone is freed.
-UiDispatcher PostingDispatcher(HWND window);
 
 }  // namespace sievra::win32

@@ -5,6 +5,9 @@
 #include <cstddef>
 #include <string>
 
+#include "control.h"
+#include "platform.h"
+
 namespace sievra {
 class ResultLines;
 }
@@ -15,36 +18,42 @@ namespace sievra::win32 {
 // straight from the shared lines (8-bit bytes decoded per row as painted), so
 // that ten million lines show as fast as one screenful. Ctrl+A selects all,
 // Ctrl+C copies the selection.
-class LineView {
+class LineView : public Control {
  public:
   static constexpr const wchar_t* kClassName = L"SievraLineView";
-  // Registers the window class once per process.
-  static void Register();
 
+  void Create(const ControlArgs& args) override;
   // Shows `lines` (kept alive by the caller until Clear), from the first row.
-  void SetLines(HWND view, const ResultLines* lines);
+  void SetLines(const ResultLines* lines);
   // The lines grew: more rows to scroll to, nothing moves.
-  void LinesGrew(HWND view);
-  void Clear(HWND view);
+  void LinesGrew();
+  void Clear() { SetLines(nullptr); }
   // Lines may be scrolled sideways this many pixels from the text's left edge.
-  void SetExtent(HWND view, int pixels);
+  void SetExtent(int pixels);
   // Every row, joined by CR LF (a cut long line joined again), as copied.
   std::wstring Text() const;
   bool AllSelected() const { return allSelected_; }
-  void SelectAll(HWND view);
-  void Copy(HWND view) const;
-  std::size_t TopRow() const { return top_; }
-
-  static LineView* Of(HWND view);
+  void SelectAll();
+  void Copy() const;
 
  private:
-  static LRESULT CALLBACK Procedure(HWND view, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT Handle(HWND view, UINT message, WPARAM wParam, LPARAM lParam);
-  void Paint(HWND view);
-  void ScrollTo(HWND view, std::ptrdiff_t row, int left);
-  void UpdateScrollBars(HWND view);
-  int RowHeight(HWND view) const;
-  std::size_t VisibleRows(HWND view) const;
+  template <class Window>
+  friend LRESULT CALLBACK ObjectProcedure(HWND, UINT, WPARAM, LPARAM);
+  LRESULT WindowProc(HWND view, UINT message, WPARAM wParam, LPARAM lParam);
+  void OnSetFont(HFONT font, bool redraw);
+  void OnClick();
+  // The wheel and both scroll bars.
+  void OnScroll(UINT message, WPARAM wParam);
+  void OnKeyDown(WPARAM key);
+  void OnContextMenu(POINT at);
+  std::ptrdiff_t RowAfterScroll(int request) const;
+  int LeftAfterScroll(int request) const;
+  void Paint();
+  void Redraw() const { InvalidateRect(Handle(), nullptr, FALSE); }
+  void ScrollTo(std::ptrdiff_t row, int left);
+  void UpdateScrollBars();
+  int RowHeight() const;
+  std::size_t VisibleRows() const;
 
   const ResultLines* lines_ = nullptr;
   std::size_t top_ = 0;

@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "control.h"
 #include "text.h"
 
 namespace sievra::win32 {
@@ -104,16 +105,35 @@ std::wstring ProgramFolder() {
   return program.substr(0, program.find_last_of(L"\\/"));
 }
 
-bool RegisterWindowClass(const wchar_t* className, HICON icon) {
+bool RegisterWindowClass(const wchar_t* className, HICON icon, WNDPROC procedure) {
   WNDCLASSEXW type{};
   type.cbSize = sizeof type;
-  type.lpfnWndProc = DefWindowProcW;  // replaced by the instance's procedure at creation
+  type.lpfnWndProc = procedure;
   type.hInstance = GetModuleHandleW(nullptr);
   type.hIcon = icon;
   type.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
   type.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
   type.lpszClassName = className;
   return RegisterClassExW(&type) != 0;
+}
+
+void CentreInWorkArea(HWND window, int clientWidthTwips, int clientHeightTwips) {
+  const UINT dpi = GetDpiForWindow(window);
+  RECT outer{0, 0, TwipsToPixels(clientWidthTwips, dpi), TwipsToPixels(clientHeightTwips, dpi)};
+  AdjustWindowRectExForDpi(&outer, static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE)), FALSE,
+                           static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE)), dpi);
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  const int width = outer.right - outer.left;
+  const int height = outer.bottom - outer.top;
+  SetWindowPos(window, nullptr, work.left + (work.right - work.left - width) / 2,
+               work.top + (work.bottom - work.top - height) / 2, width, height, SWP_NOZORDER);
+}
+
+void FollowDpiChange(HWND window, LPARAM lParam) {
+  const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+  SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+               suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace sievra::win32

@@ -25,10 +25,31 @@ void ShowMessageBox(HWND owner, std::string_view text);
 // Numbers as the user's locale writes them.
 NumberFormat UserLocaleNumbers();
 
-// Registers a top-level window class of this program (the button-face
-// background and the arrow cursor both windows use); its procedure is set per
-// window at creation. True when registered.
-bool RegisterWindowClass(const wchar_t* className, HICON icon);
+// Registers a top-level window class of this program, with the button-face
+// background and the arrow cursor both windows use. True when registered.
+bool RegisterWindowClass(const wchar_t* className, HICON icon, WNDPROC procedure);
+
+// Sizes the window so that its client area is this many twips at its DPI,
+// and centres it in the work area.
+void CentreInWorkArea(HWND window, int clientWidthTwips, int clientHeightTwips);
+// WM_DPICHANGED: the window takes the place Windows suggests (in `lParam`).
+void FollowDpiChange(HWND window, LPARAM lParam);
+
+// The procedure of a class whose every window belongs to an object of type
+// Window: the object comes as CreateWindowExW's lpParam and is kept in
+// GWLP_USERDATA from WM_NCCREATE on, so that it sees every message from the
+// first to WM_NCDESTROY, which is its last. Window::WindowProc does the rest.
+template <class Window>
+LRESULT CALLBACK ObjectProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* self = reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
+  if (message == WM_NCDESTROY) SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+  return self->WindowProc(hwnd, message, wParam, lParam);
+}
 
 // The user's application-data folder (roaming), or empty when unknown.
 std::wstring ApplicationDataFolder();

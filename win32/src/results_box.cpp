@@ -4,36 +4,30 @@
 
 #include <algorithm>
 
-#include "line_view.h"
 #include "sievra/presentation/result_lines.h"
 #include "text.h"
 
 namespace sievra::win32 {
 
-namespace {
-// The results box wraps this far beyond its width: in effect, lines do not wrap.
-constexpr float kRightMarginExtraTwips = 10000.0f;
-}  // namespace
-
-void ResultsBox::Create(HWND parent, int richId, int linesId, TwipsRect place) {
+void ResultsRichEdit::Create(const ControlArgs& args) {
   LoadLibraryW(L"Msftedit.dll");
-  LineView::Register();
-  CreateRichEdit(parent, richId, place);
-  lines_.Create(parent, LineView::kClassName, L"", WS_TABSTOP | WS_VSCROLL | WS_HSCROLL, linesId,
-                place, WS_EX_CLIENTEDGE);
-  ShowLineView(false);
-}
-
-void ResultsBox::CreateRichEdit(HWND parent, int id, TwipsRect place) {
-  rich_.Create(parent, MSFTEDIT_CLASS, L"",
+  CreateNative(args, MSFTEDIT_CLASS,
                WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL |
                    ES_AUTOHSCROLL | ES_NOHIDESEL,
-               id, place, WS_EX_CLIENTEDGE);
-  HWND box = rich_.Handle();
+               WS_EX_CLIENTEDGE);
+  HWND box = Handle();
   SendMessageW(box, EM_SETTEXTMODE, TM_PLAINTEXT | TM_SINGLELEVELUNDO, 0);
   SendMessageW(box, EM_SETUNDOLIMIT, 0, 0);  // nothing to undo in a read-only box
-  SendMessageW(box, EM_EXLIMITTEXT, 0, static_cast<LPARAM>(kRichEditLimit * 2));
+  SendMessageW(box, EM_EXLIMITTEXT, 0, static_cast<LPARAM>(ResultsBox::kRichEditLimit * 2));
   SendMessageW(box, EM_SETBKGNDCOLOR, 0, static_cast<LPARAM>(GetSysColor(COLOR_WINDOW)));
+}
+
+void ResultsBox::Create(const ControlArgs& args, int linesId) {
+  rich_.Create(args);
+  ControlArgs lines = args;
+  lines.id = linesId;
+  lines_.Create(lines);
+  ShowLineView(false);
 }
 
 // Emptying a RichEdit of many lines takes minutes under Wine, replacing it
@@ -46,10 +40,10 @@ void ResultsBox::EmptyRichEdit() {
   const bool hadFocus = GetFocus() == old;
   const bool visible = IsWindowVisible(old) != FALSE;
   const auto font = reinterpret_cast<HFONT>(SendMessageW(old, WM_GETFONT, 0, 0));
-  const int id = GetDlgCtrlID(old);
+  const ControlArgs args{parent, GetDlgCtrlID(old), L"", rich_.Place(), false};
   ShowWindow(old, SW_HIDE);
   DestroyWindow(old);
-  CreateRichEdit(parent, id, rich_.Twips());
+  rich_.Create(args);
   SetWindowPos(rich_.Handle(), before ? before : HWND_TOP, 0, 0, 0, 0,
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   rich_.Layout(dpi_, font);
@@ -71,16 +65,16 @@ void ResultsBox::Show(const ResultLines& lines, std::size_t firstNewRow, UINT dp
   const bool big = std::max(lines.ByteCount(), expectedBytes_) > kRichEditLimit;
   if (firstNewRow == 0) {
     Clear();
-    rightMarginTwips_ = Width(dpi) + kRightMarginExtraTwips;
+    rightMarginTwips_ = Width(dpi) + static_cast<float>(kResultsRightMarginExtraTwips);
     ApplyRightMargin(dpi);  // before the text goes in, so that it is laid out once
   }
   if (big && !showsLines_) {
     // The result outgrew RichEdit: the line view shows it whole from here on.
     EmptyRichEdit();
-    LineView::Of(lines_.Handle())->SetLines(lines_.Handle(), &lines);
+    lines_.SetLines(&lines);
     ShowLineView(true);
   } else if (showsLines_) {
-    LineView::Of(lines_.Handle())->LinesGrew(lines_.Handle());
+    lines_.LinesGrew();
   } else {
     AppendToRichEdit(lines, firstNewRow);
   }
@@ -88,7 +82,7 @@ void ResultsBox::Show(const ResultLines& lines, std::size_t firstNewRow, UINT dp
 
 void ResultsBox::Clear() {
   EmptyRichEdit();
-  LineView::Of(lines_.Handle())->Clear(lines_.Handle());
+  lines_.Clear();
   ShowLineView(false);
 }
 
@@ -99,7 +93,7 @@ float ResultsBox::Width(UINT dpi) const {
 }
 
 std::wstring ResultsBox::Text() const {
-  if (showsLines_) return LineView::Of(lines_.Handle())->Text();
+  if (showsLines_) return lines_.Text();
   const std::wstring text = rich_.Text();
   // RichEdit ends its paragraphs with CR alone, or with CR LF under Wine.
   std::wstring joined;
@@ -134,15 +128,14 @@ void ResultsBox::AppendToRichEdit(const ResultLines& lines, std::size_t firstNew
   SendMessageW(box, EM_SCROLLCARET, 0, 0);
 }
 
-void ResultsBox::ApplyRightMargin(UINT dpi) const {
+void ResultsBox::ApplyRightMargin(UINT dpi) {
   // RichEdit wraps at a line width given in twips on a target device; the
   // screen's is the one it paints on.
   HDC screen = GetDC(nullptr);
   SendMessageW(rich_.Handle(), EM_SETTARGETDEVICE, reinterpret_cast<WPARAM>(screen),
                static_cast<LPARAM>(rightMarginTwips_));
   ReleaseDC(nullptr, screen);
-  LineView::Of(lines_.Handle())
-      ->SetExtent(lines_.Handle(), TwipsToPixels(static_cast<int>(rightMarginTwips_), dpi));
+  lines_.SetExtent(TwipsToPixels(static_cast<int>(rightMarginTwips_), dpi));
 }
 
 }  // namespace sievra::win32

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "control.h"
+#include "line_view.h"
 
 namespace sievra {
 class ResultLines;
@@ -13,7 +14,11 @@ class ResultLines;
 
 namespace sievra::win32 {
 
-class LineView;
+// The read-only RichEdit of the results box, in plain-text mode.
+class ResultsRichEdit : public Control {
+ public:
+  void Create(const ControlArgs& args) override;
+};
 
 // The results box: a read-only RichEdit holding the output file as plain text
 // while it is small, and the virtual line view once it is big (RichEdit takes
@@ -24,7 +29,8 @@ class ResultsBox {
   // about a second per 200 KB; Windows' is many times faster).
   static constexpr std::uint64_t kRichEditLimit = std::uint64_t{64} << 10;
 
-  void Create(HWND parent, int richId, int linesId, TwipsRect place);
+  // Both views at `args.place`: the RichEdit with `args.id`, the line view with `linesId`.
+  void Create(const ControlArgs& args, int linesId);
   void Layout(UINT dpi, HFONT font);
   // Shows `lines`; rows from `firstNewRow` on are new. 0 starts a new result,
   // whose right margin is the box's width + 10000 twips, and whose whole size
@@ -38,19 +44,18 @@ class ResultsBox {
   float RightMargin() const { return rightMarginTwips_; }
   bool ShowsLineView() const { return showsLines_; }
   HWND RichEdit() const { return rich_.Handle(); }
-  HWND LineViewHandle() const { return lines_.Handle(); }
+  const LineView& Lines() const { return lines_; }
   // The whole content, lines joined by CR LF.
   std::wstring Text() const;
 
  private:
-  void CreateRichEdit(HWND parent, int id, TwipsRect place);
   void EmptyRichEdit();
   void ShowLineView(bool lineView);
   void AppendToRichEdit(const ResultLines& lines, std::size_t firstNewRow) const;
-  void ApplyRightMargin(UINT dpi) const;
+  void ApplyRightMargin(UINT dpi);
 
-  Control rich_;
-  Control lines_;
+  ResultsRichEdit rich_;
+  LineView lines_;
   UINT dpi_ = 96;
   std::uint64_t expectedBytes_ = 0;
   bool showsLines_ = false;
