@@ -14,20 +14,23 @@ namespace sievra::testing {
 
 namespace fs = std::filesystem;
 
-TempDir::TempDir(const fs::path& base) {
+TempDir::TempDir(const fs::path& base, const fs::path& label) {
   std::random_device seed;
   for (;;) {
-    path_ = base / ("sievra-test-" + std::to_string(seed()) + std::to_string(seed()));
+    path_ = base / label;
+    path_ += "-" + std::to_string(seed()) + std::to_string(seed());
     if (fs::create_directories(path_)) return;
   }
 }
 
 TempDir::~TempDir() {
   std::error_code ignored;
-  // A test may have taken rights away; give them back so the folder can go.
+  // A test may have taken rights away (or made a file read-only on Windows);
+  // give them back so the folder can go.
   fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
-  for (const auto& entry : fs::directory_iterator(path_, ignored))
-    fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+  for (auto entry = fs::recursive_directory_iterator(path_, ignored);
+       entry != fs::recursive_directory_iterator(); entry.increment(ignored))
+    fs::permissions(entry->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
   fs::remove_all(path_, ignored);
 }
 

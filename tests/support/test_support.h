@@ -21,10 +21,13 @@ inline std::string MessageOf(const RunResult& result) {
 
 namespace sievra::testing {
 
-// A fresh folder per test, removed with what it holds when the test ends.
+// A fresh folder per test, removed with what it holds (read-only files too)
+// when the test ends. A label starts its name: a test of unusual paths gives
+// one with the characters it needs.
 class TempDir {
  public:
-  explicit TempDir(const std::filesystem::path& base = std::filesystem::temp_directory_path());
+  explicit TempDir(const std::filesystem::path& base = std::filesystem::temp_directory_path(),
+                   const std::filesystem::path& label = "sievra-test");
   ~TempDir();
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;

@@ -3,33 +3,11 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <atomic>
+#include <filesystem>
 
 namespace sievra::wintest {
 
 namespace {
-
-std::atomic<unsigned> scratchCounter{0};
-
-void RemoveTree(const std::wstring& folder) {
-  WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      const std::wstring name = found.cFileName;
-      if (name == L"." || name == L"..") continue;
-      const std::wstring path = folder + L"\\" + name;
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(path);
-      } else {
-        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileW(path.c_str());
-      }
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-  }
-  RemoveDirectoryW(folder.c_str());
-}
 
 std::string Escaped(std::string_view bytes) {
   static const char kHex[] = "0123456789ABCDEF";
@@ -78,29 +56,10 @@ std::string Utf8(std::wstring_view wide) {
   return utf8;
 }
 
-ScratchFolder::ScratchFolder(std::wstring_view name) {
-  wchar_t temp[MAX_PATH + 1];
-  const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
-  path_.assign(temp, length);
-  if (!path_.empty() && path_.back() == L'\\') path_.pop_back();
-  path_ += L"\\" + std::wstring(name) + L" " + std::to_wstring(GetCurrentProcessId()) + L"-" +
-           std::to_wstring(scratchCounter++);
-  RemoveTree(path_);  // left over from a crashed run with the same process id
-  CreateDirectoryW(path_.c_str(), nullptr);
-}
-
-ScratchFolder::~ScratchFolder() { RemoveTree(path_); }
-
 std::vector<std::wstring> ScratchFolder::Entries() const {
   std::vector<std::wstring> names;
-  WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW((path_ + L"\\*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do {
-    const std::wstring name = found.cFileName;
-    if (name != L"." && name != L"..") names.push_back(name);
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
+  for (const auto& entry : std::filesystem::directory_iterator(TempDir::Path()))
+    names.push_back(entry.path().filename().wstring());
   std::sort(names.begin(), names.end());
   return names;
 }

@@ -20,22 +20,16 @@ namespace sievra::wintest {
 std::wstring Wide(std::string_view utf8);
 std::string Utf8(std::wstring_view wide);
 
-// A fresh folder under the temporary folder, removed with all it holds (read-only
-// files too) when the object goes.
-class ScratchFolder {
+// The tests' temporary folder, named and listed in UTF-16 as Windows paths are.
+class ScratchFolder : public testing::TempDir {
  public:
-  explicit ScratchFolder(std::wstring_view name);
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-  ~ScratchFolder();
+  explicit ScratchFolder(std::wstring_view name)
+      : TempDir(std::filesystem::temp_directory_path(), std::wstring(name)) {}
 
-  const std::wstring& Path() const { return path_; }
-  std::wstring Child(std::wstring_view name) const { return path_ + L"\\" + std::wstring(name); }
+  std::wstring Path() const { return TempDir::Path().wstring(); }
+  std::wstring Child(std::wstring_view name) const { return (TempDir::Path() / name).wstring(); }
   // Names of the entries in the folder, sorted.
   std::vector<std::wstring> Entries() const;
-
- private:
-  std::wstring path_;
 };
 
 // Equal bytes; otherwise says where they first differ, with a short escaped excerpt
