@@ -3,12 +3,14 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "compare_rules.h"
+#include "compare_rules_reference.h"
 #include "sievra/line_scanner.h"
 
 namespace sievra {
@@ -128,6 +130,29 @@ TEST(CompareRules, KeyStopsBeforeTheLineEndButKeepsTrailingBlanks) {
   EXPECT_NE(Form(keys[0], kCase), Form(keys[1], kCase));
   EXPECT_EQ(Form(keys[0], kBoth), Form(keys[1], kBoth));
   EXPECT_EQ(Form(keys[2], kBoth), Form(keys[1], kBoth));
+}
+
+// Keys long enough for the eight-byte steps, from pieces that stress them: capitals,
+// blanks at every position, letters of 2 to 4 bytes that fold or not, and now and
+// then a byte that makes the key invalid.
+TEST(CompareRules, AgreesWithThePlainModelOnLongKeys) {
+  const std::string_view pieces[] = {"abc",  "XYZW", " ",          "\t",      "  ",        " \t ",
+                                     "Σ",    "ς",    "ß",          "ẞ",       "\u212A",    "\u023A",
+                                     "東京", "İı",   "\U00010400", "E\u0301", "0123456789"};
+  const std::string_view invalid[] = {"\xFF", "\xC1\x81", "\xED\xA0\x80", "\xCE"};
+  std::mt19937 random(7);
+  for (int n = 0; n < 2000; ++n) {
+    std::string key;
+    for (const std::size_t length = random() % 64; key.size() < length;) {
+      key += random() % 40 == 0 ? invalid[random() % std::size(invalid)]
+                                : pieces[random() % std::size(pieces)];
+    }
+    for (const CompareRules& rules : {kCase, kSpacing, kBoth}) {
+      ASSERT_EQ(Form(key, rules), reference::ComparableKey(key, rules.ignoreCase,
+                                                           rules.ignoreSpacing, SimpleCaseFold))
+          << "key: " << key << ", case " << rules.ignoreCase << ", spacing " << rules.ignoreSpacing;
+    }
+  }
 }
 
 struct Utf8Row {
