@@ -7,8 +7,9 @@ set(SIEVRA_CASE_FOLDING_FILE /usr/share/unicode/CaseFolding.txt
 
 # Writes `output`, a header with the simple case folding of `input` (its C and S
 # entries) as runs of code points that fold by one offset: first, first + step,
-# ..., last, with step 1 or 2 (most letters alternate upper, lower). About 200
-# runs stand for about 1,450 entries, small enough to search in a few steps.
+# ..., last, with step 1 or 2 (most letters alternate upper, lower): about 200
+# runs for about 1,450 entries, which compare_rules.cpp unrolls at compile time
+# into its lookup table.
 function(sievra_generate_case_folding input output)
   if(NOT EXISTS "${input}")
     message(FATAL_ERROR "Unicode case-folding data not found at ${input}. "
