@@ -95,20 +95,44 @@ constexpr Table kTable = Build();
 
 }  // namespace fold_table
 
-// The code point starting at p, in bytes already known to be valid UTF-8.
-char32_t DecodeValid(const unsigned char* p, std::size_t& length) {
-  const unsigned char lead = p[0];
-  if (lead < 0xE0) {
-    length = 2;
-    return static_cast<char32_t>(((lead & 0x1Fu) << 6) | (p[1] & 0x3Fu));
+// What Decode gives for bytes that are no well-formed UTF-8 sequence.
+constexpr char32_t kBad = 0xFFFFFFFF;
+
+// The code point of the sequence at p (non-ASCII lead, `left` bytes readable)
+// and its length, or kBad with length 1. The lead's leading ones give the length;
+// the sequence is well-formed when its continuation bytes are 10xxxxxx and the
+// code point needs that length (not overlong), is no surrogate and is at most
+// U+10FFFF. With 4 bytes to read, no branch depends on the length.
+char32_t Decode(const unsigned char* p, std::size_t left, std::size_t& length) {
+  length = static_cast<std::size_t>(std::countl_one(p[0]));
+  if (length < 2 || length > 4 || length > left) {
+    length = 1;
+    return kBad;
   }
-  if (lead < 0xF0) {
-    length = 3;
-    return static_cast<char32_t>(((lead & 0x0Fu) << 12) | ((p[1] & 0x3Fu) << 6) | (p[2] & 0x3Fu));
+  std::uint32_t cp = 0;
+  std::uint32_t tags = 0;  // the top two bits of the continuation bytes
+  if (left >= 4) {
+    const std::uint32_t bits = ((p[0] & (0x7Fu >> length)) << 18) | ((p[1] & 0x3Fu) << 12) |
+                               ((p[2] & 0x3Fu) << 6) | (p[3] & 0x3Fu);
+    cp = bits >> (6 * (4 - length));
+    const std::uint32_t mask = (0xC0C0C0u << (8 * (4 - length))) & 0xC0C0C0u;
+    tags = (((p[1] & 0xC0u) << 16) | ((p[2] & 0xC0u) << 8) | (p[3] & 0xC0u)) & mask;
+    tags ^= 0x808080u & mask;
+  } else {
+    cp = p[0] & (0x7Fu >> length);
+    for (std::size_t k = 1; k < length; ++k) {
+      cp = (cp << 6) | (p[k] & 0x3Fu);
+      tags |= (p[k] & 0xC0u) ^ 0x80u;
+    }
   }
-  length = 4;
-  return static_cast<char32_t>(((lead & 0x07u) << 18) | ((p[1] & 0x3Fu) << 12) |
-                               ((p[2] & 0x3Fu) << 6) | (p[3] & 0x3Fu));
+  constexpr std::uint32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+  const bool wellFormed =
+      tags == 0 && cp >= kLeast[length] && cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF);
+  if (!wellFormed) {
+    length = 1;
+    return kBad;
+  }
+  return static_cast<char32_t>(cp);
 }
 
 unsigned char* EncodeUtf8(char32_t cp, unsigned char* out) {
@@ -158,8 +182,11 @@ constexpr std::uint64_t AsciiCapitals(std::uint64_t word) {
 template <bool kCase, bool kSpacing>
 class KeyForm {
  public:
-  explicit KeyForm(std::string_view body)
-      : bytes_(reinterpret_cast<const unsigned char*>(body.data())), size_(body.size()) {}
+  // `asciiOnly`: the key is known not to be valid UTF-8, so only ASCII folds.
+  KeyForm(std::string_view body, bool asciiOnly)
+      : bytes_(reinterpret_cast<const unsigned char*>(body.data())),
+        size_(body.size()),
+        asciiOnly_(asciiOnly) {}
 
   // The length of the longest start of the body that the rules leave as it is.
   std::size_t UnchangedPrefix() {
@@ -190,8 +217,9 @@ class KeyForm {
   }
 
   // Writes the form of the body into out: the first `from` bytes as they are,
-  // the rest as the rules make them.
-  void Write(std::size_t from, std::string& out) {
+  // the rest as the rules make them. False when a byte past `from` shows that
+  // the key is not valid UTF-8, so that characters past ASCII must not fold.
+  bool Write(std::size_t from, std::string& out) {
     // A byte of ASCII gives at most one byte; a character of two or more bytes
     // at most four. Twice the size leaves room for the 4- and 8-byte stores below.
     out.resize(2 * size_);
@@ -206,10 +234,15 @@ class KeyForm {
         i += 8;
         continue;
       }
-      for (const std::size_t stop = i + 8; i < stop;) Emit(i, o);
+      for (const std::size_t stop = i + 8; i < stop;) {
+        if (!Emit(i, o)) return false;
+      }
     }
-    while (i < size_) Emit(i, o);
+    while (i < size_) {
+      if (!Emit(i, o)) return false;
+    }
     out.resize(static_cast<std::size_t>(o - begin));
+    return true;
   }
 
  private:
@@ -220,7 +253,7 @@ class KeyForm {
     std::uint64_t other = 0;
     form = word;
     if constexpr (kCase) {
-      other |= utf8_ == Utf8::Invalid ? 0 : word & kHigh;
+      other |= asciiOnly_ ? 0 : word & kHigh;
       form |= AsciiCapitals(word) >> 2;  // 0x80 >> 2 is 'a' - 'A'
     }
     if constexpr (kSpacing) {
@@ -230,7 +263,9 @@ class KeyForm {
     return other == 0;
   }
 
-  // Whether the character at i has another form; if not, steps over it.
+  // Whether the character at i has another form; if not, steps over it. A byte
+  // that is no valid UTF-8 turns folding past ASCII off for the rest of the scan:
+  // the bytes before it changed under neither reading.
   bool Changes(std::size_t& i) {
     const unsigned char c = bytes_[i];
     if (c < 0x80) {
@@ -238,10 +273,14 @@ class KeyForm {
       if (kSpacing && IsBlank(c) && (c == '\t' || IsBlank(bytes_[i + 1]))) return true;
       if (kCase && IsAsciiUpper(c)) return true;
       ++i;
-    } else if (FoldsBeyondAscii()) {
+    } else if (kCase && !asciiOnly_) {
       std::size_t length = 0;
-      const char32_t cp = Decode(i, length);
-      if (SimpleCaseFold(cp) != cp) return true;
+      const char32_t cp = Decode(bytes_ + i, size_ - i, length);
+      if (cp == kBad) {
+        asciiOnly_ = true;
+      } else if (SimpleCaseFold(cp) != cp) {
+        return true;
+      }
       i += length;
     } else {
       ++i;
@@ -249,21 +288,23 @@ class KeyForm {
     return false;
   }
 
-  // Writes the form of the character at i and steps over it.
-  void Emit(std::size_t& i, unsigned char*& o) {
+  // Writes the form of the character at i and steps over it; false when it is
+  // no valid UTF-8 where characters past ASCII fold.
+  bool Emit(std::size_t& i, unsigned char*& o) {
     const unsigned char c = bytes_[i];
     if (c < 0x80) {
       if (kSpacing && IsBlank(c)) {
         *o++ = ' ';
         while (IsBlank(bytes_[++i])) {
         }
-        return;
+        return true;
       }
       *o++ = kCase ? AsciiLower(c) : c;
       ++i;
-    } else if (FoldsBeyondAscii()) {
+    } else if (kCase && !asciiOnly_) {
       std::size_t length = 0;
-      const char32_t cp = Decode(i, length);
+      const char32_t cp = Decode(bytes_ + i, size_ - i, length);
+      if (cp == kBad) return false;
       const char32_t folded = SimpleCaseFold(cp);
       if (folded == cp && size_ - i >= 4) {
         std::memcpy(o, bytes_ + i, 4);  // the bytes as they are, without a branch on length
@@ -276,45 +317,22 @@ class KeyForm {
       *o++ = c;
       ++i;
     }
+    return true;
   }
-
-  // The code point at i, from bytes known to be valid UTF-8; with 4 bytes to
-  // read, without branching on its length.
-  char32_t Decode(std::size_t i, std::size_t& length) const {
-    const unsigned char* const p = bytes_ + i;
-    if (size_ - i < 4) return DecodeValid(p, length);
-    length = static_cast<std::size_t>(std::countl_one(p[0]));
-    const std::uint32_t bits = ((p[0] & (0x7Fu >> length)) << 18) | ((p[1] & 0x3Fu) << 12) |
-                               ((p[2] & 0x3Fu) << 6) | (p[3] & 0x3Fu);
-    return static_cast<char32_t>(bits >> (6 * (4 - length)));
-  }
-
-  // Whether characters past ASCII fold: the rule asks for it and the whole key is
-  // valid UTF-8 (trimming removes only blanks, so the body decides the same).
-  // Asked only at bytes of 0x80 and above, so ASCII keys never pay for the check.
-  bool FoldsBeyondAscii() {
-    if constexpr (!kCase) return false;
-    if (utf8_ == Utf8::Unknown) {
-      utf8_ =
-          IsValidUtf8({reinterpret_cast<const char*>(bytes_), size_}) ? Utf8::Valid : Utf8::Invalid;
-    }
-    return utf8_ == Utf8::Valid;
-  }
-
-  enum class Utf8 { Unknown, Valid, Invalid };
 
   const unsigned char* bytes_;
   std::size_t size_;
-  Utf8 utf8_ = Utf8::Unknown;
+  bool asciiOnly_;
 };
 
 template <bool kCase, bool kSpacing>
-std::string_view FormOf(std::string_view body, std::string& scratch) {
-  KeyForm<kCase, kSpacing> form(body);
+std::string_view FormOf(std::string_view body, std::string& scratch, bool asciiOnly = false) {
+  KeyForm<kCase, kSpacing> form(body, asciiOnly);
   const std::size_t unchanged = form.UnchangedPrefix();
   if (unchanged == body.size()) return body;
-  form.Write(unchanged, scratch);
-  return scratch;
+  if (form.Write(unchanged, scratch)) return scratch;
+  // Not valid UTF-8 after all: again, folding ASCII only.
+  return FormOf<kCase, kSpacing>(body, scratch, true);
 }
 
 }  // namespace
@@ -332,42 +350,18 @@ char32_t SimpleCaseFold(char32_t codePoint) {
 }
 
 bool IsValidUtf8(std::string_view bytes) {
-  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-  const auto* const end = p + bytes.size();
-  while (p < end) {
-    if (end - p >= 8 && (Load8(p) & kHigh) == 0) {
-      p += 8;  // eight bytes of ASCII
-      continue;
-    }
-    const unsigned char lead = *p;
-    if (lead < 0x80) {
-      ++p;
-      continue;
-    }
-    // The lead byte fixes the length and the range of the second byte, which is
-    // where overlong forms, surrogates and code points above U+10FFFF show.
-    std::size_t length = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-      length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      length = 3;
-      if (lead == 0xE0) low = 0xA0;   // overlong below U+0800
-      if (lead == 0xED) high = 0x9F;  // surrogates U+D800 to U+DFFF
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      length = 4;
-      if (lead == 0xF0) low = 0x90;   // overlong below U+10000
-      if (lead == 0xF4) high = 0x8F;  // above U+10FFFF
+  const auto* const p = reinterpret_cast<const unsigned char*>(bytes.data());
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    if (bytes.size() - i >= 8 && (Load8(p + i) & kHigh) == 0) {
+      i += 8;  // eight bytes of ASCII
+    } else if (p[i] < 0x80) {
+      ++i;
     } else {
-      return false;  // a continuation byte, C0 or C1 (overlong ASCII), or F5 and up
+      std::size_t length = 0;
+      if (Decode(p + i, bytes.size() - i, length) == kBad) return false;
+      i += length;
     }
-    if (static_cast<std::size_t>(end - p) < length) return false;
-    if (p[1] < low || p[1] > high) return false;
-    for (std::size_t k = 2; k < length; ++k) {
-      if ((p[k] & 0xC0) != 0x80) return false;
-    }
-    p += length;
   }
   return true;
 }
