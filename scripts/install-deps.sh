@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   # build
   g++ cmake ninja-build pkg-config libxxhash-dev
+  unicode-data  # CaseFolding.txt, which the engine's case-folding table is generated from
   qt6-base-dev qt6-base-dev-tools libgl-dev
   # tests (the window tests measure text, so they need a font)
   libgtest-dev googletest fonts-dejavu-core clang-format git
