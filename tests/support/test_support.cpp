@@ -17,8 +17,11 @@ namespace fs = std::filesystem;
 TempDir::TempDir(const fs::path& base, const fs::path& label) {
   std::random_device seed;
   for (;;) {
+    std::string suffix = std::to_string(seed());
+    suffix += std::to_string(seed());
     path_ = base / label;
-    path_ += "-" + std::to_string(seed()) + std::to_string(seed());
+    path_ += "-";
+    path_ += suffix;
     if (fs::create_directories(path_)) return;
   }
 }
