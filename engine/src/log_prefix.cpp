@@ -6,6 +6,10 @@
 
 namespace sievra {
 
+// Measured: at 24 bytes, returned through memory, FindLogPrefix took 10-15%
+// longer on a stamped line.
+static_assert(sizeof(LogPrefix) <= 16);
+
 namespace {
 
 // Every packet line passes through here, so the reading is by index, without
@@ -158,7 +162,7 @@ LogPrefix FinduPrefix(const Text& t) {
   if (t.At(kFinduDigits) != ',' || !t.Digits(0, kFinduDigits) ||
       !SourceFieldAt(t, kFinduDigits + 1))
     return {};
-  return {LogPrefixKind::TimeStamp, kFinduDigits + 1, LogPrefixForm::FinduRaw};
+  return {LogPrefixKind::TimeStamp, LogPrefixForm::FinduRaw, kFinduDigits + 1};
 }
 
 // A zone is taken only when a frame still follows it; aprx's port and direction
@@ -169,12 +173,12 @@ LogPrefix StampPrefix(const Text& t) {
   if (time == kNone) return FinduPrefix(t);
   if (const std::size_t zone = ZoneEnd(t, time)) {
     if (const std::size_t frame = FrameAfterColon(t, zone))
-      return {LogPrefixKind::TimeStamp, frame, LogPrefixForm::DateTime};
+      return {LogPrefixKind::TimeStamp, LogPrefixForm::DateTime, frame};
   }
   if (const std::size_t frame = FrameAfterColon(t, time))
-    return {LogPrefixKind::TimeStamp, frame, LogPrefixForm::DateTime};
+    return {LogPrefixKind::TimeStamp, LogPrefixForm::DateTime, frame};
   if (const std::size_t frame = RfLogFrame(t, time))
-    return {LogPrefixKind::TimeStamp, frame, LogPrefixForm::AprxRfLog};
+    return {LogPrefixKind::TimeStamp, LogPrefixForm::AprxRfLog, frame};
   return {};
 }
 
@@ -200,11 +204,11 @@ LogPrefix detail::ReadLogPrefix(std::string_view line) {
   switch (line.front()) {
     case '[':
       if (const std::size_t length = TagLength(t))
-        return {LogPrefixKind::Tag, length, LogPrefixForm::Bracketed};
+        return {LogPrefixKind::Tag, LogPrefixForm::Bracketed, length};
       return {};
     case 'A':
       if (const std::size_t length = AprsLabelLength(t))
-        return {LogPrefixKind::Tag, length, LogPrefixForm::AprsLabel};
+        return {LogPrefixKind::Tag, LogPrefixForm::AprsLabel, length};
       return {};
     default:
       return StampPrefix(t);

@@ -23,10 +23,11 @@ enum class LogPrefixForm : std::uint8_t {
   AprsLabel,  // "APRS: ": multimon-ng -A
 };
 
+// Sixteen bytes, so that it is returned in two registers.
 struct LogPrefix {
   LogPrefixKind kind = LogPrefixKind::None;
-  std::size_t length = 0;  // bytes before the frame, the blanks after the stamp or tag included
   LogPrefixForm form = LogPrefixForm::None;
+  std::size_t length = 0;  // bytes before the frame, the blanks after the stamp or tag included
 };
 
 // A prefix and the frame's source field must both lie within a line's first
