@@ -58,7 +58,8 @@ LogPrefix ReadLogPrefix(std::string_view line);
 // frame, or with text other than these, is read whole.
 //
 // Inline for the test every packet line gets: a frame's source starts with a
-// letter or a digit, so most lines are answered by their first byte.
+// letter or a digit, so most lines are answered by their first byte (those
+// beginning with 'A' by their first five).
 inline LogPrefix FindLogPrefix(std::string_view line) {
   if (line.empty()) return {};
   const char first = line.front();
