@@ -46,9 +46,17 @@ line is written whole, its time stamp included. Recognised:
          fraction (.250 or ,250), an optional zone (Z, +01:00, +0100, -05,
          or after a space UTC, EST and other capital letters), an optional
          ':', then spaces or tabs (aprs.fi raw packets, ISO 8601 logs)
+  2016-11-16 01:04:19.662 W8VFR-8   R W3EAX-10>APRS:...
+         aprx's rflog: such a date and time, the port (a callsign or APRSIS,
+         up to 9 characters), R, T or d, then spaces; after d the '*' aprx
+         puts before a dropped frame is passed over too
+  20160203230921,W3EAX-10>APRS:...
+         findu's raw packets with their times: YYYYMMDDHHMMSS and a comma
   [0 12:34:56] W3EAX-10>APRS:...
          up to 40 characters in brackets, then spaces or tabs, as [0.3] or
          [0 12:34:56] (Dire Wolf's channel, decoder and -T time stamp)
+  APRS: W3EAX-10>APRS:...
+         the label of multimon-ng's APRS mode (-A), then spaces or tabs
 Any other start, such as a time without a date, is read as part of the frame.
 
 A line ends at CR, LF or CR LF. Kept lines are written with CR LF, as the

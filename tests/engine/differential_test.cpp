@@ -37,7 +37,11 @@ std::string RandomLog(std::mt19937& random, std::size_t lines) {
                                           "[0.3] ",
                                           "[0 12:34:56]  ",
                                           "12:34 ",
-                                          "[0]"};
+                                          "[0]",
+                                          "2016-11-16 01:04:19.662 APRSIS    R ",
+                                          "2023-08-13 17:30:04.837 SR9NSK-4  d *",
+                                          "20160203230921,",
+                                          "APRS: "};
   auto pick = [&random](const auto& table) {
     return table[random() % (sizeof(table) / sizeof(table[0]))];
   };

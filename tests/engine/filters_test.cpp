@@ -186,8 +186,11 @@ TEST(FilterPacketLinesTest, PrefixesAreReadOnlyBeforeAFrame) {
            "W3EAX-10>APLIGA:hi\r\n"},
           {"robustness: a time without a date is read as part of the line",
            "12:34 W3EAX-10>APLIGA,WIDE1*:hi\r\n", ""},
-          {"robustness: a port name after the stamp is read as part of the line",
-           "2015-03-17 01:28:18.869 APRSIS R W3EAX-10>APLIGA:hi\r\n", ""},
+          {"nominal: aprx's port and direction are passed over",
+           "2015-03-17 01:28:18.869 APRSIS    R W3EAX-10>APLIGA,TCPIP*:hi\r\n",
+           "2015-03-17 01:28:18.869 APRSIS    R W3EAX-10>APLIGA:hi\r\n"},
+          {"robustness: aprx's port is not the sender",
+           "2016-11-16 01:04:19.662 W3EAX-10  R N0CALL>APLIGA:hi\r\n", ""},
       },
       true, "w3eax-10", true);
   ExpectRows({{"robustness: a stamp alone is no frame but has a colon",

@@ -72,13 +72,19 @@ std::string Strip(const std::string& line) {
 }
 
 std::size_t PrefixLength(std::string_view line) {
-  // A time stamp (date, time, optional fraction, optional zone, optional colon)
-  // or a bracketed tag, then blanks, then a frame's source field and '>', all
-  // within the line's first 80 bytes.
+  // Within the line's first 80 bytes, one of: a time stamp (date, time,
+  // optional fraction, optional zone, optional colon) and blanks; aprx's rflog
+  // (date and time, blanks, a port of up to 9 letters, digits or '-', blanks,
+  // R, T or d, blanks, and after d an optional '*'); a bracketed tag and
+  // blanks; multimon-ng's "APRS:" and blanks; findu's 14 digits and a comma.
+  // Then a frame's source field and '>'.
+  static const std::string dateTime =
+      R"(\d{4}-\d{2}-\d{2}[ T]\d{2}:\d{2}(?::\d{2}(?:[.,]\d{1,9})?)?)";
   static const std::regex prefix(
-      R"(^(?:\d{4}-\d{2}-\d{2}[ T]\d{2}:\d{2}(?::\d{2}(?:[.,]\d{1,9})?)?)"
-      R"((?:Z|[+-]\d{2}(?::?\d{2})?| (?:[+-]\d{2}(?::?\d{2})?|[A-Z]{1,5}))?:?)"
-      R"(|\[[^\]]{1,40}\])[ \t]+(?=[^ \t:>]{1,10}>))");
+      "^(?:" + dateTime +
+      R"((?:Z|[+-]\d{2}(?::?\d{2})?| (?:[+-]\d{2}(?::?\d{2})?|[A-Z]{1,5}))?:?[ \t]+)" + "|" +
+      dateTime + R"([ \t]+[A-Za-z0-9-]{1,9}[ \t]+(?:[RT][ \t]+|d[ \t]+\*?))" +
+      R"(|\[[^\]]{1,40}\][ \t]+|APRS:[ \t]+|\d{14},)(?=[^ \t:>]{1,10}>))");
   const std::string window(line.substr(0, 80));
   std::smatch match;
   return std::regex_search(window, match, prefix) ? static_cast<std::size_t>(match.length(0)) : 0;
