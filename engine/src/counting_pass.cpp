@@ -17,7 +17,6 @@
 #include "line_block_reader.h"
 #include "sievra/line_counter.h"
 #include "sievra/upper_case.h"
-#include "usable_cores.h"
 
 namespace sievra {
 
@@ -40,9 +39,9 @@ struct PartCount {
   std::exception_ptr failure;
 };
 
-std::size_t CountingParts(std::uint64_t size) {
+std::size_t CountingParts(std::uint64_t size, unsigned threads) {
   const std::uint64_t fit = std::max<std::uint64_t>(1, size / kMinPartBytes);
-  return static_cast<std::size_t>(std::min<std::uint64_t>({UsableCores(), kMaxParts, fit}));
+  return static_cast<std::size_t>(std::min<std::uint64_t>({threads, kMaxParts, fit}));
 }
 
 // Counts the lines of `in` up to its end (or the end it was told to stop at),
@@ -87,7 +86,7 @@ void DuplicateCheck::CountInputLines(const KeySketcher& sketchKeys, bool sketchC
     return;
   }
   std::vector<FilePart> ranges(1);
-  if (const std::size_t count = CountingParts(inputBytes_); count > 1) {
+  if (const std::size_t count = CountingParts(inputBytes_, threads_); count > 1) {
     // The cut is found on a handle of its own, so that `in` reads from the start.
     // Should it fail, one part is counted as ever; the count reports the error.
     InputFile probe;

@@ -54,7 +54,8 @@ using KeySketcher = std::function<LineTally(std::string_view block, DistinctSket
 // for each run, so nothing a run kept outlives it.
 class DuplicateCheck {
  public:
-  DuplicateCheck(const RunSettings& settings, const RunObserver& observer);
+  // With `threads` above one, the steps that pay run on threads of their own.
+  DuplicateCheck(const RunSettings& settings, const RunObserver& observer, unsigned threads);
   ~DuplicateCheck();
 
   // Counts, filters and writes; the result says how it went.
@@ -107,6 +108,7 @@ class DuplicateCheck {
   RunMonitor monitor_;
   RunResult result_;
   const bool acceptStreams_;
+  const unsigned threads_;  // at least one
   const std::string_view lineEnd_;
   std::unique_ptr<InputFile> stream_;  // an input that can be read only once, kept for the filter
   std::uint64_t inputBytes_ = 0;       // the input's size when the run began, for progress

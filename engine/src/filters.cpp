@@ -17,7 +17,6 @@
 #include "sievra/log_prefix.h"
 #include "sievra/packet_frame.h"
 #include "sievra/upper_case.h"
-#include "usable_cores.h"
 
 namespace sievra {
 
@@ -183,8 +182,7 @@ void DuplicateCheck::FilterLines(const Policy& policy) {
   // written while the filter goes on where a second core can write them.
   // Standard output cannot be taken back: it gets nothing before the input was
   // read well.
-  BlockWriter writer(OutputPath, acceptStreams_,
-                     !IsStandardStream(OutputPath) && UsableCores() > 1);
+  BlockWriter writer(OutputPath, acceptStreams_, !IsStandardStream(OutputPath) && threads_ > 1);
   {
     // Closed before the output is written: Windows cannot replace a file that is
     // still open, and the output may be the input itself.
@@ -237,7 +235,7 @@ std::error_code DuplicateCheck::FilterBlocks(InputFile& in, const Policy& policy
   // hand-over cost 2-7% (measured: see bench/README.md). A stream, never
   // counted, is read here.
   const bool lookupsPay = expectedLookups_ > 0 && expectedLookups_ * 4 >= countedLines_;
-  if (lookupsPay && UsableCores() > 1) {
+  if (lookupsPay && threads_ > 1) {
     return FilterScannedAhead(in, policy, pipeline, count, writer);
   }
   LineBlockReader reader(in, kReadBufferBytes);

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "test_support.h"
+#include "engine_support.h"
 
 namespace sievra {
 namespace {
@@ -23,14 +23,13 @@ std::string BigLog() {
 
 TEST(ProgressTest, EachPhaseRisesFromZeroToItsTotal) {
   const std::string log = BigLog();
-  for (bool oneCore : testing::kOneCoreRows) {
-    SCOPED_TRACE(oneCore ? "one core" : "every core");
-    testing::CoresForRun cores(oneCore);
+  for (const unsigned threads : testing::kThreadRows) {
+    SCOPED_TRACE(testing::ThreadsName(threads));
     EngineFixture f;
     std::vector<RunProgress> seen;
-    const RunObserver observer{[&](const RunProgress& p) { seen.push_back(p); }, nullptr};
+    f.observer.onProgress = [&](const RunProgress& p) { seen.push_back(p); };
     WriteBytes(f.settings.inputPath, log);
-    ASSERT_EQ(f.Run(observer), RunOutcome::Completed);
+    ASSERT_EQ(testing::RunOnThreads(f, threads), RunOutcome::Completed);
     const std::uint64_t written = f.Output().size();
 
     const struct {
@@ -58,24 +57,23 @@ TEST(ProgressTest, EachPhaseRisesFromZeroToItsTotal) {
 
 TEST(ProgressTest, CancelInAnyPhaseLeavesTheOutputAndTheNextRunWorks) {
   const std::string log = BigLog();
-  for (bool oneCore : testing::kOneCoreRows) {
+  for (const unsigned threads : testing::kThreadRows) {
     for (RunPhase phase : {RunPhase::Counting, RunPhase::Filtering, RunPhase::Writing}) {
-      SCOPED_TRACE(std::to_string(static_cast<int>(phase)) +
-                   (oneCore ? ", one core" : ", every core"));
-      testing::CoresForRun cores(oneCore);
+      SCOPED_TRACE(std::to_string(static_cast<int>(phase)) + ", " + testing::ThreadsName(threads));
       EngineFixture f;
       WriteBytes(f.settings.inputPath, log);
       WriteBytes(f.settings.outputPath, "older result\r\n");
       CancelToken cancel;
-      const RunObserver observer{[&](const RunProgress& p) {
-                                   if (p.phase == phase) cancel.Cancel();
-                                 },
-                                 &cancel};
-      EXPECT_EQ(f.Run(observer), RunOutcome::Cancelled);
+      f.observer = {[&](const RunProgress& p) {
+                      if (p.phase == phase) cancel.Cancel();
+                    },
+                    &cancel};
+      EXPECT_EQ(testing::RunOnThreads(f, threads), RunOutcome::Cancelled);
       EXPECT_EQ(MessageOf(f.result), "The run was cancelled; the output file was not changed.");
       EXPECT_EQ(f.Output(), "older result\r\n");
       EXPECT_EQ(f.dir.Listing(), (std::vector<std::string>{"in.txt", "out.txt"}));
 
+      f.observer = {};
       EXPECT_EQ(f.Run(), RunOutcome::Completed);
       EXPECT_EQ(f.result.counts.linesRead, f.result.counts.linesCounted);
     }
