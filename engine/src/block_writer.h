@@ -6,6 +6,7 @@
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -21,7 +22,7 @@ namespace sievra {
 // wall time on 10-million-line logs, see bench/README.md). Otherwise
 // Finish writes them all on the caller's thread, as one core does best. The
 // output is a temporary until Finish renames it; a writer that is not
-// finished removes it.
+// finished removes it, its thread asked to stop and joined.
 class BlockWriter {
  public:
   // With `acceptStreams`, "-" is standard output.
@@ -29,7 +30,6 @@ class BlockWriter {
       : path_(std::move(outputPath)), acceptStreams_(acceptStreams), early_(early) {}
   BlockWriter(const BlockWriter&) = delete;
   BlockWriter& operator=(const BlockWriter&) = delete;
-  ~BlockWriter();
 
   bool Early() const { return early_; }
   // Queues bytes that stay valid and unchanged until the writer is finished or
@@ -43,11 +43,11 @@ class BlockWriter {
   std::error_code Finish(const std::function<bool(std::uint64_t)>& proceed, bool& cancelled);
 
  private:
-  void Run();
-  // Writes `bytes` in pieces; false when told to stop: by `proceed`, or by Stop.
-  bool WritePieces(std::string_view bytes, const std::function<bool(std::uint64_t)>* proceed);
+  void Run(std::stop_token stop);
+  // Writes `bytes` in pieces; false when told to stop: by `stop`, or by `proceed`.
+  bool WritePieces(std::string_view bytes, std::stop_token stop,
+                   const std::function<bool(std::uint64_t)>* proceed);
   std::error_code FinishHere(const std::function<bool(std::uint64_t)>& proceed, bool& cancelled);
-  void Stop();
 
   std::string path_;
   bool acceptStreams_;
@@ -55,14 +55,13 @@ class BlockWriter {
   AtomicOutputFile out_;  // early: used by the writer thread only, until it is joined
   std::error_code ec_;    // likewise
   std::mutex mutex_;
-  std::condition_variable wake_;
+  std::condition_variable_any wake_;  // wakes the thread when asked to stop, too
   std::deque<std::string_view> queue_;
   bool closing_ = false;     // Finish was called: nothing more comes
   bool committing_ = false;  // the writer is putting the output in place
   bool done_ = false;
-  std::atomic<bool> stop_{false};
   std::atomic<std::uint64_t> written_{0};
-  std::thread thread_;
+  std::jthread thread_;  // last: stopped and joined before the members it uses go
 };
 
 }  // namespace sievra

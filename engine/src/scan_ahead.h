@@ -7,6 +7,7 @@
 #include <exception>
 #include <memory>
 #include <mutex>
+#include <stop_token>
 #include <string_view>
 #include <system_error>
 #include <thread>
@@ -47,7 +48,8 @@ struct ScannedBlock {
 // its own, a few blocks ahead of the caller, which looks the lines up and stores
 // them: the second core takes the reading, scanning and hashing (measured: see
 // bench/README.md). Progress and cancellation stay with the caller, block by
-// block; the thread stops when the object goes, after its current read.
+// block; the thread is asked to stop when the object goes, and joined, after its
+// current read.
 template <class Policy>
 class ScanAhead {
  public:
@@ -55,19 +57,10 @@ class ScanAhead {
   ScanAhead(InputFile& in, const Policy& policy, LineCounter* streamCount)
       : in_(in), policy_(policy), streamCount_(streamCount) {
     for (ScannedBlock& b : blocks_) free_.push_back(&b);
-    thread_ = std::thread([this] { Run(); });
+    thread_ = std::jthread([this](std::stop_token stop) { Run(stop); });
   }
   ScanAhead(const ScanAhead&) = delete;
   ScanAhead& operator=(const ScanAhead&) = delete;
-  // Stops the thread after its current read.
-  ~ScanAhead() {
-    {
-      std::lock_guard lock(mutex_);
-      stop_ = true;
-    }
-    changed_.notify_all();
-    thread_.join();
-  }
 
   // The next block, in input order; waits for it. Give it back with Recycle.
   ScannedBlock& Next() {
@@ -88,14 +81,14 @@ class ScanAhead {
  private:
   static constexpr std::size_t kReadBufferBytes = std::size_t{1} << 20;
 
-  void Run() {
+  void Run(std::stop_token stop) {
     LineBlockReader reader(in_, kReadBufferBytes);
     for (;;) {
       ScannedBlock* b = nullptr;
       {
         std::unique_lock lock(mutex_);
-        changed_.wait(lock, [this] { return stop_ || !free_.empty(); });
-        if (stop_) return;
+        changed_.wait(lock, stop, [this] { return !free_.empty(); });
+        if (stop.stop_requested()) return;
         b = free_.back();
         free_.pop_back();
       }
@@ -151,11 +144,10 @@ class ScanAhead {
   // Four blocks: one being looked up, one being scanned, two to spare.
   std::array<ScannedBlock, 4> blocks_;
   std::mutex mutex_;
-  std::condition_variable changed_;
+  std::condition_variable_any changed_;  // wakes the thread when asked to stop, too
   std::deque<ScannedBlock*> ready_;
   std::vector<ScannedBlock*> free_;
-  bool stop_ = false;
-  std::thread thread_;
+  std::jthread thread_;  // last: stopped and joined before the members it uses go
 };
 
 }  // namespace sievra
