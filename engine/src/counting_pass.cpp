@@ -51,7 +51,10 @@ template <class Proceed>
 void CountPart(InputFile& in, PartCount& part, const KeySketcher& sketchKeys,
                std::optional<LineCounter> counter, const Proceed& proceed) {
   // Blocks of whole lines, so that every key is hashed in one piece.
-  LineBlockReader reader(in, kCountChunkBytes);
+  LineBlockReader reader(in, kCountChunkBytes, [&] {
+    part.bytesRead.store(in.BytesRead(), std::memory_order_relaxed);  // within a long line
+    return proceed();
+  });
   std::string_view block;
   while (!(part.error = reader.Next(block)) && !block.empty()) {
     const LineTally t = sketchKeys(block, part.sketch);
@@ -89,9 +92,13 @@ void DuplicateCheck::CountInputLines(const KeySketcher& sketchKeys, bool sketchC
   if (const std::size_t count = CountingParts(inputBytes_, threads_); count > 1) {
     // The cut is found on a handle of its own, so that `in` reads from the start.
     // Should it fail, one part is counted as ever; the count reports the error.
+    // Nothing is counted while it searches: the count stays at zero.
+    const KeepSearching keepSearching = [this] { return Proceed(0); };
     InputFile probe;
-    if (probe.Open(InputPath) || CutAtLines(probe, inputBytes_, count, ranges))
+    if (probe.Open(InputPath) || CutAtLines(probe, inputBytes_, count, keepSearching, ranges)) {
+      if (result_.outcome != RunOutcome::Completed) return;  // cancelled
       ranges.assign(1, FilePart{});  // the whole file, whatever the cut had set
+    }
   }
   std::vector<PartCount> parts(ranges.size());
 
@@ -118,12 +125,12 @@ void DuplicateCheck::CountInputLines(const KeySketcher& sketchKeys, bool sketchC
     for (const PartCount& part : parts) done += part.bytesRead.load(std::memory_order_relaxed);
     return done;
   };
-  // The run's thread reports progress and hears a cancel; the others only stop.
+  // The run's thread reports progress; the others hear a cancel too, but only stop.
   auto proceedHere = [&] {
     if (!stop && !Proceed(bytesRead())) stop = true;
     return !stop;
   };
-  auto keepGoing = [&] { return !stop.load(std::memory_order_relaxed); };
+  auto keepGoing = [&] { return !stop.load(std::memory_order_relaxed) && !monitor_.Cancelled(); };
 
   std::mutex mutex;
   std::condition_variable finished;
@@ -158,7 +165,7 @@ void DuplicateCheck::CountInputLines(const KeySketcher& sketchKeys, bool sketchC
   for (const PartCount& part : parts) {
     if (part.failure) std::rethrow_exception(part.failure);
   }
-  if (result_.outcome != RunOutcome::Completed) return;  // cancelled
+  if (result_.outcome != RunOutcome::Completed || CancelIfAsked()) return;
   DistinctSketch sketch;
   LineTally total;
   for (const PartCount& part : parts) {

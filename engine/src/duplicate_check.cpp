@@ -99,6 +99,12 @@ bool DuplicateCheck::Proceed(std::uint64_t done) {
   return false;
 }
 
+bool DuplicateCheck::CancelIfAsked() {
+  if (!monitor_.Cancelled()) return false;
+  result_.outcome = RunOutcome::Cancelled;
+  return true;
+}
+
 void DuplicateCheck::FailReadingInput(const std::error_code& ec) {
   Fail(IsStandardStream(InputPath) ? FailedFile::StandardInput : FailedFile::Input,
        FailedStep::Reading, InputPath, ec.message());

@@ -104,6 +104,8 @@ class DuplicateCheck {
   void Fail(FailedFile file, FailedStep step, const std::string& path, std::string reason);
   // Reports `done` bytes of the phase; false, with the run cancelled, when asked to stop.
   bool Proceed(std::uint64_t done);
+  // Proceed without a report: for a step that another thread ended on a cancel.
+  bool CancelIfAsked();
 
   RunMonitor monitor_;
   RunResult result_;

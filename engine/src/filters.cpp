@@ -238,12 +238,13 @@ std::error_code DuplicateCheck::FilterBlocks(InputFile& in, const Policy& policy
   if (lookupsPay && threads_ > 1) {
     return FilterScannedAhead(in, policy, pipeline, count, writer);
   }
-  LineBlockReader reader(in, kReadBufferBytes);
+  LineBlockReader reader(in, kReadBufferBytes, [&] { return Proceed(in.BytesRead()); });
   for (;;) {
     std::string_view block;
     if (auto ec = reader.Next(block)) return ec;
     if (count) count->Feed(block);
     if (block.empty()) {
+      if (result_.outcome != RunOutcome::Completed) return {};  // cancelled within a line
       if (count) counts.linesCounted = count->Finish();
       monitor_.Complete(in.BytesRead());
       return {};
@@ -261,12 +262,13 @@ std::error_code DuplicateCheck::FilterScannedAhead(InputFile& in, const Policy& 
                                                    Pipeline& pipeline, LineCounter* streamCount,
                                                    BlockWriter& writer) {
   RunCounts& counts = result_.counts;
-  ScanAhead<Policy> scan(in, policy, streamCount);
+  ScanAhead<Policy> scan(in, policy, streamCount, [this] { return !monitor_.Cancelled(); });
   for (;;) {
-    ScannedBlock& block = scan.Next();
+    ScannedBlock& block = scan.Next([this](std::uint64_t done) { Proceed(done); });
     if (block.failure) std::rethrow_exception(block.failure);
     if (block.error) return block.error;
     if (block.end) {
+      if (CancelIfAsked()) return {};  // the scan may have ended on the cancel
       if (streamCount) counts.linesCounted = streamCount->Finish();
       monitor_.Complete(block.bytesRead);
       return {};

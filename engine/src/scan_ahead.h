@@ -1,6 +1,8 @@
 #pragma once
 
 #include <array>
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -11,6 +13,7 @@
 #include <string_view>
 #include <system_error>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "file_io.h"
@@ -47,25 +50,37 @@ struct ScannedBlock {
 // Reads the input, splits it into lines, tests and hashes them on a thread of
 // its own, a few blocks ahead of the caller, which looks the lines up and stores
 // them: the second core takes the reading, scanning and hashing (measured: see
-// bench/README.md). Progress and cancellation stay with the caller, block by
-// block; the thread is asked to stop when the object goes, and joined, after its
+// bench/README.md). Progress stays with the caller; the thread hears a cancel
+// itself, so that it stops within a MiB even inside a long line, and then ends
+// the input. It is asked to stop when the object goes, and joined, after its
 // current read.
 template <class Policy>
 class ScanAhead {
  public:
-  // `streamCount`, when given, counts a stream on its one read.
-  ScanAhead(InputFile& in, const Policy& policy, LineCounter* streamCount)
-      : in_(in), policy_(policy), streamCount_(streamCount) {
+  // `streamCount`, when given, counts a stream on its one read. `keepReading`
+  // is asked from the thread between reads; false ends the input.
+  ScanAhead(InputFile& in, const Policy& policy, LineCounter* streamCount,
+            LineBlockReader::KeepReading keepReading)
+      : in_(in), policy_(policy), streamCount_(streamCount), keepReading_(std::move(keepReading)) {
     for (ScannedBlock& b : blocks_) free_.push_back(&b);
     thread_ = std::jthread([this](std::stop_token stop) { Run(stop); });
   }
   ScanAhead(const ScanAhead&) = delete;
   ScanAhead& operator=(const ScanAhead&) = delete;
 
-  // The next block, in input order; waits for it. Give it back with Recycle.
-  ScannedBlock& Next() {
+  // The next block, in input order; waits for it, telling `waiting` every
+  // few dozen milliseconds how many bytes the thread has read: a long line
+  // takes long. Give the block back with Recycle.
+  template <class Waiting>
+  ScannedBlock& Next(const Waiting& waiting) {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return !ready_.empty(); });
+    while (!changed_.wait_for(lock, kWaitReport, [this] { return !ready_.empty(); })) {
+      // Taken while no block waits: the next block has read at least as far.
+      const std::uint64_t read = bytesRead_.load(std::memory_order_relaxed);
+      lock.unlock();
+      waiting(read);
+      lock.lock();
+    }
     ScannedBlock* b = ready_.front();
     ready_.pop_front();
     return *b;
@@ -80,9 +95,13 @@ class ScanAhead {
 
  private:
   static constexpr std::size_t kReadBufferBytes = std::size_t{1} << 20;
+  static constexpr auto kWaitReport = std::chrono::milliseconds(50);
 
   void Run(std::stop_token stop) {
-    LineBlockReader reader(in_, kReadBufferBytes);
+    LineBlockReader reader(in_, kReadBufferBytes, [&] {
+      bytesRead_.store(in_.BytesRead(), std::memory_order_relaxed);
+      return !stop.stop_requested() && keepReading_();
+    });
     for (;;) {
       ScannedBlock* b = nullptr;
       {
@@ -105,11 +124,12 @@ class ScanAhead {
   void Fill(LineBlockReader& reader, ScannedBlock& b) {
     try {
       std::string_view block;
-      b.error = reader.Next(block);
+      if (keepReading_()) b.error = reader.Next(block);
       if (!b.error && streamCount_) streamCount_->Feed(block);
       b.end = b.error || block.empty();
       if (!b.end) Scan(block, b);
       b.bytesRead = in_.BytesRead();
+      bytesRead_.store(b.bytesRead, std::memory_order_relaxed);
       if (!b.end) reader.Exchange(b.buffer, b.capacity);
     } catch (...) {
       b.failure = std::current_exception();
@@ -141,6 +161,8 @@ class ScanAhead {
   InputFile& in_;
   const Policy& policy_;
   LineCounter* streamCount_;
+  LineBlockReader::KeepReading keepReading_;
+  std::atomic<std::uint64_t> bytesRead_{0};  // of the input, for the caller while it waits
   // Four blocks: one being looked up, one being scanned, two to spare.
   std::array<ScannedBlock, 4> blocks_;
   std::mutex mutex_;
