@@ -22,6 +22,21 @@ void BlockWriter::Post(std::string_view bytes) {
 }
 
 void BlockWriter::Run(std::stop_token stop) {
+  try {
+    WriteAndCommit(stop);
+  } catch (...) {
+    // Rethrown by Finish on the run's thread: running out of memory here is the
+    // run's memory failure, and must not end the program.
+    failure_ = std::current_exception();
+  }
+  {
+    const std::lock_guard lock(mutex_);
+    done_ = true;
+  }
+  wake_.notify_all();
+}
+
+void BlockWriter::WriteAndCommit(std::stop_token stop) {
   ec_ = out_.Open(path_, acceptStreams_);
   for (;;) {
     std::string_view next;
@@ -43,11 +58,6 @@ void BlockWriter::Run(std::stop_token stop) {
   }
   // Renamed only once the filter has closed the input (Finish), which may be this very file.
   if (!ec_) ec_ = out_.Commit();
-  {
-    const std::lock_guard lock(mutex_);
-    done_ = true;
-  }
-  wake_.notify_all();
 }
 
 bool BlockWriter::WritePieces(std::string_view bytes, std::stop_token stop,
@@ -84,7 +94,9 @@ std::error_code BlockWriter::Finish(const std::function<bool(std::uint64_t)>& pr
   }
   lock.unlock();
   thread_.join();
-  return cancelled ? std::error_code() : ec_;
+  if (cancelled) return {};
+  if (failure_) std::rethrow_exception(failure_);
+  return ec_;
 }
 
 std::error_code BlockWriter::FinishHere(const std::function<bool(std::uint64_t)>& proceed,

@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <exception>
 #include <functional>
 #include <mutex>
 #include <stop_token>
@@ -39,11 +40,13 @@ class BlockWriter {
   std::uint64_t Written() const { return written_.load(std::memory_order_relaxed); }
   // Writes what is left and puts the output in place, asking
   // `proceed(written)` every few milliseconds; when it answers false, stops
-  // within one piece and leaves the output as it was (`cancelled` set).
+  // within one piece and leaves the output as it was (`cancelled` set). What
+  // the writer's thread threw is thrown here.
   std::error_code Finish(const std::function<bool(std::uint64_t)>& proceed, bool& cancelled);
 
  private:
   void Run(std::stop_token stop);
+  void WriteAndCommit(std::stop_token stop);
   // Writes `bytes` in pieces; false when told to stop: by `stop`, or by `proceed`.
   bool WritePieces(std::string_view bytes, std::stop_token stop,
                    const std::function<bool(std::uint64_t)>* proceed);
@@ -52,8 +55,9 @@ class BlockWriter {
   std::string path_;
   bool acceptStreams_;
   bool early_;
-  AtomicOutputFile out_;  // early: used by the writer thread only, until it is joined
-  std::error_code ec_;    // likewise
+  AtomicOutputFile out_;        // early: used by the writer thread only, until it is joined
+  std::error_code ec_;          // likewise
+  std::exception_ptr failure_;  // likewise: what the writer's thread threw
   std::mutex mutex_;
   std::condition_variable_any wake_;  // wakes the thread when asked to stop, too
   std::deque<std::string_view> queue_;

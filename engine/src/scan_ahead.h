@@ -61,7 +61,12 @@ class ScanAhead {
   // is asked from the thread between reads; false ends the input.
   ScanAhead(InputFile& in, const Policy& policy, LineCounter* streamCount,
             LineBlockReader::KeepReading keepReading)
-      : in_(in), policy_(policy), streamCount_(streamCount), keepReading_(std::move(keepReading)) {
+      : in_(in),
+        policy_(policy),
+        streamCount_(streamCount),
+        keepReading_(std::move(keepReading)),
+        // Made on this thread, so that failing to allocate its buffer fails here.
+        reader_(in, kReadBufferBytes, [this] { return ReadOn(); }) {
     for (ScannedBlock& b : blocks_) free_.push_back(&b);
     thread_ = std::jthread([this](std::stop_token stop) { Run(stop); });
   }
@@ -98,20 +103,17 @@ class ScanAhead {
   static constexpr auto kWaitReport = std::chrono::milliseconds(50);
 
   void Run(std::stop_token stop) {
-    LineBlockReader reader(in_, kReadBufferBytes, [&] {
-      bytesRead_.store(in_.BytesRead(), std::memory_order_relaxed);
-      return !stop.stop_requested() && keepReading_();
-    });
+    stop_ = std::move(stop);
     for (;;) {
       ScannedBlock* b = nullptr;
       {
         std::unique_lock lock(mutex_);
-        changed_.wait(lock, stop, [this] { return !free_.empty(); });
-        if (stop.stop_requested()) return;
+        changed_.wait(lock, stop_, [this] { return !free_.empty(); });
+        if (stop_.stop_requested()) return;
         b = free_.back();
         free_.pop_back();
       }
-      Fill(reader, *b);
+      Fill(*b);
       {
         std::lock_guard lock(mutex_);
         ready_.push_back(b);
@@ -121,16 +123,22 @@ class ScanAhead {
     }
   }
 
-  void Fill(LineBlockReader& reader, ScannedBlock& b) {
+  // Asked by the reader, on the thread, before each further read of a long line.
+  bool ReadOn() {
+    bytesRead_.store(in_.BytesRead(), std::memory_order_relaxed);
+    return !stop_.stop_requested() && keepReading_();
+  }
+
+  void Fill(ScannedBlock& b) {
     try {
       std::string_view block;
-      if (keepReading_()) b.error = reader.Next(block);
+      if (keepReading_()) b.error = reader_.Next(block);
       if (!b.error && streamCount_) streamCount_->Feed(block);
       b.end = b.error || block.empty();
       if (!b.end) Scan(block, b);
       b.bytesRead = in_.BytesRead();
       bytesRead_.store(b.bytesRead, std::memory_order_relaxed);
-      if (!b.end) reader.Exchange(b.buffer, b.capacity);
+      if (!b.end) reader_.Exchange(b.buffer, b.capacity);
     } catch (...) {
       b.failure = std::current_exception();
       b.end = true;
@@ -163,6 +171,8 @@ class ScanAhead {
   LineCounter* streamCount_;
   LineBlockReader::KeepReading keepReading_;
   std::atomic<std::uint64_t> bytesRead_{0};  // of the input, for the caller while it waits
+  LineBlockReader reader_;                   // used by the thread only
+  std::stop_token stop_;                     // the thread's, kept for ReadOn
   // Four blocks: one being looked up, one being scanned, two to spare.
   std::array<ScannedBlock, 4> blocks_;
   std::mutex mutex_;
