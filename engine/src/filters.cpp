@@ -27,15 +27,15 @@ constexpr std::size_t kReadBufferBytes = std::size_t{1} << 20;
 // Text mode: every line counts, compared whole.
 struct TextPolicy {
   static constexpr bool RepeatsAreDuplicates() { return true; }
-  static bool Examine(std::string_view line, std::string_view& key) {
+  static bool Examine(std::string_view line, std::string_view& key, LogPrefixKind& prefix) {
     key = line;
+    prefix = LogPrefixKind::None;
     return true;
   }
   static std::string_view KeyOfStored(std::string_view stored) { return stored; }
   static std::string_view Store(KeptLineTable& table, std::string_view line) {
     return table.Store(line);
   }
-  TextPolicy Quiet() const { return *this; }
 };
 
 // Packet mode: the target's frames (or any line with a colon), compared by
@@ -47,13 +47,18 @@ struct PacketPolicy {
   const UpperCaser& upper;
   std::string_view target;
   bool strip;
-  RunCounts* counts;  // the prefixed lines are counted here; null: not counted
   // A cut frame's stored payload may differ from its own, so with a cut an
   // equal payload is no proof of a duplicate.
   bool RepeatsAreDuplicates() const { return !strip; }
-  bool Examine(std::string_view line, std::string_view& key) const {
+  // `prefix` tells what stands before the frame, whether or not the line passes.
+  bool Examine(std::string_view line, std::string_view& key, LogPrefixKind& prefix) const {
     std::string_view frame = line;
-    if constexpr (kLogPrefixes) frame.remove_prefix(CountedPrefix(line));
+    prefix = LogPrefixKind::None;
+    if constexpr (kLogPrefixes) {
+      const LogPrefix found = FindLogPrefix(line);
+      prefix = found.kind;
+      frame.remove_prefix(found.length);
+    }
     if (!target.empty() && !upper.LineStartsWith(frame, target)) return false;
     const std::size_t colon = frame.find(':');
     if (colon == std::string_view::npos) {
@@ -74,22 +79,11 @@ struct PacketPolicy {
     if (!strip || !FindDigiPathCut(line.substr(before), cut)) return table.Store(line);
     return table.Store(line.substr(0, before + cut.keepPrefix), line.substr(before + cut.resumeAt));
   }
-  // The same test without counting prefixes: the counting pass examines the
-  // lines too, and the counts are the filter's.
-  PacketPolicy Quiet() const { return {upper, target, strip, nullptr}; }
 
  private:
   static std::string_view FrameOf(std::string_view line) {
     if constexpr (kLogPrefixes) line.remove_prefix(FindLogPrefix(line).length);
     return line;
-  }
-  std::size_t CountedPrefix(std::string_view line) const {
-    const LogPrefix prefix = FindLogPrefix(line);
-    if (counts != nullptr) {
-      if (prefix.kind == LogPrefixKind::TimeStamp) ++counts->linesTimeStamped;
-      if (prefix.kind == LogPrefixKind::Tag) ++counts->linesTagged;
-    }
-    return prefix.length;
   }
 };
 
@@ -100,9 +94,12 @@ void PushLines(std::string_view block, const Policy& policy, Pipeline& pipeline,
   LineScanner scanner(block.data(), block.size());
   std::string_view line;
   std::string_view key;
+  LogPrefixKind prefix;
   while (scanner.Next(line)) {
     ++counts.linesRead;
-    if (policy.Examine(line, key)) {
+    const bool examined = policy.Examine(line, key, prefix);
+    CountPrefix(prefix, counts);
+    if (examined) {
       pipeline.Push(line, key);
     } else {
       ++counts.linesSkipped;
@@ -129,9 +126,10 @@ LineTally SketchKeys(std::string_view block, const Policy& policy, DistinctSketc
   std::string_view line;
   std::string_view key;
   std::string_view previous;
+  LogPrefixKind prefix;  // counted by the filter
   LineTally lines;
   for (; scanner.Next(line); ++lines.lines) {
-    if (!policy.Examine(line, key)) continue;
+    if (!policy.Examine(line, key, prefix)) continue;
     ++lines.counted;
     // A run of one key adds nothing after its first: skip hashing it again.
     if (RepeatsPrevious(key, previous)) continue;
@@ -148,11 +146,10 @@ void DuplicateCheck::FilterTextLines() { CountAndFilter(TextPolicy{}); }
 
 void DuplicateCheck::FilterPacketLines() {
   const UpperCaser upper;
-  RunCounts* counts = &result_.counts;
   if (LogPrefixes) {
-    CountAndFilter(PacketPolicy<true>{upper, TrimmedTarget, StripPath, counts});
+    CountAndFilter(PacketPolicy<true>{upper, TrimmedTarget, StripPath});
   } else {
-    CountAndFilter(PacketPolicy<false>{upper, TrimmedTarget, StripPath, counts});
+    CountAndFilter(PacketPolicy<false>{upper, TrimmedTarget, StripPath});
   }
 }
 
@@ -163,10 +160,9 @@ void DuplicateCheck::CountAndFilter(const Policy& policy) {
   // very target LineCounter counts (one with no spaces to trim).
   const bool everyLine = TargetCall.empty();
   const bool examinedLines = PacketMode && TargetCall == TrimmedTarget;
-  const Policy quiet = policy.Quiet();
   CountInputLines(
       [&](std::string_view block, DistinctSketch& sketch) {
-        LineTally lines = SketchKeys(block, quiet, sketch);
+        LineTally lines = SketchKeys(block, policy, sketch);
         if (everyLine) lines.counted = lines.lines;
         return lines;
       },
@@ -277,6 +273,8 @@ std::error_code DuplicateCheck::FilterScannedAhead(InputFile& in, const Policy& 
     pipeline.Drain();
     counts.linesRead += block.linesRead;
     counts.linesSkipped += block.linesSkipped;
+    counts.linesTimeStamped += block.linesTimeStamped;
+    counts.linesTagged += block.linesTagged;
     const std::uint64_t done = block.bytesRead;
     scan.Recycle(block);
     PostFullBlocks(writer);

@@ -21,6 +21,7 @@
 #include "line_index.h"
 #include "sievra/line_counter.h"
 #include "sievra/line_scanner.h"
+#include "sievra/log_prefix.h"
 
 namespace sievra {
 
@@ -41,11 +42,20 @@ struct ScannedBlock {
   std::vector<ScannedLine> candidates;
   std::uint64_t linesRead = 0;
   std::uint64_t linesSkipped = 0;
+  std::uint64_t linesTimeStamped = 0;
+  std::uint64_t linesTagged = 0;
   std::uint64_t bytesRead = 0;  // of the input, once this block was read
   std::error_code error;
   std::exception_ptr failure;  // thrown while reading or scanning
   bool end = false;            // nothing follows: the input is done, or failed
 };
+
+// Counts a read line's time stamp or tag, into a block's counts or the run's.
+template <class Counts>
+void CountPrefix(LogPrefixKind prefix, Counts& counts) {
+  if (prefix == LogPrefixKind::TimeStamp) ++counts.linesTimeStamped;
+  if (prefix == LogPrefixKind::Tag) ++counts.linesTagged;
+}
 
 // Reads the input, splits it into lines, tests and hashes them on a thread of
 // its own, a few blocks ahead of the caller, which looks the lines up and stores
@@ -149,14 +159,19 @@ class ScanAhead {
     b.candidates.clear();
     b.linesRead = 0;
     b.linesSkipped = 0;
+    b.linesTimeStamped = 0;
+    b.linesTagged = 0;
     const bool repeatsAreDuplicates = policy_.RepeatsAreDuplicates();
     LineScanner scanner(block.data(), block.size());
     std::string_view line;
     std::string_view key;
     std::string_view previous;
+    LogPrefixKind prefix;
     while (scanner.Next(line)) {
       ++b.linesRead;
-      if (!policy_.Examine(line, key)) {
+      const bool examined = policy_.Examine(line, key, prefix);
+      CountPrefix(prefix, b);
+      if (!examined) {
         ++b.linesSkipped;
         continue;
       }
