@@ -16,7 +16,6 @@ namespace sievra {
 class BlockWriter;
 class DistinctSketch;
 class InputFile;
-class LineCounter;
 
 // Hands progress to the observer no more often than it can use, and answers
 // whether the run should stop.
@@ -89,7 +88,7 @@ class DuplicateCheck {
   std::error_code FilterBlocks(InputFile& in, const Policy& policy, BlockWriter& writer);
   template <class Policy, class Pipeline>
   std::error_code FilterScannedAhead(InputFile& in, const Policy& policy, Pipeline& pipeline,
-                                     LineCounter* streamCount, BlockWriter& writer);
+                                     BlockWriter& writer);
   // Hands the writer, when it writes early, the kept blocks that are full.
   void PostFullBlocks(BlockWriter& writer);
   // Hands the writer the kept blocks it has not had yet and waits for the output.

@@ -221,19 +221,17 @@ std::error_code DuplicateCheck::FilterBlocks(InputFile& in, const Policy& policy
     if (index.Full()) index.Enlarge();
   };
   LookupPipeline<decltype(keepNew)> pipeline(index, keepNew, policy.RepeatsAreDuplicates());
-  const UpperCaser upper;
-  std::optional<LineCounter> streamCount;  // a stream's count, taken on this one read
-  if (in.IsStream()) streamCount.emplace(upper, TargetCall, CountsFrames());
-  LineCounter* const count = streamCount ? &*streamCount : nullptr;
   // Reading and hashing on a second thread pays only when the lookups left to
   // this one are a good share of the lines: with one line repeated, or with a
   // callsign's 1% of the frames, this thread would wait on the reader and the
   // hand-over cost 2-7% (measured: see bench/README.md). A stream, never
   // counted, is read here.
   const bool lookupsPay = expectedLookups_ > 0 && expectedLookups_ * 4 >= countedLines_;
-  if (lookupsPay && threads_ > 1) {
-    return FilterScannedAhead(in, policy, pipeline, count, writer);
-  }
+  if (lookupsPay && threads_ > 1) return FilterScannedAhead(in, policy, pipeline, writer);
+  const UpperCaser upper;
+  std::optional<LineCounter> streamCount;  // a stream's count, taken on this one read
+  if (in.IsStream()) streamCount.emplace(upper, TargetCall, CountsFrames());
+  LineCounter* const count = streamCount ? &*streamCount : nullptr;
   LineBlockReader reader(in, kReadBufferBytes, [&] { return Proceed(in.BytesRead()); });
   for (;;) {
     std::string_view block;
@@ -255,17 +253,15 @@ std::error_code DuplicateCheck::FilterBlocks(InputFile& in, const Policy& policy
 // second thread: this one looks up, stores and reports, block by block in order.
 template <class Policy, class Pipeline>
 std::error_code DuplicateCheck::FilterScannedAhead(InputFile& in, const Policy& policy,
-                                                   Pipeline& pipeline, LineCounter* streamCount,
-                                                   BlockWriter& writer) {
+                                                   Pipeline& pipeline, BlockWriter& writer) {
   RunCounts& counts = result_.counts;
-  ScanAhead<Policy> scan(in, policy, streamCount, [this] { return !monitor_.Cancelled(); });
+  ScanAhead<Policy> scan(in, policy, [this] { return !monitor_.Cancelled(); });
   for (;;) {
     ScannedBlock& block = scan.Next([this](std::uint64_t done) { Proceed(done); });
     if (block.failure) std::rethrow_exception(block.failure);
     if (block.error) return block.error;
     if (block.end) {
       if (CancelIfAsked()) return {};  // the scan may have ended on the cancel
-      if (streamCount) counts.linesCounted = streamCount->Finish();
       monitor_.Complete(block.bytesRead);
       return {};
     }

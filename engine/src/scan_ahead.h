@@ -19,7 +19,6 @@
 #include "file_io.h"
 #include "line_block_reader.h"
 #include "line_index.h"
-#include "sievra/line_counter.h"
 #include "sievra/line_scanner.h"
 #include "sievra/log_prefix.h"
 
@@ -67,13 +66,11 @@ void CountPrefix(LogPrefixKind prefix, Counts& counts) {
 template <class Policy>
 class ScanAhead {
  public:
-  // `streamCount`, when given, counts a stream on its one read. `keepReading`
-  // is asked from the thread between reads; false ends the input.
-  ScanAhead(InputFile& in, const Policy& policy, LineCounter* streamCount,
-            LineBlockReader::KeepReading keepReading)
+  // `in` is a file the counting pass has read. `keepReading` is asked from the
+  // thread between reads; false ends the input.
+  ScanAhead(InputFile& in, const Policy& policy, LineBlockReader::KeepReading keepReading)
       : in_(in),
         policy_(policy),
-        streamCount_(streamCount),
         keepReading_(std::move(keepReading)),
         // Made on this thread, so that failing to allocate its buffer fails here.
         reader_(in, kReadBufferBytes, [this] { return ReadOn(); }) {
@@ -143,7 +140,6 @@ class ScanAhead {
     try {
       std::string_view block;
       if (keepReading_()) b.error = reader_.Next(block);
-      if (!b.error && streamCount_) streamCount_->Feed(block);
       b.end = b.error || block.empty();
       if (!b.end) Scan(block, b);
       b.bytesRead = in_.BytesRead();
@@ -183,7 +179,6 @@ class ScanAhead {
 
   InputFile& in_;
   const Policy& policy_;
-  LineCounter* streamCount_;
   LineBlockReader::KeepReading keepReading_;
   std::atomic<std::uint64_t> bytesRead_{0};  // of the input, for the caller while it waits
   LineBlockReader reader_;                   // used by the thread only
