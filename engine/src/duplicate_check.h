@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 #include "kept_lines.h"
 #include "sievra/engine.h"
@@ -16,6 +17,7 @@ namespace sievra {
 class BlockWriter;
 class DistinctSketch;
 class InputFile;
+struct FilePart;
 
 // Hands progress to the observer no more often than it can use, and answers
 // whether the run should stop.
@@ -95,6 +97,11 @@ class DuplicateCheck {
   void WriteKeptLines(BlockWriter& writer);
   // Hands the writer the kept blocks below `upTo` it has not had yet.
   void PostKeptBlocks(BlockWriter& writer, std::size_t upTo);
+  // Opens the input and begins the counting phase; null for a stream (kept
+  // for the filter) and when it fails.
+  std::unique_ptr<InputFile> OpenForCounting();
+  // The parts to count on as many threads as pay; false when cancelled.
+  bool CutForCounting(std::vector<FilePart>& ranges);
   void FailReadingInput(const std::error_code& ec);
   void FailWritingOutput(const std::error_code& ec);
   bool IsStandardStream(const std::string& path) const;
