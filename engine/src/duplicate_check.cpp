@@ -1,10 +1,13 @@
 #include "duplicate_check.h"
 
+#include <algorithm>
 #include <memory>
 #include <new>
 
 #include "file_io.h"
+#include "run_options.h"
 #include "sievra/upper_case.h"
+#include "usable_cores.h"
 
 namespace sievra {
 
@@ -32,6 +35,11 @@ void RunMonitor::Report(std::uint64_t done) {
 }
 
 RunResult RunRequest(const RunSettings& settings, const RunObserver& observer) {
+  return RunRequest(settings, observer, RunOptions{UsableCores()});
+}
+
+RunResult RunRequest(const RunSettings& settings, const RunObserver& observer,
+                     const RunOptions& options) {
   const auto start = std::chrono::steady_clock::now();
   RunResult result;
   if (settings.inputPath.empty()) {
@@ -41,13 +49,14 @@ RunResult RunRequest(const RunSettings& settings, const RunObserver& observer) {
     result.outcome = RunOutcome::MissingOutput;
     result.fileType = settings.fileType;
   } else {
-    result = DuplicateCheck(settings, observer).RunDuplicateCheck();
+    result = DuplicateCheck(settings, observer, options.threads).RunDuplicateCheck();
   }
   result.elapsed = std::chrono::steady_clock::now() - start;
   return result;
 }
 
-DuplicateCheck::DuplicateCheck(const RunSettings& settings, const RunObserver& observer)
+DuplicateCheck::DuplicateCheck(const RunSettings& settings, const RunObserver& observer,
+                               unsigned threads)
     : InputPath(settings.inputPath),
       OutputPath(settings.outputPath),
       TargetCall(UpperCaser().Apply(settings.callsignText)),
@@ -56,6 +65,7 @@ DuplicateCheck::DuplicateCheck(const RunSettings& settings, const RunObserver& o
       LogPrefixes(settings.logPrefixes),
       monitor_(observer),
       acceptStreams_(settings.acceptStreams),
+      threads_(std::max(threads, 1u)),
       lineEnd_(settings.lineEnd == LineEnd::Lf ? "\n" : "\r\n") {
   const std::size_t first = TargetCall.find_first_not_of(' ');
   if (first != std::string::npos)
@@ -87,6 +97,12 @@ bool DuplicateCheck::Proceed(std::uint64_t done) {
   if (!monitor_.Advance(done)) return true;
   result_.outcome = RunOutcome::Cancelled;
   return false;
+}
+
+bool DuplicateCheck::CancelIfAsked() {
+  if (!monitor_.Cancelled()) return false;
+  result_.outcome = RunOutcome::Cancelled;
+  return true;
 }
 
 void DuplicateCheck::FailReadingInput(const std::error_code& ec) {

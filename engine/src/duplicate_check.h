@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 #include "kept_lines.h"
 #include "sievra/engine.h"
@@ -16,7 +17,7 @@ namespace sievra {
 class BlockWriter;
 class DistinctSketch;
 class InputFile;
-class LineCounter;
+struct FilePart;
 
 // Hands progress to the observer no more often than it can use, and answers
 // whether the run should stop.
@@ -54,7 +55,8 @@ using KeySketcher = std::function<LineTally(std::string_view block, DistinctSket
 // for each run, so nothing a run kept outlives it.
 class DuplicateCheck {
  public:
-  DuplicateCheck(const RunSettings& settings, const RunObserver& observer);
+  // With `threads` above one, the steps that pay run on threads of their own.
+  DuplicateCheck(const RunSettings& settings, const RunObserver& observer, unsigned threads);
   ~DuplicateCheck();
 
   // Counts, filters and writes; the result says how it went.
@@ -88,13 +90,18 @@ class DuplicateCheck {
   std::error_code FilterBlocks(InputFile& in, const Policy& policy, BlockWriter& writer);
   template <class Policy, class Pipeline>
   std::error_code FilterScannedAhead(InputFile& in, const Policy& policy, Pipeline& pipeline,
-                                     LineCounter* streamCount, BlockWriter& writer);
+                                     BlockWriter& writer);
   // Hands the writer, when it writes early, the kept blocks that are full.
   void PostFullBlocks(BlockWriter& writer);
   // Hands the writer the kept blocks it has not had yet and waits for the output.
   void WriteKeptLines(BlockWriter& writer);
   // Hands the writer the kept blocks below `upTo` it has not had yet.
   void PostKeptBlocks(BlockWriter& writer, std::size_t upTo);
+  // Opens the input and begins the counting phase; null for a stream (kept
+  // for the filter) and when it fails.
+  std::unique_ptr<InputFile> OpenForCounting();
+  // The parts to count on as many threads as pay; false when cancelled.
+  bool CutForCounting(std::vector<FilePart>& ranges);
   void FailReadingInput(const std::error_code& ec);
   void FailWritingOutput(const std::error_code& ec);
   bool IsStandardStream(const std::string& path) const;
@@ -103,10 +110,13 @@ class DuplicateCheck {
   void Fail(FailedFile file, FailedStep step, const std::string& path, std::string reason);
   // Reports `done` bytes of the phase; false, with the run cancelled, when asked to stop.
   bool Proceed(std::uint64_t done);
+  // Proceed without a report: for a step that another thread ended on a cancel.
+  bool CancelIfAsked();
 
   RunMonitor monitor_;
   RunResult result_;
   const bool acceptStreams_;
+  const unsigned threads_;  // at least one
   const std::string_view lineEnd_;
   std::unique_ptr<InputFile> stream_;  // an input that can be read only once, kept for the filter
   std::uint64_t inputBytes_ = 0;       // the input's size when the run began, for progress

@@ -17,7 +17,6 @@
 #include "sievra/log_prefix.h"
 #include "sievra/packet_frame.h"
 #include "sievra/upper_case.h"
-#include "usable_cores.h"
 
 namespace sievra {
 
@@ -28,15 +27,15 @@ constexpr std::size_t kReadBufferBytes = std::size_t{1} << 20;
 // Text mode: every line counts, compared whole.
 struct TextPolicy {
   static constexpr bool RepeatsAreDuplicates() { return true; }
-  static bool Examine(std::string_view line, std::string_view& key) {
+  static bool Examine(std::string_view line, std::string_view& key, LogPrefixKind& prefix) {
     key = line;
+    prefix = LogPrefixKind::None;
     return true;
   }
   static std::string_view KeyOfStored(std::string_view stored) { return stored; }
   static std::string_view Store(KeptLineTable& table, std::string_view line) {
     return table.Store(line);
   }
-  TextPolicy Quiet() const { return *this; }
 };
 
 // Packet mode: the target's frames (or any line with a colon), compared by
@@ -48,13 +47,18 @@ struct PacketPolicy {
   const UpperCaser& upper;
   std::string_view target;
   bool strip;
-  RunCounts* counts;  // the prefixed lines are counted here; null: not counted
   // A cut frame's stored payload may differ from its own, so with a cut an
   // equal payload is no proof of a duplicate.
   bool RepeatsAreDuplicates() const { return !strip; }
-  bool Examine(std::string_view line, std::string_view& key) const {
+  // `prefix` tells what stands before the frame, whether or not the line passes.
+  bool Examine(std::string_view line, std::string_view& key, LogPrefixKind& prefix) const {
     std::string_view frame = line;
-    if constexpr (kLogPrefixes) frame.remove_prefix(CountedPrefix(line));
+    prefix = LogPrefixKind::None;
+    if constexpr (kLogPrefixes) {
+      const LogPrefix found = FindLogPrefix(line);
+      prefix = found.kind;
+      frame.remove_prefix(found.length);
+    }
     if (!target.empty() && !upper.LineStartsWith(frame, target)) return false;
     const std::size_t colon = frame.find(':');
     if (colon == std::string_view::npos) {
@@ -75,22 +79,11 @@ struct PacketPolicy {
     if (!strip || !FindDigiPathCut(line.substr(before), cut)) return table.Store(line);
     return table.Store(line.substr(0, before + cut.keepPrefix), line.substr(before + cut.resumeAt));
   }
-  // The same test without counting prefixes: the counting pass examines the
-  // lines too, and the counts are the filter's.
-  PacketPolicy Quiet() const { return {upper, target, strip, nullptr}; }
 
  private:
   static std::string_view FrameOf(std::string_view line) {
     if constexpr (kLogPrefixes) line.remove_prefix(FindLogPrefix(line).length);
     return line;
-  }
-  std::size_t CountedPrefix(std::string_view line) const {
-    const LogPrefix prefix = FindLogPrefix(line);
-    if (counts != nullptr) {
-      if (prefix.kind == LogPrefixKind::TimeStamp) ++counts->linesTimeStamped;
-      if (prefix.kind == LogPrefixKind::Tag) ++counts->linesTagged;
-    }
-    return prefix.length;
   }
 };
 
@@ -101,9 +94,12 @@ void PushLines(std::string_view block, const Policy& policy, Pipeline& pipeline,
   LineScanner scanner(block.data(), block.size());
   std::string_view line;
   std::string_view key;
+  LogPrefixKind prefix;
   while (scanner.Next(line)) {
     ++counts.linesRead;
-    if (policy.Examine(line, key)) {
+    const bool examined = policy.Examine(line, key, prefix);
+    CountPrefix(prefix, counts);
+    if (examined) {
       pipeline.Push(line, key);
     } else {
       ++counts.linesSkipped;
@@ -130,9 +126,10 @@ LineTally SketchKeys(std::string_view block, const Policy& policy, DistinctSketc
   std::string_view line;
   std::string_view key;
   std::string_view previous;
+  LogPrefixKind prefix;  // counted by the filter
   LineTally lines;
   for (; scanner.Next(line); ++lines.lines) {
-    if (!policy.Examine(line, key)) continue;
+    if (!policy.Examine(line, key, prefix)) continue;
     ++lines.counted;
     // A run of one key adds nothing after its first: skip hashing it again.
     if (RepeatsPrevious(key, previous)) continue;
@@ -149,11 +146,10 @@ void DuplicateCheck::FilterTextLines() { CountAndFilter(TextPolicy{}); }
 
 void DuplicateCheck::FilterPacketLines() {
   const UpperCaser upper;
-  RunCounts* counts = &result_.counts;
   if (LogPrefixes) {
-    CountAndFilter(PacketPolicy<true>{upper, TrimmedTarget, StripPath, counts});
+    CountAndFilter(PacketPolicy<true>{upper, TrimmedTarget, StripPath});
   } else {
-    CountAndFilter(PacketPolicy<false>{upper, TrimmedTarget, StripPath, counts});
+    CountAndFilter(PacketPolicy<false>{upper, TrimmedTarget, StripPath});
   }
 }
 
@@ -164,10 +160,9 @@ void DuplicateCheck::CountAndFilter(const Policy& policy) {
   // very target LineCounter counts (one with no spaces to trim).
   const bool everyLine = TargetCall.empty();
   const bool examinedLines = PacketMode && TargetCall == TrimmedTarget;
-  const Policy quiet = policy.Quiet();
   CountInputLines(
       [&](std::string_view block, DistinctSketch& sketch) {
-        LineTally lines = SketchKeys(block, quiet, sketch);
+        LineTally lines = SketchKeys(block, policy, sketch);
         if (everyLine) lines.counted = lines.lines;
         return lines;
       },
@@ -183,8 +178,7 @@ void DuplicateCheck::FilterLines(const Policy& policy) {
   // written while the filter goes on where a second core can write them.
   // Standard output cannot be taken back: it gets nothing before the input was
   // read well.
-  BlockWriter writer(OutputPath, acceptStreams_,
-                     !IsStandardStream(OutputPath) && UsableCores() > 1);
+  BlockWriter writer(OutputPath, acceptStreams_, !IsStandardStream(OutputPath) && threads_ > 1);
   {
     // Closed before the output is written: Windows cannot replace a file that is
     // still open, and the output may be the input itself.
@@ -227,25 +221,24 @@ std::error_code DuplicateCheck::FilterBlocks(InputFile& in, const Policy& policy
     if (index.Full()) index.Enlarge();
   };
   LookupPipeline<decltype(keepNew)> pipeline(index, keepNew, policy.RepeatsAreDuplicates());
-  const UpperCaser upper;
-  std::optional<LineCounter> streamCount;  // a stream's count, taken on this one read
-  if (in.IsStream()) streamCount.emplace(upper, TargetCall, CountsFrames());
-  LineCounter* const count = streamCount ? &*streamCount : nullptr;
   // Reading and hashing on a second thread pays only when the lookups left to
   // this one are a good share of the lines: with one line repeated, or with a
   // callsign's 1% of the frames, this thread would wait on the reader and the
   // hand-over cost 2-7% (measured: see bench/README.md). A stream, never
   // counted, is read here.
   const bool lookupsPay = expectedLookups_ > 0 && expectedLookups_ * 4 >= countedLines_;
-  if (lookupsPay && UsableCores() > 1) {
-    return FilterScannedAhead(in, policy, pipeline, count, writer);
-  }
-  LineBlockReader reader(in, kReadBufferBytes);
+  if (lookupsPay && threads_ > 1) return FilterScannedAhead(in, policy, pipeline, writer);
+  const UpperCaser upper;
+  std::optional<LineCounter> streamCount;  // a stream's count, taken on this one read
+  if (in.IsStream()) streamCount.emplace(upper, TargetCall, CountsFrames());
+  LineCounter* const count = streamCount ? &*streamCount : nullptr;
+  LineBlockReader reader(in, kReadBufferBytes, [&] { return Proceed(in.BytesRead()); });
   for (;;) {
     std::string_view block;
     if (auto ec = reader.Next(block)) return ec;
     if (count) count->Feed(block);
     if (block.empty()) {
+      if (result_.outcome != RunOutcome::Completed) return {};  // cancelled within a line
       if (count) counts.linesCounted = count->Finish();
       monitor_.Complete(in.BytesRead());
       return {};
@@ -260,16 +253,15 @@ std::error_code DuplicateCheck::FilterBlocks(InputFile& in, const Policy& policy
 // second thread: this one looks up, stores and reports, block by block in order.
 template <class Policy, class Pipeline>
 std::error_code DuplicateCheck::FilterScannedAhead(InputFile& in, const Policy& policy,
-                                                   Pipeline& pipeline, LineCounter* streamCount,
-                                                   BlockWriter& writer) {
+                                                   Pipeline& pipeline, BlockWriter& writer) {
   RunCounts& counts = result_.counts;
-  ScanAhead<Policy> scan(in, policy, streamCount);
+  ScanAhead<Policy> scan(in, policy, [this] { return !monitor_.Cancelled(); });
   for (;;) {
-    ScannedBlock& block = scan.Next();
+    ScannedBlock& block = scan.Next([this](std::uint64_t done) { Proceed(done); });
     if (block.failure) std::rethrow_exception(block.failure);
     if (block.error) return block.error;
     if (block.end) {
-      if (streamCount) counts.linesCounted = streamCount->Finish();
+      if (CancelIfAsked()) return {};  // the scan may have ended on the cancel
       monitor_.Complete(block.bytesRead);
       return {};
     }
@@ -277,6 +269,8 @@ std::error_code DuplicateCheck::FilterScannedAhead(InputFile& in, const Policy& 
     pipeline.Drain();
     counts.linesRead += block.linesRead;
     counts.linesSkipped += block.linesSkipped;
+    counts.linesTimeStamped += block.linesTimeStamped;
+    counts.linesTagged += block.linesTagged;
     const std::uint64_t done = block.bytesRead;
     scan.Recycle(block);
     PostFullBlocks(writer);

@@ -1,14 +1,17 @@
 #include "line_block_reader.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
 namespace sievra {
 
-LineBlockReader::LineBlockReader(InputFile& in, std::size_t bufferBytes)
+LineBlockReader::LineBlockReader(InputFile& in, std::size_t bufferBytes, KeepReading keepReading)
     : in_(in),
+      keepReading_(std::move(keepReading)),
       buffer_(std::make_unique_for_overwrite<char[]>(bufferBytes)),
-      capacity_(bufferBytes) {}
+      capacity_(bufferBytes),
+      readBytes_(bufferBytes) {}
 
 std::error_code LineBlockReader::Fill() {
   if (begin_ > 0) {  // move the carried part of a line to the front
@@ -24,7 +27,8 @@ std::error_code LineBlockReader::Fill() {
     capacity_ = bigger;
   }
   std::size_t got = 0;
-  if (auto ec = in_.Read(buffer_.get() + end_, capacity_ - end_, got)) return ec;
+  const std::size_t room = std::min(capacity_ - end_, readBytes_);
+  if (auto ec = in_.Read(buffer_.get() + end_, room, got)) return ec;
   if (got == 0) eof_ = true;
   if (dropLf_ && got > 0) {
     dropLf_ = false;
@@ -57,7 +61,15 @@ std::error_code LineBlockReader::Next(std::string_view& block) {
     if (auto ec = Fill()) return ec;
     if (eof_) continue;
     const std::size_t stop = EndOfLastLine(carried);
-    if (stop == 0) continue;
+    if (stop == 0) {
+      if (keepReading_ && !keepReading_()) {
+        eof_ = true;
+        begin_ = end_;
+        block = {};
+        return {};
+      }
+      continue;
+    }
     dropLf_ = buffer_[stop - 1] == '\r' && stop == end_;
     block = std::string_view(buffer_.get(), stop);
     begin_ = stop;

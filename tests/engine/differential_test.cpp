@@ -5,8 +5,8 @@
 #include <unordered_set>
 #include <vector>
 
+#include "engine_support.h"
 #include "first_match_reference.h"
-#include "test_support.h"
 
 namespace sievra {
 namespace {
@@ -72,13 +72,14 @@ TEST(DifferentialTest, IndexedFiltersMatchTheFirstMatchScan) {
     const bool strip = random() % 2;
     const std::string target = targets[random() % 6];
     const bool prefixes = random() % 4 != 0;
-    testing::CoresForRun cores(round % 2 == 1);  // the one-thread filter on odd rounds
+    const unsigned threads = testing::kThreadRows[round % 2];
     EngineFixture f;
     f.settings.logPrefixes = prefixes;
-    const RunOutcome outcome = f.Run(log, packet, target, strip);
+    const RunOutcome outcome = testing::RunOnThreads(f, threads, log, packet, target, strip);
     const std::string expected = ReferenceOutput(log, packet, target, strip, prefixes);
-    ASSERT_EQ(f.Output(), expected) << "round " << round << " packet " << packet << " strip "
-                                    << strip << " target '" << target << "' prefixes " << prefixes;
+    ASSERT_EQ(f.Output(), expected)
+        << "round " << round << " packet " << packet << " strip " << strip << " target '" << target
+        << "' prefixes " << prefixes << " threads " << threads;
     ASSERT_EQ(f.result.counts.linesCounted,
               reference::Filter({packet, strip, target, prefixes}, log).counted);
     ASSERT_EQ(outcome, expected.empty() ? RunOutcome::NothingKept : RunOutcome::Completed);
@@ -86,7 +87,7 @@ TEST(DifferentialTest, IndexedFiltersMatchTheFirstMatchScan) {
 }
 
 // A log big enough to be counted in parts, one per core: the counts and the
-// output must be those of the count in one piece on one core, whatever the
+// output must be those of the count in one piece on one thread, whatever the
 // settings, and whichever way the lines at the cut end.
 TEST(DifferentialTest, CountingInPartsCountsAsInOnePiece) {
   const struct {
@@ -106,15 +107,14 @@ TEST(DifferentialTest, CountingInPartsCountsAsInOnePiece) {
     ASSERT_GE(log.size(), std::size_t{8} << 20) << "too small to be counted in parts";
     RunCounts counts[2];
     std::string outputs[2];
-    for (const bool oneCore : testing::kOneCoreRows) {
-      testing::CoresForRun cores(oneCore);
+    for (std::size_t i = 0; i < 2; ++i) {
       EngineFixture f;
       f.settings.logPrefixes = row.prefixes;
-      f.Run(log, row.packet, row.target, row.strip);
-      counts[oneCore] = f.result.counts;
-      outputs[oneCore] = f.Output();
+      testing::RunOnThreads(f, testing::kThreadRows[i], log, row.packet, row.target, row.strip);
+      counts[i] = f.result.counts;
+      outputs[i] = f.Output();
     }
-    EXPECT_GT(counts[1].linesCounted, 0u);
+    EXPECT_GT(counts[0].linesCounted, 0u);
     EXPECT_TRUE(counts[0] == counts[1])
         << "counted " << counts[0].linesCounted << " against " << counts[1].linesCounted;
     EXPECT_TRUE(outputs[0] == outputs[1]) << "outputs differ";
@@ -140,18 +140,16 @@ TEST(DifferentialTest, LargeLogWithIndexGrowth) {
     }
   }
   for (bool packet : {false, true}) {
-    testing::CoresForRun cores(packet);  // the one-thread filter for the packet row
     EngineFixture f;
     testing::WriteBytes(f.settings.inputPath, "N0CALL>APRS,WIDE1-1:0\n");
     f.settings.fileType = packet ? FileType::Packet : FileType::Text;
     f.settings.strip = packet;
-    RunObserver observer;
-    observer.onProgress = [&, grown = false](const RunProgress& progress) mutable {
+    f.observer.onProgress = [&, grown = false](const RunProgress& progress) mutable {
       if (progress.phase != RunPhase::Filtering || grown) return;
       grown = true;
       testing::WriteBytes(f.settings.inputPath, log);
     };
-    f.Run(observer);
+    testing::RunOnThreads(f, testing::kThreadRows[packet ? 0 : 1]);  // one thread for packet
     EXPECT_EQ(f.Output(), packet ? expectedPacket : expectedText);
   }
 }
@@ -206,10 +204,10 @@ TEST(DifferentialTest, DataShapesKeepEachKeysFirstLine) {
         const std::string key = row.packet ? line.substr(line.find(':') + 1) : line;
         if (seen.insert(key).second) expected.append(line).append(terminator);
       }
-      testing::CoresForRun cores(end == LineEnd::Lf);  // each shape through both filter loops
       EngineFixture f;
       f.settings.lineEnd = end;
-      f.Run(log, row.packet);
+      // Each shape through both filter loops.
+      testing::RunOnThreads(f, testing::kThreadRows[end == LineEnd::Lf], log, row.packet);
       EXPECT_TRUE(f.Output() == expected) << "outputs differ";
       EXPECT_EQ(f.result.counts.linesKept, seen.size());
     }

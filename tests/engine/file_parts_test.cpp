@@ -1,6 +1,8 @@
 // Cutting a file into parts of whole lines for the counting pass's cores.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <random>
 #include <string>
 #include <vector>
@@ -24,6 +26,8 @@ std::size_t ExpectedStart(const std::string& text, std::size_t offset) {
   while (at < text.size() && !BeginsLine(text, at)) ++at;
   return at;
 }
+
+const KeepSearching kGoOn = [] { return true; };
 
 std::string ReadPart(const std::string& path, const FilePart& part) {
   InputFile in;
@@ -54,7 +58,7 @@ std::vector<std::string> Texts() {
   return texts;
 }
 
-TEST(FilePartsTest, NextLineStartFindsTheFirstLineBeginningAtOrAfterTheOffset) {
+TEST(FilePartsTest, NextLineStartFindsTheFirstLineBeginningAtOrAfterTheOffsetBeforeTheLimit) {
   testing::TempDir dir;
   const std::string path = dir.File("log.txt");
   for (const std::string& text : Texts()) {
@@ -64,10 +68,14 @@ TEST(FilePartsTest, NextLineStartFindsTheFirstLineBeginningAtOrAfterTheOffset) {
     for (std::size_t offset = 0; offset <= text.size(); ++offset) {
       if (offset > 12 && offset + 12 < text.size())
         offset = text.size() - 12;  // long texts: their ends
-      std::uint64_t start = 0;
-      ASSERT_FALSE(NextLineStart(in, offset, start));
-      ASSERT_EQ(start, ExpectedStart(text, offset))
-          << "offset " << offset << " of a text of " << text.size() << " bytes";
+      // No further than a limit: just past the offset, past a probe, none.
+      const std::uint64_t limits[] = {offset + 1, offset + 4097, UINT64_MAX};
+      for (const std::uint64_t limit : limits) {
+        std::uint64_t start = 0;
+        ASSERT_FALSE(NextLineStart(in, offset, limit, kGoOn, start));
+        ASSERT_EQ(start, std::min<std::uint64_t>(ExpectedStart(text, offset), limit))
+            << "offset " << offset << ", limit " << limit << " of a text of " << text.size();
+      }
     }
   }
 }
@@ -82,7 +90,7 @@ TEST(FilePartsTest, PartsBeginLinesAndTogetherHoldTheFileAndItsLines) {
       InputFile probe;
       ASSERT_FALSE(probe.Open(path));
       std::vector<FilePart> parts;
-      ASSERT_FALSE(CutAtLines(probe, text.size(), count, parts));
+      ASSERT_FALSE(CutAtLines(probe, text.size(), count, kGoOn, parts));
       ASSERT_GE(parts.size(), 1u);
       ASSERT_LE(parts.size(), count);
       EXPECT_EQ(parts.front().begin, 0u);
@@ -101,6 +109,43 @@ TEST(FilePartsTest, PartsBeginLinesAndTogetherHoldTheFileAndItsLines) {
       }
       EXPECT_EQ(whole, text);
       EXPECT_EQ(lines, reference::Lines(text).size());
+    }
+  }
+}
+
+// A cut inside a line longer than a part: the search reads no byte twice, no
+// further than the file, asks to go on at least once per MiB, and stops when
+// told to.
+TEST(FilePartsTest, CutSearchInALongLineReadsEachByteOnceAndCanBeStopped) {
+  testing::TempDir dir;
+  const std::string path = dir.File("log.txt");
+  constexpr std::size_t kMiB = std::size_t{1} << 20;
+  const struct {
+    const char* name;
+    std::string text;
+    std::size_t parts;  // expected of four
+  } rows[] = {{"no line end", std::string(16 * kMiB, 'a'), 1},
+              {"a line over the second cut",
+               "a\n" + std::string(9 * kMiB, 'a') + "\n" + std::string(7 * kMiB, '\n'), 3}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    testing::WriteBytes(path, row.text);
+    for (const std::size_t stopAfter : {std::size_t{0}, SIZE_MAX}) {
+      InputFile probe;
+      ASSERT_FALSE(probe.Open(path));
+      std::size_t asked = 0;
+      std::vector<FilePart> parts;
+      const std::error_code ec = CutAtLines(
+          probe, row.text.size(), 4, [&] { return asked++ < stopAfter; }, parts);
+      if (stopAfter == 0) {
+        EXPECT_EQ(ec, std::errc::operation_canceled);
+        EXPECT_LE(probe.BytesRead(), kMiB) << "read on after being told to stop";
+        continue;
+      }
+      ASSERT_FALSE(ec);
+      EXPECT_EQ(parts.size(), row.parts);
+      EXPECT_LE(probe.BytesRead(), row.text.size() * 3 / 4 + 3) << "a byte was read twice";
+      EXPECT_GE(asked, probe.BytesRead() / kMiB) << "not asked once per MiB";
     }
   }
 }

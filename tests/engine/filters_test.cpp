@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "engine_support.h"
 #include "sievra/packet_frame.h"
-#include "test_support.h"
 
 namespace sievra {
 namespace {
@@ -163,13 +163,16 @@ TEST(FilterPacketLinesTest, FiltersAPrefixedLogAsTheSameLogWithoutPrefixes) {
         expected += PrefixFor(from++) + frame + "\r\n";
         at = end + 2;
       }
-      EngineFixture f;
-      f.Run(prefixed, true, call, strip);
-      EXPECT_EQ(f.Output(), expected);
-      EXPECT_EQ(f.result.counts.linesCounted, bare.result.counts.linesCounted);
-      EXPECT_EQ(f.result.counts.duplicatesRemoved, bare.result.counts.duplicatesRemoved);
-      EXPECT_EQ(f.result.counts.linesTimeStamped, 5u);  // lines 0, 1, 4, 5 and 6 by PrefixFor
-      EXPECT_EQ(f.result.counts.linesTagged, 2u);
+      for (const unsigned threads : testing::kThreadRows) {
+        SCOPED_TRACE(testing::ThreadsName(threads));
+        EngineFixture f;
+        testing::RunOnThreads(f, threads, prefixed, true, call, strip);
+        EXPECT_EQ(f.Output(), expected);
+        EXPECT_EQ(f.result.counts.linesCounted, bare.result.counts.linesCounted);
+        EXPECT_EQ(f.result.counts.duplicatesRemoved, bare.result.counts.duplicatesRemoved);
+        EXPECT_EQ(f.result.counts.linesTimeStamped, 5u);  // lines 0, 1, 4, 5 and 6 by PrefixFor
+        EXPECT_EQ(f.result.counts.linesTagged, 2u);
+      }
     }
   }
 }

@@ -1,10 +1,13 @@
 // What a caller following a run sees: progress by phase, and cancelling.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "test_support.h"
+#include "engine_support.h"
 
 namespace sievra {
 namespace {
@@ -23,14 +26,13 @@ std::string BigLog() {
 
 TEST(ProgressTest, EachPhaseRisesFromZeroToItsTotal) {
   const std::string log = BigLog();
-  for (bool oneCore : testing::kOneCoreRows) {
-    SCOPED_TRACE(oneCore ? "one core" : "every core");
-    testing::CoresForRun cores(oneCore);
+  for (const unsigned threads : testing::kThreadRows) {
+    SCOPED_TRACE(testing::ThreadsName(threads));
     EngineFixture f;
     std::vector<RunProgress> seen;
-    const RunObserver observer{[&](const RunProgress& p) { seen.push_back(p); }, nullptr};
+    f.observer.onProgress = [&](const RunProgress& p) { seen.push_back(p); };
     WriteBytes(f.settings.inputPath, log);
-    ASSERT_EQ(f.Run(observer), RunOutcome::Completed);
+    ASSERT_EQ(testing::RunOnThreads(f, threads), RunOutcome::Completed);
     const std::uint64_t written = f.Output().size();
 
     const struct {
@@ -56,28 +58,57 @@ TEST(ProgressTest, EachPhaseRisesFromZeroToItsTotal) {
   }
 }
 
-TEST(ProgressTest, CancelInAnyPhaseLeavesTheOutputAndTheNextRunWorks) {
-  const std::string log = BigLog();
-  for (bool oneCore : testing::kOneCoreRows) {
-    for (RunPhase phase : {RunPhase::Counting, RunPhase::Filtering, RunPhase::Writing}) {
-      SCOPED_TRACE(std::to_string(static_cast<int>(phase)) +
-                   (oneCore ? ", one core" : ", every core"));
-      testing::CoresForRun cores(oneCore);
-      EngineFixture f;
-      WriteBytes(f.settings.inputPath, log);
-      WriteBytes(f.settings.outputPath, "older result\r\n");
-      CancelToken cancel;
-      const RunObserver observer{[&](const RunProgress& p) {
-                                   if (p.phase == phase) cancel.Cancel();
-                                 },
-                                 &cancel};
-      EXPECT_EQ(f.Run(observer), RunOutcome::Cancelled);
-      EXPECT_EQ(MessageOf(f.result), "The run was cancelled; the output file was not changed.");
-      EXPECT_EQ(f.Output(), "older result\r\n");
-      EXPECT_EQ(f.dir.Listing(), (std::vector<std::string>{"in.txt", "out.txt"}));
+// Bytes this process has read so far, where the system counts them (Linux).
+std::optional<std::uint64_t> ProcessBytesRead() {
+  std::ifstream io("/proc/self/io");
+  std::string name;
+  std::uint64_t bytes = 0;
+  while (io >> name >> bytes) {
+    if (name == "rchar:") return bytes;
+  }
+  return std::nullopt;
+}
 
-      EXPECT_EQ(f.Run(), RunOutcome::Completed);
-      EXPECT_EQ(f.result.counts.linesRead, f.result.counts.linesCounted);
+// The engine's one table of cancels: in each phase, on one thread and on
+// several, of many lines and of one line with no end (which a cut search and
+// the block reader would read whole). The run stops within about a MiB read
+// per thread, leaves the output as it was, and the next run works.
+TEST(ProgressTest, CancelInAnyPhaseStopsSoonLeavesTheOutputAndTheNextRunWorks) {
+  constexpr std::uint64_t kSoonBytes = std::uint64_t{3} << 20;
+  const struct {
+    const char* name;
+    std::string input;
+  } inputs[] = {{"many lines", BigLog()},
+                {"no line end", "N0CALL>APRS:" + std::string((std::size_t{8} << 20) + 5, 'x')}};
+  for (const auto& input : inputs) {
+    for (const unsigned threads : testing::kThreadRows) {
+      for (RunPhase phase : {RunPhase::Counting, RunPhase::Filtering, RunPhase::Writing}) {
+        SCOPED_TRACE(std::string(input.name) + ", phase " +
+                     std::to_string(static_cast<int>(phase)) + ", " +
+                     testing::ThreadsName(threads));
+        EngineFixture f;
+        WriteBytes(f.settings.inputPath, input.input);
+        WriteBytes(f.settings.outputPath, "older result\r\n");
+        CancelToken cancel;
+        std::optional<std::uint64_t> readBeforeCancel;
+        f.observer = {[&](const RunProgress& p) {
+                        if (p.phase != phase || cancel.IsCancelled()) return;
+                        readBeforeCancel = ProcessBytesRead();
+                        cancel.Cancel();
+                      },
+                      &cancel};
+        EXPECT_EQ(testing::RunOnThreads(f, threads), RunOutcome::Cancelled);
+        if (readBeforeCancel) {
+          EXPECT_LT(*ProcessBytesRead() - *readBeforeCancel, kSoonBytes) << "read after the cancel";
+        }
+        EXPECT_EQ(MessageOf(f.result), "The run was cancelled; the output file was not changed.");
+        EXPECT_EQ(f.Output(), "older result\r\n");
+        EXPECT_EQ(f.dir.Listing(), (std::vector<std::string>{"in.txt", "out.txt"}));
+
+        f.observer = {};
+        EXPECT_EQ(f.Run(), RunOutcome::Completed);
+        EXPECT_EQ(f.result.counts.linesRead, f.result.counts.linesCounted);
+      }
     }
   }
 }

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine_support.h"
 #include "robustness_support.h"
 
 namespace sievra::robustness {
@@ -129,9 +130,8 @@ TEST(OutputFaultTest, FullDiskLeavesTheOldOutputAndNoTemporaryFile) {
   // while the filter still reads (kept blocks written early, where two cores are).
   const std::size_t inputRows[] = {4 * kDiskBytes, std::size_t{9} << 20};
   for (const std::size_t inputBytes : inputRows) {
-    for (const bool oneCore : kOneCoreRows) {
-      SCOPED_TRACE(std::to_string(inputBytes) + (oneCore ? " bytes, one core" : " bytes"));
-      CoresForRun cores(oneCore);
+    for (const unsigned threads : testing::kThreadRows) {
+      SCOPED_TRACE(std::to_string(inputBytes) + " bytes, " + testing::ThreadsName(threads));
       SmallTmpfs disk(kDiskBytes);
       std::optional<TempDir> plainFolder;
       std::optional<FileSizeLimit> limit;
@@ -150,7 +150,8 @@ TEST(OutputFaultTest, FullDiskLeavesTheOldOutputAndNoTemporaryFile) {
       EngineRig rig(inputs / "in.txt", folder / "out.txt");
       const std::vector<std::string> names = {"out.txt"};
       if (plainFolder) limit.emplace(kDiskBytes);
-      const RunOutcome outcome = rig.RunText();
+      rig.settings.fileType = FileType::Text;
+      const RunOutcome outcome = testing::RunOnThreads(rig, threads);
       limit.reset();
       ExpectRefusedThenRecovers(rig, outcome, reason, folder, names);
 

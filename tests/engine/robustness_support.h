@@ -19,8 +19,6 @@ namespace fs = std::filesystem;
 // for tests that run thousands of times and are about bytes, not disks.
 fs::path RamFolderBase();
 
-using testing::CoresForRun;
-using testing::kOneCoreRows;
 using testing::ReadBytes;
 using testing::TempDir;
 using testing::WriteBytes;
