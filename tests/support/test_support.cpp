@@ -6,10 +6,6 @@
 #include <random>
 #include <stdexcept>
 
-#if defined(__linux__)
-#include <sched.h>
-#endif
-
 namespace sievra::testing {
 
 namespace fs = std::filesystem;
@@ -54,34 +50,6 @@ void WriteBytes(const fs::path& path, std::string_view bytes) {
 std::string ReadBytes(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-CoresForRun::CoresForRun(bool one) {
-#if defined(__linux__)
-  cpu_set_t set;
-  if (!one || sched_getaffinity(0, sizeof set, &set) != 0) return;
-  saved_.assign(reinterpret_cast<const unsigned char*>(&set),
-                reinterpret_cast<const unsigned char*>(&set) + sizeof set);
-  for (std::size_t cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
-    if (!CPU_ISSET(cpu, &set)) continue;
-    CPU_ZERO(&set);
-    CPU_SET(cpu, &set);
-    if (sched_setaffinity(0, sizeof set, &set) != 0)
-      throw std::runtime_error("cannot pin to one core");
-    return;
-  }
-#else
-  (void)one;
-#endif
-}
-
-CoresForRun::~CoresForRun() {
-#if defined(__linux__)
-  if (saved_.empty()) return;
-  cpu_set_t set;
-  std::copy(saved_.begin(), saved_.end(), reinterpret_cast<unsigned char*>(&set));
-  sched_setaffinity(0, sizeof set, &set);
-#endif
 }
 
 }  // namespace sievra::testing

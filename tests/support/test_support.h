@@ -89,22 +89,6 @@ struct WithTempDir {
   TempDir dir;
 };
 
-// With `one` set, keeps the calling thread, and the threads it starts, on one
-// core until it goes, so that the engine takes its one-core paths. Elsewhere
-// than Linux it does nothing.
-class CoresForRun {
- public:
-  explicit CoresForRun(bool one);
-  ~CoresForRun();
-  CoresForRun(const CoresForRun&) = delete;
-  CoresForRun& operator=(const CoresForRun&) = delete;
-
- private:
-  std::vector<unsigned char> saved_;  // the thread's affinity before, when changed
-};
-// The rows a test of both paths runs: every core, then one.
-inline constexpr bool kOneCoreRows[] = {false, true};
-
 // The rig on "in.txt" and "out.txt" in a temporary folder of its own (made first).
 struct EngineFixture : WithTempDir, EngineRig {
   EngineFixture() : EngineRig(dir / "in.txt", dir / "out.txt") {}
