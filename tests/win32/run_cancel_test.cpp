@@ -28,19 +28,35 @@ void HoldWorkerAt(RunLifecycle& run, RunStage stage, std::atomic<bool>& reached)
   });
 }
 
+// A window whose run is held in filtering, over an output holding "old": the
+// big log and the old output are in `folder`, Start has been clicked.
+struct HeldRun {
+  explicit HeldRun(std::wstring_view name) : folder(name) {
+    EXPECT_TRUE(WriteBytes(folder.Child(L"in.txt"), BigLog()));
+    EXPECT_TRUE(WriteBytes(folder.Child(L"out.txt"), "old\r\n"));
+    rig.ChooseFiles(Utf8(folder.Child(L"in.txt")), Utf8(folder.Child(L"out.txt")));
+    HoldWorkerAt(rig.window->Model().Run(), RunStage::Filtering, reached);
+    rig.Click("cmdStart");
+    EXPECT_TRUE(PumpUntil([&] { return reached.load(); }));
+  }
+  // The old output stands and nothing temporary is left.
+  void ExpectOutputUntouched() const {
+    EXPECT_TRUE(SameBytes(ReadBytes(folder.Child(L"out.txt")).value_or("?"), "old\r\n"));
+    EXPECT_EQ(folder.Entries(), (std::vector<std::wstring>{L"in.txt", L"out.txt"}));
+  }
+
+  ScratchFolder folder;
+  WindowRig rig;
+  std::atomic<bool> reached{false};
+};
+
 // Start during a run is Cancel: while the worker waits the window shows the
 // run; the click reaches the model, nothing is lost and the window is back at
 // Start. What the user types meanwhile survives the run's renders.
 TEST(MainWindowRun, StartDuringARunCancelsIt) {
-  ScratchFolder folder(L"win32 cancel");
-  ASSERT_TRUE(WriteBytes(folder.Child(L"in.txt"), BigLog()));
-  ASSERT_TRUE(WriteBytes(folder.Child(L"out.txt"), "old\r\n"));
-  WindowRig rig;
-  rig.ChooseFiles(Utf8(folder.Child(L"in.txt")), Utf8(folder.Child(L"out.txt")));
-  std::atomic<bool> reached{false};
-  HoldWorkerAt(rig.window->Model().Run(), RunStage::Filtering, reached);
-  rig.Click("cmdStart");
-  ASSERT_TRUE(PumpUntil([&] { return reached.load(); }));
+  HeldRun held(L"win32 cancel");
+  ASSERT_TRUE(held.reached);
+  WindowRig& rig = held.rig;
   PumpUntil([&] { return rig.TextOf("lblSummary") == Wide(StageText(RunStage::Filtering)); }, 5);
   EXPECT_EQ(rig.TextOf("cmdStart"), L"Cancel");
   for (const char* choice : {"cmdBrowseInput", "cmdBrowseOutput", "txtKeyPhrase", "optPacket",
@@ -53,8 +69,7 @@ TEST(MainWindowRun, StartDuringARunCancelsIt) {
   rig.Click("cmdStart");
   ASSERT_TRUE(PumpUntil([&] { return rig.window->FinishedRuns() > finished; }));
   EXPECT_EQ(rig.window->Model().LastRun().result.outcome, RunOutcome::Cancelled);
-  EXPECT_TRUE(SameBytes(ReadBytes(folder.Child(L"out.txt")).value_or("?"), "old\r\n"));
-  EXPECT_EQ(folder.Entries(), (std::vector<std::wstring>{L"in.txt", L"out.txt"}));
+  held.ExpectOutputUntouched();
   EXPECT_EQ(rig.TextOf("cmdStart"), L"Start");
   EXPECT_TRUE(rig.Enabled("cmdBrowseInput"));
   EXPECT_FALSE(rig.Visible("prgRun"));
@@ -65,16 +80,10 @@ TEST(MainWindowRun, StartDuringARunCancelsIt) {
 // Closing the window mid-run cancels the run and waits: the old output stays
 // and nothing temporary is left.
 TEST(MainWindowRun, ClosingMidRunLosesNothing) {
-  ScratchFolder folder(L"win32 close");
-  ASSERT_TRUE(WriteBytes(folder.Child(L"in.txt"), BigLog()));
-  ASSERT_TRUE(WriteBytes(folder.Child(L"out.txt"), "old\r\n"));
-  WindowRig rig;
-  rig.ChooseFiles(Utf8(folder.Child(L"in.txt")), Utf8(folder.Child(L"out.txt")));
-  std::atomic<bool> reached{false};
-  HoldWorkerAt(rig.window->Model().Run(), RunStage::Filtering, reached);
+  HeldRun held(L"win32 close");
+  ASSERT_TRUE(held.reached);
+  WindowRig& rig = held.rig;
   bool closed = false;
-  rig.Click("cmdStart");
-  ASSERT_TRUE(PumpUntil([&] { return reached.load(); }));
   rig.Click("cmdClose");
   PumpUntil(
       [&] {
@@ -83,8 +92,7 @@ TEST(MainWindowRun, ClosingMidRunLosesNothing) {
       },
       10);
   EXPECT_TRUE(closed);
-  EXPECT_TRUE(SameBytes(ReadBytes(folder.Child(L"out.txt")).value_or("?"), "old\r\n"));
-  EXPECT_EQ(folder.Entries(), (std::vector<std::wstring>{L"in.txt", L"out.txt"}));
+  held.ExpectOutputUntouched();
 }
 
 }  // namespace
