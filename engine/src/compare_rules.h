@@ -3,23 +3,9 @@
 #include <string>
 #include <string_view>
 
-namespace sievra {
+#include "sievra/engine.h"
 
-// How duplicates are judged. The duplicate test compares each line's key: the
-// whole line in Text mode, the payload in Packet mode; the line end is never
-// part of it. Ignore case: the letters A to Z equal a to z; in a key that is
-// valid UTF-8, every character also equals its Unicode simple case folding, so
-// Σ, σ and ς are one letter and so are ẞ and ß, but ß does not equal "ss", the
-// Turkish dotless ı and dotted İ only equal themselves, and é does not equal e
-// followed by a combining accent (nothing is normalised); in a key that is not
-// valid UTF-8, only A to Z fold. Ignore spacing: spaces and tabs at the start and
-// at the end of the key are left out, and each run of spaces and tabs inside it
-// compares as one space; no other character counts as spacing.
-struct CompareRules {
-  bool ignoreCase = false;
-  bool ignoreSpacing = false;
-  bool Any() const { return ignoreCase || ignoreSpacing; }
-};
+namespace sievra {
 
 // The form of `key` the duplicate test compares: two keys are duplicates when
 // their forms are equal. That form is `key` itself, or a stretch of it, whenever

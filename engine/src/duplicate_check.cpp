@@ -71,6 +71,8 @@ DuplicateCheck::DuplicateCheck(const RunSettings& settings, const RunObserver& o
   if (first != std::string::npos)
     TrimmedTarget = TargetCall.substr(first, TargetCall.find_last_not_of(' ') - first + 1);
   result_.fileType = settings.fileType;
+  result_.rules = settings.rules;
+  if (!PacketMode) result_.rules.windowSeconds = 0;  // a window applies to stamped frames only
   if (PacketMode) result_.targetCall = TrimmedTarget;
 }
 

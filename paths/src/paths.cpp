@@ -19,4 +19,15 @@ std::string FolderOfPath(std::string_view path) {
   return last == std::string_view::npos ? std::string() : std::string(path.substr(0, last));
 }
 
+std::string SiblingPath(std::string_view path, std::string_view suffix) {
+  const std::size_t last = path.find_last_of(kSeparators);
+  const std::size_t nameStart = last == std::string_view::npos ? 0 : last + 1;
+  std::size_t dot = path.rfind('.');
+  // A dot that starts the name (".log") begins no extension.
+  if (dot == std::string_view::npos || dot <= nameStart) dot = path.size();
+  std::string sibling(path.substr(0, dot));
+  sibling += suffix;
+  return sibling;
+}
+
 }  // namespace sievra

@@ -1,6 +1,8 @@
 #include "sievra/presentation/main_window_model.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <optional>
 #include <utility>
 
 #include "sievra/paths.h"
@@ -9,6 +11,41 @@
 namespace sievra {
 
 namespace {
+
+// The Options dialog's choices as remembered, under these keys beside kInputFolderKey.
+constexpr std::string_view kIgnoreCaseKey = "IgnoreCase";
+constexpr std::string_view kIgnoreSpacingKey = "IgnoreSpacing";
+constexpr std::string_view kKeepKey = "Keep";
+constexpr std::string_view kWindowKey = "WindowSeconds";
+constexpr std::string_view kRemovedReportKey = "RemovedReport";
+constexpr std::string_view kCountReportKey = "CountReport";
+
+// The keep rules by their names, as remembered and as sievra-cli spells them.
+constexpr std::pair<KeepRule, std::string_view> kKeepNames[] = {
+    {KeepRule::First, "first"},
+    {KeepRule::Last, "last"},
+    {KeepRule::Once, "once"},
+    {KeepRule::Repeated, "repeated"},
+};
+
+// A window's text as seconds: empty is 0; false for anything but a whole number
+// that fits, spaces around it allowed.
+bool ParseWindow(std::string_view text, std::uint32_t& seconds) {
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) {
+    seconds = 0;
+    return true;
+  }
+  text = text.substr(first, text.find_last_not_of(' ') - first + 1);
+  std::uint64_t value = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + static_cast<unsigned>(c - '0');
+    if (value > UINT32_MAX) return false;
+  }
+  seconds = static_cast<std::uint32_t>(value);
+  return true;
+}
 
 // Where the bar stands at the start of each stage, in thousandths: roughly each
 // stage's share of a run's time, so that the bar moves at an even pace.
@@ -28,9 +65,73 @@ MainWindowModel::MainWindowModel(MainWindowView& view, SettingsStore& settings,
                                     ShowResultPiece(std::move(piece), first);
                                   },
                                   [this](const FinishedRun& run) { ShowFinishedRun(run, true); }}) {
+  RunChoices& choices = state_.choices;
+  choices.ignoreCase = settings_.Value(kIgnoreCaseKey) == "1";
+  choices.ignoreSpacing = settings_.Value(kIgnoreSpacingKey) == "1";
+  choices.keep = KeepRuleNamed(settings_.Value(kKeepKey)).value_or(KeepRule::First);
+  choices.windowText = settings_.Value(kWindowKey);
+  choices.removedReport = settings_.Value(kRemovedReportKey) == "1";
+  choices.countReport = settings_.Value(kCountReportKey) == "1";
+  ShowOptionsNote();
 }
 
 MainWindowModel::~MainWindowModel() = default;
+
+std::string_view KeepRuleName(KeepRule keep) {
+  for (const auto& [rule, name] : kKeepNames)
+    if (rule == keep) return name;
+  return {};
+}
+
+std::optional<KeepRule> KeepRuleNamed(std::string_view name) {
+  for (const auto& [rule, ruleName] : kKeepNames)
+    if (ruleName == name) return rule;
+  return std::nullopt;
+}
+
+DuplicateRules RulesOf(const RunChoices& choices, bool packetMode) {
+  DuplicateRules rules;
+  rules.compare = {choices.ignoreCase, choices.ignoreSpacing};
+  rules.keep = choices.keep;
+  std::uint32_t seconds = 0;
+  // A window is a Packet run's, keeping the first; elsewhere its box is off and ignored.
+  if (packetMode && choices.keep == KeepRule::First && ParseWindow(choices.windowText, seconds))
+    rules.windowSeconds = seconds;
+  return rules;
+}
+
+OptionsDialogModel::OptionsDialogModel(RunChoices choices, bool packetMode)
+    : packetMode_(packetMode) {
+  state_.choices = std::move(choices);
+  Update();
+}
+
+void OptionsDialogModel::chkIgnoreCase_Click(bool checked) { state_.choices.ignoreCase = checked; }
+void OptionsDialogModel::chkIgnoreSpacing_Click(bool checked) {
+  state_.choices.ignoreSpacing = checked;
+}
+void OptionsDialogModel::optKeep_Click(KeepRule keep) {
+  state_.choices.keep = keep;
+  Update();
+}
+void OptionsDialogModel::txtWindow_Change(const std::string& text) {
+  state_.choices.windowText = text;
+}
+void OptionsDialogModel::chkRemovedReport_Click(bool checked) {
+  state_.choices.removedReport = checked;
+}
+void OptionsDialogModel::chkCountReport_Click(bool checked) { state_.choices.countReport = checked; }
+
+std::string OptionsDialogModel::cmdOK_Click() const {
+  std::uint32_t seconds = 0;
+  if (state_.windowEnabled && !ParseWindow(state_.choices.windowText, seconds))
+    return "The time window must be a whole number of seconds; leave it empty or 0 for none.";
+  return {};
+}
+
+void OptionsDialogModel::Update() {
+  state_.windowEnabled = packetMode_ && state_.choices.keep == KeepRule::First;
+}
 
 const MainWindowState& MainWindowModel::State() const { return state_; }
 const std::string& MainWindowModel::InputPath() const { return inputPath_; }
@@ -44,7 +145,7 @@ FileDialogRequest MainWindowModel::InputDialog() const {
   return {FileDialogKind::Open, "Open/Import Data File",
           "Text/Data files (*.txt, *.log)|*.txt;*.log|Text files (*.txt)|*.txt|"
           "Data files (*.dat)|*.dat|all files (*.*)|*.*|",
-          1, settings_.InputFolder()};
+          1, settings_.Value(kInputFolderKey)};
 }
 
 FileDialogRequest MainWindowModel::OutputDialog() const {
@@ -58,7 +159,7 @@ void MainWindowModel::InputChosen(const std::string& path) {
   inputPath_ = path;
   inputFolder_ = FolderOfPath(inputPath_);
   state_.inputBoxText = FileNameOfPath(inputPath_);
-  settings_.SetInputFolder(inputFolder_);
+  settings_.SetValue(kInputFolderKey, inputFolder_);
   Render();
 }
 
@@ -82,12 +183,14 @@ void MainWindowModel::FileDropped(const std::string& path, bool onOutputChooser)
 void MainWindowModel::optPacket_Click() {
   state_.packetSelected = true;
   state_.callsignVisible = true;
+  if (showingOptionsNote_) ShowOptionsNote();  // a window applies to Packet runs only
   Render();
 }
 
 void MainWindowModel::optText_Click() {
   state_.packetSelected = false;
   state_.callsignVisible = false;  // the callsign text stays and is still used by Start
+  if (showingOptionsNote_) ShowOptionsNote();
   Render();
 }
 
@@ -111,6 +214,35 @@ void MainWindowModel::txtOutputFilename_Change(const std::string& text) {
 
 void MainWindowModel::txtKeyPhrase_Change(const std::string& text) { state_.callsignText = text; }
 
+OptionsDialogModel MainWindowModel::OptionsDialog() const {
+  return OptionsDialogModel(state_.choices, state_.packetSelected);
+}
+
+void MainWindowModel::OptionsChosen(const RunChoices& choices) {
+  if (state_.running) return;
+  state_.choices = choices;
+  RememberChoices();
+  ShowOptionsNote();  // the last run's summary named the rules it ran by, not these
+  Render();
+}
+
+void MainWindowModel::RememberChoices() const {
+  const RunChoices& choices = state_.choices;
+  const auto flag = [](bool on) { return std::string(on ? "1" : "0"); };
+  settings_.SetValue(kIgnoreCaseKey, flag(choices.ignoreCase));
+  settings_.SetValue(kIgnoreSpacingKey, flag(choices.ignoreSpacing));
+  settings_.SetValue(kKeepKey, std::string(KeepRuleName(choices.keep)));
+  settings_.SetValue(kWindowKey, choices.windowText);
+  settings_.SetValue(kRemovedReportKey, flag(choices.removedReport));
+  settings_.SetValue(kCountReportKey, flag(choices.countReport));
+}
+
+void MainWindowModel::ShowOptionsNote() {
+  state_.summary = OptionsNote(RulesOf(state_.choices, state_.packetSelected),
+                               state_.choices.removedReport, state_.choices.countReport);
+  showingOptionsNote_ = true;
+}
+
 void MainWindowModel::cmdStart_Click() {
   if (state_.running) {
     // A double-click on Start must not cancel the run it just started.
@@ -123,6 +255,11 @@ void MainWindowModel::cmdStart_Click() {
   settings.fileType = state_.packetSelected ? FileType::Packet : FileType::Text;
   settings.callsignText = options_.localEncoding(state_.callsignText);
   settings.strip = state_.stripPath;
+  settings.rules = RulesOf(state_.choices, state_.packetSelected);
+  if (state_.choices.removedReport && !outputPath_.empty())
+    settings.reports.removedPath = SiblingPath(outputPath_, kRemovedReportSuffix);
+  if (state_.choices.countReport && !outputPath_.empty())
+    settings.reports.countsPath = SiblingPath(outputPath_, kCountReportSuffix);
   if (settings.inputPath.empty() || settings.outputPath.empty()) {
     // Only the missing-file message: nothing to run in the background.
     ShowFinishedRun(FinishedRun{RunRequest(settings), false, {}, false}, false);
@@ -155,6 +292,7 @@ void MainWindowModel::ShowProgress(const StageProgress& progress) {
   const int span = kStageStart[stage + 1] - kStageStart[stage];
   state_.progressPermille = kStageStart[stage] + static_cast<int>(std::min(1.0, share) * span);
   state_.summary = StageText(progress.stage);
+  showingOptionsNote_ = false;
   Render();
 }
 
@@ -178,6 +316,7 @@ void MainWindowModel::ShowFinishedRun(const FinishedRun& run, bool ran) {
   SetRunning(false);
   const RunResult& result = run.result;
   state_.summary = WindowSummary(run, options_.numbers);
+  showingOptionsNote_ = false;
   // Part of a file is not the result: show nothing rather than that.
   if (result.outcome == RunOutcome::Completed && !run.loaded) DropResult();
   Render();

@@ -1,6 +1,7 @@
 #include "sievra/presentation/wording.h"
 
 #include <cstdio>
+#include <vector>
 
 namespace sievra {
 
@@ -66,11 +67,82 @@ std::string FailureMessage(const RunFailure& failure) {
            failure.reason + ".";
   if (input)
     return "Cannot read the input file " + Quoted(failure.path) + ": " + failure.reason + ".";
+  if (failure.file == FailedFile::RemovedReport || failure.file == FailedFile::CountReport)
+    return "Cannot write the report file " + Quoted(failure.path) + ": " + failure.reason +
+           ". The output file and the reports were left as they were.";
   return "Cannot write the output file " + Quoted(failure.path) + ": " + failure.reason +
          ". The file was left as it was.";
 }
 
+// " (the last of each)": which line of each key was written, when not simply the first.
+std::string KeptNote(const DuplicateRules& rules) {
+  switch (rules.keep) {
+    case KeepRule::First:
+      if (rules.windowSeconds == 0) return {};
+      return " (the first within each " + std::to_string(rules.windowSeconds) + " s)";
+    case KeepRule::Last:
+      return " (the last of each)";
+    case KeepRule::Once:
+      return " (only lines that occur once)";
+    case KeepRule::Repeated:
+      return " (the first of each repeated line)";
+  }
+  return {};
+}
+
+// "; removed 56 duplicates, ignoring case".
+std::string Removed(const RunResult& result, const NumberFormat& numbers) {
+  const std::uint64_t removed = result.counts.duplicatesRemoved;
+  // Keeping the repeated lines removes the lines that occur once, too: not duplicates.
+  const bool duplicates = result.rules.keep != KeepRule::Repeated;
+  std::string text = "; removed " + numbers.whole(removed) +
+                     (duplicates ? (removed == 1 ? " duplicate" : " duplicates")
+                                 : (removed == 1 ? " other line" : " other lines"));
+  if (const std::string compared = CompareNote(result.rules.compare); !compared.empty())
+    text += ", " + compared;
+  return text;
+}
+
 }  // namespace
+
+std::string CompareNote(const CompareRules& rules) {
+  if (rules.ignoreCase && rules.ignoreSpacing) return "ignoring case and spacing";
+  if (rules.ignoreCase) return "ignoring case";
+  if (rules.ignoreSpacing) return "ignoring spacing";
+  return {};
+}
+
+std::string OptionsNote(const DuplicateRules& rules, bool removedReport, bool countReport) {
+  std::vector<std::string> parts;
+  if (std::string compared = CompareNote(rules.compare); !compared.empty())
+    parts.push_back(std::move(compared));
+  switch (rules.keep) {
+    case KeepRule::First:
+      break;
+    case KeepRule::Last:
+      parts.emplace_back("keeping the last of each");
+      break;
+    case KeepRule::Once:
+      parts.emplace_back("keeping only lines that occur once");
+      break;
+    case KeepRule::Repeated:
+      parts.emplace_back("keeping the first of each repeated line");
+      break;
+  }
+  if (rules.windowSeconds > 0)
+    parts.push_back("duplicates within " + std::to_string(rules.windowSeconds) + " s");
+  if (removedReport && countReport) {
+    parts.emplace_back("writing the removed lines and the counts");
+  } else if (removedReport) {
+    parts.emplace_back("writing the removed lines");
+  } else if (countReport) {
+    parts.emplace_back("writing the counts");
+  }
+  if (parts.empty()) return {};
+  std::string text = "Options: ";
+  for (std::size_t i = 0; i < parts.size(); ++i) text += (i == 0 ? "" : "; ") + parts[i];
+  return text;
+}
 
 NumberFormat PlainNumbers() {
   return {[](std::uint64_t value) { return std::to_string(value); },
@@ -116,8 +188,7 @@ std::string RunSummary(const RunResult& result, const NumberFormat& numbers) {
   switch (result.outcome) {
     case RunOutcome::Completed:
       return "Read " + Lines(c.linesRead, numbers) + "; kept " + numbers.whole(c.linesKept) +
-             "; removed " + numbers.whole(c.duplicatesRemoved) +
-             (c.duplicatesRemoved == 1 ? " duplicate" : " duplicates") + Skipped(result, numbers) +
+             KeptNote(result.rules) + Removed(result, numbers) + Skipped(result, numbers) +
              " in " + DurationText(result.elapsed, numbers) + PrefixNote(c, numbers);
     case RunOutcome::NothingKept:
       return "Read " + Lines(c.linesRead, numbers) + "; kept none" + Skipped(result, numbers) +

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <future>
+#include <map>
 
 #include "sievra/presentation/result_lines.h"
 #include "task_queue.h"
@@ -38,9 +39,14 @@ class FakeView : public MainWindowView {
 
 class FakeSettings : public SettingsStore {
  public:
-  std::string InputFolder() const override { return folder; }
-  void SetInputFolder(const std::string& value) override { folder = value; }
-  std::string folder;
+  std::string Value(std::string_view key) const override {
+    const auto found = values.find(std::string(key));
+    return found == values.end() ? std::string() : found->second;
+  }
+  void SetValue(std::string_view key, const std::string& value) override {
+    values[std::string(key)] = value;
+  }
+  std::map<std::string, std::string> values;
 };
 
 struct ModelRig {
@@ -76,7 +82,7 @@ struct ModelRig {
 
 TEST(MainWindowModel, ChoosingFiles) {
   ModelRig rig;
-  rig.settings.folder = "C:\\last";
+  rig.settings.values["InputFolder"] = "C:\\last";
   EXPECT_EQ(rig.model.InputDialog().initialFolder, "C:\\last");
   EXPECT_EQ(rig.model.InputDialog().title, "Open/Import Data File");
   EXPECT_EQ(rig.model.OutputDialog().filterIndex, 2);
@@ -84,7 +90,7 @@ TEST(MainWindowModel, ChoosingFiles) {
   rig.model.InputChosen("C:\\logs\\2024\\april.log");
   EXPECT_EQ(rig.view.shown.inputBoxText, "april.log");
   EXPECT_EQ(rig.model.InputFolder(), "C:\\logs\\2024");
-  EXPECT_EQ(rig.settings.folder, "C:\\logs\\2024");
+  EXPECT_EQ(rig.settings.values["InputFolder"], "C:\\logs\\2024");
   EXPECT_EQ(rig.model.OutputDialog().initialFolder, "C:\\logs\\2024");
   rig.model.OutputChosen("/home/op/out.txt");
   EXPECT_EQ(rig.view.shown.outputBoxText, "out.txt");

@@ -12,13 +12,17 @@ namespace {
 
 using Kind = WindowStep::Kind;
 
-WindowStep Click(std::string control) { return {Kind::Click, std::move(control), {}}; }
+WindowStep Click(std::string control) { return {Kind::Click, std::move(control), {}, {}}; }
 WindowStep Type(std::string control, std::string text) {
-  return {Kind::Type, std::move(control), std::move(text)};
+  return {Kind::Type, std::move(control), std::move(text), {}};
 }
-WindowStep Answer(std::string fileName) { return {Kind::Answer, {}, std::move(fileName)}; }
-WindowStep CancelDialog() { return {Kind::CancelDialog, {}, {}}; }
-WindowStep RunToEnd() { return {Kind::RunToEnd, {}, {}}; }
+WindowStep Answer(std::string fileName) { return {Kind::Answer, {}, std::move(fileName), {}}; }
+WindowStep CancelDialog() { return {Kind::CancelDialog, {}, {}, {}}; }
+WindowStep RunToEnd() { return {Kind::RunToEnd, {}, {}, {}}; }
+WindowStep Reopen() { return {Kind::Reopen, {}, {}, {}}; }
+WindowStep Options(DialogVisit visit) {
+  return {Kind::Options, {}, {}, std::make_shared<const DialogVisit>(std::move(visit))};
+}
 // Both files chosen through their Browse buttons.
 std::vector<WindowStep> ChooseFiles(const std::string& input, const std::string& output) {
   return {Answer(input), Click("cmdBrowseInput"), Answer(output), Click("cmdBrowseOutput")};
@@ -61,7 +65,7 @@ std::vector<ControlShows> Idle() {
   return {TextOf("cmdStart", "Start"),      Enabled("cmdBrowseInput", true),
           Enabled("cmdBrowseOutput", true), Enabled("txtKeyPhrase", true),
           Enabled("optText", true),         Enabled("optStripPathYes", true),
-          Visible("prgRun", false)};
+          Enabled("cmdOptions", true),      Visible("prgRun", false)};
 }
 
 std::vector<ControlShows> With(std::vector<ControlShows> shows, std::vector<ControlShows> more) {
@@ -161,6 +165,69 @@ std::vector<WindowCase> MakeCases() {
        With(Idle(), {TextStarts("lblSummary", "Cannot read the input file")}),
        {"Cannot read the input file"},
        {{"unique.txt", "old\r\n"}}},
+      {"options: the dialog shows the defaults; Cancel changes nothing",
+       {},
+       {Options({{Click("chkIgnoreCase"), Click("optKeepLast")},
+                 {Checked("chkIgnoreCase", true), Checked("optKeepLast", true),
+                  Checked("optKeepFirst", false), Enabled("txtWindow", false)},
+                 "cmdCancel"}),
+        Options({{},
+                 {Checked("chkIgnoreCase", false), Checked("chkIgnoreSpacing", false),
+                  Checked("optKeepFirst", true), TextOf("txtWindow", ""),
+                  Enabled("txtWindow", true), Checked("chkRemovedReport", false),
+                  Checked("chkCountReport", false)},
+                 "cmdCancel"})},
+       {TextOf("lblSummary", "")},
+       {},
+       {}},
+      {"options: keep the last, ignoring case, with both reports beside the output",
+       {{"in.txt", "B\r\na\r\nb\r\nc\r\n"}},
+       Steps(ChooseFiles("in.txt", "out.txt"),
+             std::vector{Click("optText"),
+                         Options({{Click("chkIgnoreCase"), Click("optKeepLast"),
+                                   Click("chkRemovedReport"), Click("chkCountReport")},
+                                  {Enabled("txtWindow", false)},
+                                  "cmdOK"})}),
+       {TextOf("lblSummary",
+               "Options: ignoring case; keeping the last of each; writing the removed lines "
+               "and the counts")},
+       {},
+       {}},
+      {"options: a run names the rules it kept by",
+       {{"in.txt", "B\r\na\r\nb\r\nc\r\n"}},
+       Steps(ChooseFiles("in.txt", "out.txt"),
+             std::vector{Click("optText"),
+                         Options({{Click("chkIgnoreCase"), Click("optKeepLast"),
+                                   Click("chkRemovedReport"), Click("chkCountReport")},
+                                  {},
+                                  "cmdOK"}),
+                         RunToEnd()}),
+       With(Idle(), {TextStarts("lblSummary",
+                                "Read 4 lines; kept 3 (the last of each); removed 1 duplicate, "
+                                "ignoring case in "),
+                     TextOf("rtbResults", "a\nb\nc")}),
+       {},
+       {{"out.txt", "a\r\nb\r\nc\r\n"},
+        {"out.removed.txt", "B\r\n"},
+        {"out.counts.csv", "line,count,first_line,last_line\r\n2,1,2,2\r\n3,2,1,3\r\n4,1,4,4\r\n"}}},
+      {"options: remembered for the next launch",
+       {},
+       {Options({{Click("chkIgnoreSpacing"), Type("txtWindow", "30")}, {}, "cmdOK"}), Reopen(),
+        Options({{},
+                 {Checked("chkIgnoreSpacing", true), Checked("chkIgnoreCase", false),
+                  Checked("optKeepFirst", true), TextOf("txtWindow", "30")},
+                 "cmdCancel"})},
+       {TextOf("lblSummary", "Options: ignoring spacing; duplicates within 30 s")},
+       {},
+       {}},
+      {"robustness: a window that is not a whole number is refused, the dialog stays open",
+       {},
+       {Options({{Click("chkIgnoreCase"), Type("txtWindow", "thirty"), Click("cmdOK")},
+                 {Visible("cmdOK", true), TextOf("txtWindow", "thirty")},
+                 "cmdCancel"})},
+       {TextOf("lblSummary", "")},
+       {"The time window must be a whole number of seconds"},
+       {}},
   };
 }
 
@@ -177,12 +244,45 @@ const std::vector<WindowCase>& MainWindowCases() {
   return cases;
 }
 
-std::vector<std::string> RunWindowCase(const WindowCase& windowCase, WindowDriver& driver,
-                                       const std::string& folder) {
-  const std::filesystem::path base(folder);
-  for (const auto& [name, bytes] : windowCase.files) WriteBytes(base / name, bytes);
-  std::vector<std::string> faults;
-  for (const WindowStep& step : windowCase.steps) {
+namespace {
+
+void CheckShows(const std::vector<ControlShows>& expected, WindowDriver& driver,
+                std::vector<std::string>& faults, std::string_view where) {
+  for (const ControlShows& shows : expected) {
+    const auto fault = [&](std::string_view what, const std::string& got) {
+      faults.push_back(std::string(where) + shows.control + ": " + std::string(what) + " is " + got);
+    };
+    if (shows.text) {
+      const std::string text = driver.Text(shows.control);
+      const bool same = shows.textIsPrefix ? text.rfind(*shows.text, 0) == 0 : text == *shows.text;
+      if (!same) fault("text", "\"" + text + "\", not \"" + *shows.text + "\"");
+    }
+    if (shows.visible && driver.Visible(shows.control) != *shows.visible)
+      fault("visible", *shows.visible ? "false" : "true");
+    if (shows.enabled && driver.Enabled(shows.control) != *shows.enabled)
+      fault("enabled", *shows.enabled ? "false" : "true");
+    if (shows.checked && driver.Checked(shows.control) != *shows.checked)
+      fault("checked", *shows.checked ? "false" : "true");
+  }
+}
+
+void RunSteps(const std::vector<WindowStep>& steps, WindowDriver& driver,
+              const std::filesystem::path& base, std::vector<std::string>& faults);
+
+// The Options dialog's visit: its steps, what it shows, and its closing click.
+void VisitOptions(const DialogVisit& visit, WindowDriver& driver,
+                  const std::filesystem::path& base, std::vector<std::string>& faults) {
+  const bool closed = driver.WithOptionsDialog([&](WindowDriver& dialog) {
+    RunSteps(visit.steps, dialog, base, faults);
+    CheckShows(visit.shows, dialog, faults, "Options dialog: ");
+    dialog.Click(visit.closeWith);
+  });
+  if (!closed) faults.push_back("the Options dialog did not open, or stayed open");
+}
+
+void RunSteps(const std::vector<WindowStep>& steps, WindowDriver& driver,
+              const std::filesystem::path& base, std::vector<std::string>& faults) {
+  for (const WindowStep& step : steps) {
     switch (step.kind) {
       case Kind::Click:
         driver.Click(step.control);
@@ -199,24 +299,25 @@ std::vector<std::string> RunWindowCase(const WindowCase& windowCase, WindowDrive
       case Kind::RunToEnd:
         if (!driver.RunToEnd()) faults.push_back("the run did not end");
         break;
+      case Kind::Options:
+        VisitOptions(*step.options, driver, base, faults);
+        break;
+      case Kind::Reopen:
+        driver.Reopen();
+        break;
     }
   }
-  for (const ControlShows& shows : windowCase.shows) {
-    const auto fault = [&](std::string_view what, const std::string& got) {
-      faults.push_back(shows.control + ": " + std::string(what) + " is " + got);
-    };
-    if (shows.text) {
-      const std::string text = driver.Text(shows.control);
-      const bool same = shows.textIsPrefix ? text.rfind(*shows.text, 0) == 0 : text == *shows.text;
-      if (!same) fault("text", "\"" + text + "\", not \"" + *shows.text + "\"");
-    }
-    if (shows.visible && driver.Visible(shows.control) != *shows.visible)
-      fault("visible", *shows.visible ? "false" : "true");
-    if (shows.enabled && driver.Enabled(shows.control) != *shows.enabled)
-      fault("enabled", *shows.enabled ? "false" : "true");
-    if (shows.checked && driver.Checked(shows.control) != *shows.checked)
-      fault("checked", *shows.checked ? "false" : "true");
-  }
+}
+
+}  // namespace
+
+std::vector<std::string> RunWindowCase(const WindowCase& windowCase, WindowDriver& driver,
+                                       const std::string& folder) {
+  const std::filesystem::path base(folder);
+  for (const auto& [name, bytes] : windowCase.files) WriteBytes(base / name, bytes);
+  std::vector<std::string> faults;
+  RunSteps(windowCase.steps, driver, base, faults);
+  CheckShows(windowCase.shows, driver, faults, "");
   // A message that starts with the expected text (a path or a reason follows).
   const std::vector<std::string> messages = driver.Messages();
   bool sameMessages = messages.size() == windowCase.messages.size();

@@ -4,6 +4,8 @@
 // the window shows. The Qt window and the Windows window each pass every case
 // through a driver of their own.
 
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,13 +32,15 @@ class WindowDriver {
   virtual bool Checked(std::string_view control) = 0;
   // Every modal message shown so far, in order.
   virtual std::vector<std::string> Messages() = 0;
-};
-
-struct WindowStep {
-  enum class Kind { Click, Type, Answer, CancelDialog, RunToEnd };
-  Kind kind;
-  std::string control;  // Click, Type
-  std::string text;     // Type: the text; Answer: a file name in the case's folder
+  // Clicks cmdOptions and, once the modal Options dialog it opens is up, calls
+  // `inDialog` with a driver of the dialog's controls (kOptionsDialogLayout's
+  // names; Click, Type, Text, Visible, Enabled, Checked), which leaves it closed.
+  // False when no dialog opened, or when it was still open after `inDialog`
+  // (then it is cancelled).
+  virtual bool WithOptionsDialog(const std::function<void(WindowDriver& dialog)>& inDialog) = 0;
+  // Closes the window and opens a new one, as the next launch would: with
+  // what was remembered, and nothing else.
+  virtual void Reopen() = 0;
 };
 
 // What one control shows; an unset field is not checked.
@@ -47,6 +51,24 @@ struct ControlShows {
   std::optional<bool> enabled;
   std::optional<bool> checked;
   bool textIsPrefix = false;  // `text` starts the control's text (a duration follows)
+};
+
+struct DialogVisit;
+
+struct WindowStep {
+  enum class Kind { Click, Type, Answer, CancelDialog, RunToEnd, Options, Reopen };
+  Kind kind;
+  std::string control;  // Click, Type
+  std::string text;     // Type: the text; Answer: a file name in the case's folder
+  std::shared_ptr<const DialogVisit> options;  // Options: what is done in the dialog
+};
+
+// What is done in the Options dialog: its steps (clicks and typing), then what
+// it shows, then the click that closes it.
+struct DialogVisit {
+  std::vector<WindowStep> steps;
+  std::vector<ControlShows> shows;
+  std::string closeWith;  // "cmdOK" or "cmdCancel"
 };
 
 struct WindowCase {

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -64,6 +65,8 @@ QWidget* NewControl(const ControlLayout& control, QWidget* parent) {
     }
     case ControlKind::Option:
       return new QRadioButton(caption, parent);
+    case ControlKind::CheckBox:
+      return new QCheckBox(caption, parent);
     case ControlKind::TextBox: {
       auto* box = new QLineEdit(caption, parent);
       box->setAcceptDrops(false);  // a file dropped on a box is the window's, as a chosen file
@@ -83,15 +86,14 @@ QWidget* NewControl(const ControlLayout& control, QWidget* parent) {
   return nullptr;
 }
 
-// The one thing remembered between launches: where the Open dialog was last
-// used. An INI file on every system (no registry).
+// What is remembered between launches, in an INI file on every system (no registry).
 class QtSettingsStore final : public SettingsStore {
  public:
-  std::string InputFolder() const override {
-    return Stored().value(kInputFolderKey).toString().toStdString();
+  std::string Value(std::string_view key) const override {
+    return Stored().value(Key(key)).toString().toStdString();
   }
-  void SetInputFolder(const std::string& folder) override {
-    Stored().setValue(kInputFolderKey, QString::fromStdString(folder));
+  void SetValue(std::string_view key, const std::string& value) override {
+    Stored().setValue(Key(key), QString::fromStdString(value));
   }
 
  private:
@@ -99,7 +101,9 @@ class QtSettingsStore final : public SettingsStore {
     return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Sievra"),
                      QStringLiteral("Sievra"));
   }
-  static inline const QString kInputFolderKey = QStringLiteral("InputFolder");
+  static QString Key(std::string_view key) {
+    return QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size()));
+  }
 };
 
 // Numbers as the user's locale writes them.

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace sievra {
 
@@ -15,6 +16,62 @@ enum class LineEnd { CrLf, Lf };
 // With RunSettings::acceptStreams: as input path, standard input; as output
 // path, standard output.
 inline constexpr std::string_view kStandardStream = "-";
+
+// How duplicates are judged. The duplicate test compares each line's key: the
+// whole line in Text mode, the payload in Packet mode; the line end is never
+// part of it. Ignore case: the letters A to Z equal a to z; in a key that is
+// valid UTF-8, every character also equals its Unicode simple case folding, so
+// Σ, σ and ς are one letter and so are ẞ and ß, but ß does not equal "ss", the
+// Turkish dotless ı and dotted İ only equal themselves, and é does not equal e
+// followed by a combining accent (nothing is normalised); in a key that is not
+// valid UTF-8, only A to Z fold. Ignore spacing: spaces and tabs at the start and
+// at the end of the key are left out, and each run of spaces and tabs inside it
+// compares as one space; no other character counts as spacing.
+struct CompareRules {
+  bool ignoreCase = false;
+  bool ignoreSpacing = false;
+  bool Any() const { return ignoreCase || ignoreSpacing; }
+  bool operator==(const CompareRules&) const = default;
+};
+
+// Which line of each key is written.
+enum class KeepRule {
+  First,     // the first line of each key
+  Last,      // the last line of each key, where it stands in the input
+  Once,      // only the lines whose key occurs exactly once
+  Repeated,  // the first line of each key that occurs at least twice
+};
+
+// How duplicates are judged and which are kept. The default is the plain rule:
+// equal bytes, the first kept, at any distance.
+struct DuplicateRules {
+  CompareRules compare;
+  KeepRule keep = KeepRule::First;
+  // Packet only: a frame is a duplicate only when the kept frame of its key
+  // is stamped at most this many seconds from it, either way; a frame or kept
+  // frame without a time stamp is judged as without a window. 0: no window.
+  // Works with KeepRule::First only (see RulesAgree).
+  std::uint32_t windowSeconds = 0;
+  bool IsDefault() const { return *this == DuplicateRules{}; }
+  bool operator==(const DuplicateRules&) const = default;
+};
+
+// False for a combination the engine refuses: a time window with any keep rule
+// but First.
+inline bool RulesAgree(const DuplicateRules& rules) {
+  return rules.windowSeconds == 0 || rules.keep == KeepRule::First;
+}
+
+// Reports written beside the output, each replaced in one step with it and only
+// when it is written. Paths are UTF-8; empty: not written.
+struct RunReports {
+  // Every line the tests let through but the rules did not write, as read, in input order.
+  std::string removedPath;
+  // CSV, one row per written line: its line number, how many lines had its
+  // key, the first and last of them; Packet adds their time stamps and paths.
+  std::string countsPath;
+  bool Any() const { return !removedPath.empty() || !countsPath.empty(); }
+};
 
 // What one run reads, writes and keeps. Paths are UTF-8; an empty path means
 // none was chosen.
@@ -32,6 +89,12 @@ struct RunSettings {
   // lines counted on that read), and "-" as output is standard output. The
   // window takes regular files only.
   bool acceptStreams = false;
+  DuplicateRules rules;
+  RunReports reports;
+  // Read after inputPath, in order, as one input: each file's last line ends at
+  // its file's end, and line numbers count on. Any that cannot be opened fails
+  // the run before anything is written.
+  std::vector<std::string> moreInputPaths;
 };
 
 // How a run ended.
@@ -59,7 +122,7 @@ struct RunCounts {
 };
 
 // Which file a failed run could not use.
-enum class FailedFile { Input, Output, StandardInput, StandardOutput };
+enum class FailedFile { Input, Output, StandardInput, StandardOutput, RemovedReport, CountReport };
 // What the run was doing to it: Memory when the kept lines did not fit in memory;
 // Unexpected for any other fault, with the fault's own words as the reason.
 enum class FailedStep { Reading, Writing, Memory, Unexpected };
@@ -78,6 +141,7 @@ struct RunResult {
   // The callsign a Packet run kept frames of: upper-cased, spaces trimmed; empty
   // when none was given and for Text runs.
   std::string targetCall;
+  DuplicateRules rules;  // the rules the run judged by (a window only for Packet runs)
   RunFailure failure;  // when outcome is Failed
   RunCounts counts;
   std::chrono::nanoseconds elapsed{0};

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -27,6 +28,34 @@ struct FileDialogRequest {
   std::string initialFolder;  // empty: the dialog's own choice
 };
 
+// What the Options dialog chooses: how duplicates are judged, which line of
+// each is kept, the time window and the reports. Remembered between launches.
+struct RunChoices {
+  bool ignoreCase = false;     // chkIgnoreCase
+  bool ignoreSpacing = false;  // chkIgnoreSpacing
+  KeepRule keep = KeepRule::First;
+  // txtWindow as typed: empty or a whole number of seconds, 0 for none. Packet
+  // runs keeping the first only.
+  std::string windowText;
+  bool removedReport = false;  // chkRemovedReport: beside the output, e.g. unique.removed.txt
+  bool countReport = false;    // chkCountReport: beside the output, e.g. unique.counts.csv
+  bool operator==(const RunChoices&) const = default;
+};
+
+// The reports' names beside the output file: "unique.txt" gives
+// "unique.removed.txt" and "unique.counts.csv".
+inline constexpr std::string_view kRemovedReportSuffix = ".removed.txt";
+inline constexpr std::string_view kCountReportSuffix = ".counts.csv";
+
+// A keep rule's name as remembered and as sievra-cli spells it ("first",
+// "last", "once", "repeated"), and back; nullopt for any other name.
+std::string_view KeepRuleName(KeepRule keep);
+std::optional<KeepRule> KeepRuleNamed(std::string_view name);
+
+// The rules a run uses for these choices: the window only for a Packet run
+// keeping the first, and only when its text is a whole number.
+DuplicateRules RulesOf(const RunChoices& choices, bool packetMode);
+
 // Everything on the main window that can change, as values the view copies
 // onto its controls.
 // The name boxes hold what the user typed until a file is chosen; a view sets
@@ -38,23 +67,63 @@ struct MainWindowState {
   bool packetSelected = true;             // optPacket, else optText
   bool stripPath = false;                 // optStripPathYes, else optStripPathNo
   bool callsignVisible = true;            // frmCallsign
-  // Both Browse buttons, the callsign box and the four options; off during a run.
+  RunChoices choices;                     // the Options dialog's, applied by Start
+  // Both Browse buttons, the callsign box, the four options and Options…; off during a run.
   bool choicesEnabled = true;
   std::string startCaption{"Start"};  // "Cancel" during a run
   bool running = false;
   bool progressVisible = false;
   int progressPermille = 0;  // the progress bar, 0 to 1000, even-paced across the stages
-  std::string summary;       // the line below the results box
+  // The line below the results box: the last run's summary; before a run,
+  // the options that differ from the default.
+  std::string summary;
 };
 
-// The one value remembered between launches: where the Open dialog starts.
-// Both windows keep it in the same INI form (no registry).
+// The Options dialog while it is open: its choices as the user left them and
+// what it enables. It changes nothing until OK is accepted.
+struct OptionsDialogState {
+  RunChoices choices;
+  bool windowEnabled = true;  // txtWindow and its label: a Packet run keeping the first
+};
+
+// The Options dialog's decisions, toolkit-neutral: the window shows State()
+// on the dialog's controls and forwards each click and edit here.
+class OptionsDialogModel {
+ public:
+  OptionsDialogModel(RunChoices choices, bool packetMode);
+  const OptionsDialogState& State() const { return state_; }
+
+  void chkIgnoreCase_Click(bool checked);
+  void chkIgnoreSpacing_Click(bool checked);
+  void optKeep_Click(KeepRule keep);  // optKeepFirst, optKeepLast, optKeepOnce, optKeepRepeated
+  void txtWindow_Change(const std::string& text);
+  void chkRemovedReport_Click(bool checked);
+  void chkCountReport_Click(bool checked);
+  // OK: empty when the choices can be taken (then pass them to
+  // MainWindowModel::OptionsChosen and close the dialog); otherwise the message
+  // to show, and the dialog stays open.
+  std::string cmdOK_Click() const;
+
+ private:
+  void Update();
+
+  OptionsDialogState state_;
+  bool packetMode_;
+};
+
+// What is remembered between launches, as named values (UTF-8) that both
+// windows keep in the same INI form (no registry): where the Open dialog
+// starts ("InputFolder") and the Options dialog's choices. The model names the
+// keys and reads and writes the values.
 class SettingsStore {
  public:
   virtual ~SettingsStore() = default;
-  virtual std::string InputFolder() const = 0;  // UTF-8, empty when none
-  virtual void SetInputFolder(const std::string& folder) = 0;
+  virtual std::string Value(std::string_view key) const = 0;  // empty when none
+  virtual void SetValue(std::string_view key, const std::string& value) = 0;
 };
+
+// The key of the folder the Open dialog starts in.
+inline constexpr std::string_view kInputFolderKey = "InputFolder";
 
 // What a window does for the model. Every call comes on the UI thread.
 class MainWindowView {
@@ -126,6 +195,11 @@ class MainWindowModel {
   void txtInputFileName_Change(const std::string& text);
   void txtOutputFilename_Change(const std::string& text);
   void txtKeyPhrase_Change(const std::string& text);
+  // cmdOptions_Click: the dialog to show, modal, over the current choices.
+  OptionsDialogModel OptionsDialog() const;
+  // The dialog's OK was accepted: its choices are used by the next Start,
+  // remembered, and named on the summary line.
+  void OptionsChosen(const RunChoices& choices);
   // Start, or Cancel while a run goes on (not within the double-click interval
   // of Start).
   void cmdStart_Click();
@@ -144,6 +218,9 @@ class MainWindowModel {
   // Empties the results box and frees what it held.
   void DropResult();
   void Render() { view_.Render(state_); }
+  void RememberChoices() const;
+  // The summary line names the options that differ from the default.
+  void ShowOptionsNote();
 
   MainWindowView& view_;
   SettingsStore& settings_;
@@ -153,6 +230,7 @@ class MainWindowModel {
   std::string inputFolder_;
   std::string outputPath_;
   bool closing_ = false;
+  bool showingOptionsNote_ = false;  // the summary line shows OptionsNote, not a run's summary
   std::chrono::steady_clock::time_point startedAt_{};
   FinishedRun lastRun_;
   std::shared_ptr<ResultLines> result_;  // what the results box shows

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <optional>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -16,7 +17,7 @@ struct Twips {
   int height = 0;
 };
 
-enum class ControlKind { Frame, Button, Option, TextBox, ResultsBox, Label, ProgressBar };
+enum class ControlKind { Frame, Button, Option, CheckBox, TextBox, ResultsBox, Label, ProgressBar };
 
 // One control of the main window as designed. Frames take no focus; a control
 // without a tab index is never a tab stop.
@@ -82,21 +83,85 @@ inline constexpr std::array kMainWindowLayout = {
         "rtbResults", ControlKind::ResultsBox, "frmOutputTxt", "", {90, 225, 8250, 4245}, 8},
     ControlLayout{"cmdStart", ControlKind::Button, "", "Start", {8640, 5265, 870, 510}, 10},
     ControlLayout{"cmdHelp", ControlKind::Button, "", "Help", {8640, 270, 870, 510}, 14},
+    // Opens the Options dialog: in the right-hand column above Start, spaced as Close is below it.
+    ControlLayout{
+        "cmdOptions", ControlKind::Button, "", "Options\xE2\x80\xA6", {8640, 4590, 870, 510}, 19},
     ControlLayout{"cmdClose", ControlKind::Button, "", "Close", {8640, 5940, 870, 510}, 15},
     // Below the designed controls: what the last run did, and the running one's progress.
     ControlLayout{"lblSummary", ControlKind::Label, "", "", {90, 6570, 9420, 255}, -1},
     ControlLayout{"prgRun", ControlKind::ProgressBar, "", "", {90, 6870, 9420, 240}, -1},
 };
 
-// The control's row, or nullopt for a name the table does not hold.
-std::optional<ControlLayout> FindControl(std::string_view name);
+// The Options dialog, modal over the main window, with OK and Cancel.
+inline constexpr std::string_view kOptionsDialogCaption = "Options";
+inline constexpr int kOptionsClientWidthTwips = 4800;
+inline constexpr int kOptionsClientHeightTwips = 4410;
+// Option buttons of one frame form one group; the Keep frame's are the keep rules,
+// in KeepRule's order.
+inline constexpr std::array kOptionsDialogLayout = {
+    ControlLayout{"frmCompare", ControlKind::Frame, "", "Compare", {120, 90, 4560, 855}, 0},
+    ControlLayout{"chkIgnoreCase",
+                  ControlKind::CheckBox,
+                  "frmCompare",
+                  "Ignore letter case",
+                  {150, 255, 4260, 255},
+                  1},
+    ControlLayout{
+        "chkIgnoreSpacing", ControlKind::CheckBox, "frmCompare", "Ignore spacing", {150, 540, 4260, 255}, 2},
+    ControlLayout{"frmKeep", ControlKind::Frame, "", "Keep", {120, 1035, 4560, 1395}, 3},
+    ControlLayout{
+        "optKeepFirst", ControlKind::Option, "frmKeep", "The first of each line", {150, 255, 4260, 255}, 4},
+    ControlLayout{
+        "optKeepLast", ControlKind::Option, "frmKeep", "The last of each line", {150, 525, 4260, 255}, 5},
+    ControlLayout{"optKeepOnce",
+                  ControlKind::Option,
+                  "frmKeep",
+                  "Only lines that occur once",
+                  {150, 795, 4260, 255},
+                  6},
+    ControlLayout{"optKeepRepeated",
+                  ControlKind::Option,
+                  "frmKeep",
+                  "The first of each repeated line",
+                  {150, 1065, 4260, 255},
+                  7},
+    ControlLayout{"lblWindow",
+                  ControlKind::Label,
+                  "",
+                  "Time window in seconds (Packet; empty or 0 for none):",
+                  {120, 2550, 3540, 255},
+                  -1},
+    ControlLayout{"txtWindow", ControlKind::TextBox, "", "", {3780, 2520, 900, 285}, 8},
+    ControlLayout{
+        "frmReports", ControlKind::Frame, "", "Reports beside the output file", {120, 2940, 4560, 855}, 9},
+    ControlLayout{"chkRemovedReport",
+                  ControlKind::CheckBox,
+                  "frmReports",
+                  "Removed lines (name.removed.txt)",
+                  {150, 255, 4260, 255},
+                  10},
+    ControlLayout{"chkCountReport",
+                  ControlKind::CheckBox,
+                  "frmReports",
+                  "Counts (name.counts.csv)",
+                  {150, 540, 4260, 255},
+                  11},
+    ControlLayout{"cmdOK", ControlKind::Button, "", "OK", {2430, 3915, 1080, 375}, 12},
+    ControlLayout{"cmdCancel", ControlKind::Button, "", "Cancel", {3600, 3915, 1080, 375}, 13},
+};
+
+// The control's row in a window's table (the main window's unless another is
+// given), or nullopt for a name the table does not hold.
+std::optional<ControlLayout> FindControl(std::string_view name,
+                                         std::span<const ControlLayout> layout = kMainWindowLayout);
 
 // The control's place in the window's client area: its own place plus its
 // container's corner.
-Twips PlaceInWindow(const ControlLayout& control);
+Twips PlaceInWindow(const ControlLayout& control,
+                    std::span<const ControlLayout> layout = kMainWindowLayout);
 
 // The controls that take the focus, in tab order (by tab index; frames take none).
-std::vector<std::string_view> TabOrder();
+std::vector<std::string_view> TabOrder(std::span<const ControlLayout> layout = kMainWindowLayout);
 
 // The help window: its caption, client area and its one box's first place.
 inline constexpr std::string_view kHelpWindowCaption = "Help";

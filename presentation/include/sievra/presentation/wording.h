@@ -33,8 +33,18 @@ std::string OutcomeMessage(const RunResult& result);
 
 // One line on what a run did, the same in the window's summary line and in
 // sievra-cli --stats: e.g. "Read 10,000,000 lines; kept 6,827,925; removed
-// 3,172,075 duplicates in 1.9 s"; for other outcomes the outcome's sentence.
+// 3,172,075 duplicates in 1.9 s", naming the rules that were not the default:
+// "…; kept 1,234 (the last of each); removed 56 duplicates, ignoring case…";
+// for other outcomes the outcome's sentence.
 std::string RunSummary(const RunResult& result, const NumberFormat& numbers);
+
+// "ignoring case", "ignoring spacing", "ignoring case and spacing", or empty.
+std::string CompareNote(const CompareRules& rules);
+
+// What the window shows before a run when an option differs from the default,
+// e.g. "Options: ignoring case; keeping the last of each; writing the counts";
+// empty when none does.
+std::string OptionsNote(const DuplicateRules& rules, bool removedReport, bool countReport);
 
 // The window's summary line for a finished run: RunSummary, plus why the
 // result is not shown when the output was written but not read back whole.
