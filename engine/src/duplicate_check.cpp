@@ -63,6 +63,9 @@ DuplicateCheck::DuplicateCheck(const RunSettings& settings, const RunObserver& o
       PacketMode(settings.fileType == FileType::Packet),
       StripPath(settings.strip),
       LogPrefixes(settings.logPrefixes),
+      Rules(settings.rules),
+      Reports(settings.reports),
+      MoreInputPaths(settings.moreInputPaths),
       monitor_(observer),
       acceptStreams_(settings.acceptStreams),
       threads_(std::max(threads, 1u)),
@@ -71,8 +74,9 @@ DuplicateCheck::DuplicateCheck(const RunSettings& settings, const RunObserver& o
   if (first != std::string::npos)
     TrimmedTarget = TargetCall.substr(first, TargetCall.find_last_not_of(' ') - first + 1);
   result_.fileType = settings.fileType;
-  result_.rules = settings.rules;
-  if (!PacketMode) result_.rules.windowSeconds = 0;  // a window applies to stamped frames only
+  // A window applies to stamped frames, and only beside the first kept.
+  if (!PacketMode || !RulesAgree(Rules)) Rules.windowSeconds = 0;
+  result_.rules = Rules;
   if (PacketMode) result_.targetCall = TrimmedTarget;
 }
 
@@ -80,7 +84,9 @@ DuplicateCheck::~DuplicateCheck() = default;
 
 RunResult DuplicateCheck::RunDuplicateCheck() {
   try {
-    if (PacketMode) {
+    if (JudgesByRules()) {
+      FilterByRules();
+    } else if (PacketMode) {
       FilterPacketLines();
     } else {
       FilterTextLines();
@@ -107,9 +113,9 @@ bool DuplicateCheck::CancelIfAsked() {
   return true;
 }
 
-void DuplicateCheck::FailReadingInput(const std::error_code& ec) {
-  Fail(IsStandardStream(InputPath) ? FailedFile::StandardInput : FailedFile::Input,
-       FailedStep::Reading, InputPath, ec.message());
+void DuplicateCheck::FailReading(const std::string& path, const std::error_code& ec) {
+  Fail(IsStandardStream(path) ? FailedFile::StandardInput : FailedFile::Input, FailedStep::Reading,
+       path, ec.message());
 }
 
 void DuplicateCheck::FailWritingOutput(const std::error_code& ec) {

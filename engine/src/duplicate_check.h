@@ -70,6 +70,12 @@ class DuplicateCheck {
   // Counts, then keeps the target's frames with a payload not yet kept,
   // optionally path-cut, and writes them.
   void FilterPacketLines();
+  // Whether the run takes the rules' path: any rule but the plain one, a
+  // report, or more than one input.
+  bool JudgesByRules() const;
+  // Judges the lines by the run's rules on one thread, in one pass or, for a
+  // rule that needs the whole input first, two; writes the output and reports.
+  void FilterByRules();
 
   // The run state.
   std::string InputPath;
@@ -79,9 +85,15 @@ class DuplicateCheck {
   bool PacketMode = false;
   bool StripPath = false;
   bool LogPrefixes = true;  // Packet: pass over a time stamp or tag before each frame
+  DuplicateRules Rules;
+  RunReports Reports;
+  std::vector<std::string> MoreInputPaths;
   KeptLineTable KeptLines;
 
  private:
+  class RuledInputs;
+  template <class Policy>
+  void FilterByRules(const Policy& policy);
   template <class Policy>
   void CountAndFilter(const Policy& policy);
   template <class Policy>
@@ -102,7 +114,8 @@ class DuplicateCheck {
   std::unique_ptr<InputFile> OpenForCounting();
   // The parts to count on as many threads as pay; false when cancelled.
   bool CutForCounting(std::vector<FilePart>& ranges);
-  void FailReadingInput(const std::error_code& ec);
+  void FailReadingInput(const std::error_code& ec) { FailReading(InputPath, ec); }
+  void FailReading(const std::string& path, const std::error_code& ec);
   void FailWritingOutput(const std::error_code& ec);
   bool IsStandardStream(const std::string& path) const;
   // Whether the counting test looks past a line's time stamp or tag to its frame.

@@ -33,6 +33,7 @@ std::error_code LineBlockReader::Fill() {
   if (dropLf_ && got > 0) {
     dropLf_ = false;
     if (buffer_[end_] == '\n') {
+      droppedLf_ = true;
       std::memmove(buffer_.get() + end_, buffer_.get() + end_ + 1, got - 1);
       --got;
     }
@@ -51,6 +52,7 @@ std::size_t LineBlockReader::EndOfLastLine(std::size_t from) const {
 }
 
 std::error_code LineBlockReader::Next(std::string_view& block) {
+  droppedLf_ = false;
   for (;;) {
     if (eof_) {
       block = std::string_view(buffer_.get() + begin_, end_ - begin_);

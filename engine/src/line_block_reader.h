@@ -31,6 +31,8 @@ class LineBlockReader {
   // `capacity`) and goes on in the one passed in, allocating when it is too
   // small: a block can then be used while the next one is read.
   void Exchange(std::unique_ptr<char[]>& buffer, std::size_t& capacity);
+  // Whether the last Next dropped the LF of a CR LF that the block before ended in.
+  bool DroppedLf() const { return droppedLf_; }
 
  private:
   std::error_code Fill();
@@ -45,6 +47,7 @@ class LineBlockReader {
   std::size_t end_ = 0;          // end of the bytes read
   bool eof_ = false;
   bool dropLf_ = false;
+  bool droppedLf_ = false;
 };
 
 }  // namespace sievra

@@ -75,7 +75,9 @@ class LineIndex {
 
   // Looks `text` up. When absent, returns false and remembers where it belongs,
   // so that Insert can record the kept copy there without probing again.
-  bool Contains(std::uint32_t hash, std::string_view text);
+  bool Contains(std::uint32_t hash, std::string_view text) { return Find(hash, text) != nullptr; }
+  // Contains, answering with the kept copy found (null when absent).
+  const char* Find(std::uint32_t hash, std::string_view text);
   // Records the kept copy (followed by its line end) of the text the last Contains did not find.
   void Insert(const char* keptText) {
     const std::uint64_t slot = reinterpret_cast<std::uintptr_t>(keptText) | vacancyMark_;
@@ -154,7 +156,7 @@ inline bool LineIndex::Equal(const char* kept, std::string_view text) const {
   return std::memcmp(kept, text.data(), text.size()) == 0;
 }
 
-inline bool LineIndex::Contains(std::uint32_t hash, std::string_view text) {
+inline const char* LineIndex::Find(std::uint32_t hash, std::string_view text) {
   const std::uint64_t mark = Mark(text.size(), hash);
   const std::size_t mask = capacity_ - 1;
   for (std::size_t i = Home(hash);; i = (i + 1) & mask) {
@@ -163,9 +165,9 @@ inline bool LineIndex::Contains(std::uint32_t hash, std::string_view text) {
       vacancy_ = i;
       vacancyMark_ = mark;
       vacancyHash_ = hash;
-      return false;
+      return nullptr;
     }
-    if ((slot & ~kAddressMask) == mark && Equal(TextOf(slot), text)) return true;
+    if ((slot & ~kAddressMask) == mark && Equal(TextOf(slot), text)) return TextOf(slot);
   }
 }
 

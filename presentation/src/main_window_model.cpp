@@ -120,7 +120,9 @@ void OptionsDialogModel::txtWindow_Change(const std::string& text) {
 void OptionsDialogModel::chkRemovedReport_Click(bool checked) {
   state_.choices.removedReport = checked;
 }
-void OptionsDialogModel::chkCountReport_Click(bool checked) { state_.choices.countReport = checked; }
+void OptionsDialogModel::chkCountReport_Click(bool checked) {
+  state_.choices.countReport = checked;
+}
 
 std::string OptionsDialogModel::cmdOK_Click() const {
   std::uint32_t seconds = 0;

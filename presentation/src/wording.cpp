@@ -188,8 +188,8 @@ std::string RunSummary(const RunResult& result, const NumberFormat& numbers) {
   switch (result.outcome) {
     case RunOutcome::Completed:
       return "Read " + Lines(c.linesRead, numbers) + "; kept " + numbers.whole(c.linesKept) +
-             KeptNote(result.rules) + Removed(result, numbers) + Skipped(result, numbers) +
-             " in " + DurationText(result.elapsed, numbers) + PrefixNote(c, numbers);
+             KeptNote(result.rules) + Removed(result, numbers) + Skipped(result, numbers) + " in " +
+             DurationText(result.elapsed, numbers) + PrefixNote(c, numbers);
     case RunOutcome::NothingKept:
       return "Read " + Lines(c.linesRead, numbers) + "; kept none" + Skipped(result, numbers) +
              PrefixNote(c, numbers) + "; the output file was not written.";

@@ -68,8 +68,9 @@ TEST(PathsTest, SiblingPathReplacesOnlyTheNamesLastExtension) {
       {"/home/op/unique", "/home/op/unique.removed.txt"},
       {"/home/op/day.2026.log", "/home/op/day.2026.removed.txt"},
       {R"(C:\my.logs\unique)", R"(C:\my.logs\unique.removed.txt)"},  // a dot in a folder
-      {"/home/op/.log", "/home/op/.log.removed.txt"},                   // a name that is all dot
+      {"/home/op/.log", "/home/op/.log.removed.txt"},                // a name that is all dot
       {"unique.txt", "unique.removed.txt"},
   };
-  for (const Row& row : rows) EXPECT_EQ(sievra::SiblingPath(row.path, ".removed.txt"), row.sibling) << row.path;
+  for (const Row& row : rows)
+    EXPECT_EQ(sievra::SiblingPath(row.path, ".removed.txt"), row.sibling) << row.path;
 }

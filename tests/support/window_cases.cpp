@@ -171,12 +171,12 @@ std::vector<WindowCase> MakeCases() {
                  {Checked("chkIgnoreCase", true), Checked("optKeepLast", true),
                   Checked("optKeepFirst", false), Enabled("txtWindow", false)},
                  "cmdCancel"}),
-        Options({{},
-                 {Checked("chkIgnoreCase", false), Checked("chkIgnoreSpacing", false),
-                  Checked("optKeepFirst", true), TextOf("txtWindow", ""),
-                  Enabled("txtWindow", true), Checked("chkRemovedReport", false),
-                  Checked("chkCountReport", false)},
-                 "cmdCancel"})},
+        Options(
+            {{},
+             {Checked("chkIgnoreCase", false), Checked("chkIgnoreSpacing", false),
+              Checked("optKeepFirst", true), TextOf("txtWindow", ""), Enabled("txtWindow", true),
+              Checked("chkRemovedReport", false), Checked("chkCountReport", false)},
+             "cmdCancel"})},
        {TextOf("lblSummary", "")},
        {},
        {}},
@@ -209,7 +209,8 @@ std::vector<WindowCase> MakeCases() {
        {},
        {{"out.txt", "a\r\nb\r\nc\r\n"},
         {"out.removed.txt", "B\r\n"},
-        {"out.counts.csv", "line,count,first_line,last_line\r\n2,1,2,2\r\n3,2,1,3\r\n4,1,4,4\r\n"}}},
+        {"out.counts.csv",
+         "line,count,first_line,last_line\r\n2,1,2,2\r\n3,2,1,3\r\n4,1,4,4\r\n"}}},
       {"options: remembered for the next launch",
        {},
        {Options({{Click("chkIgnoreSpacing"), Type("txtWindow", "30")}, {}, "cmdOK"}), Reopen(),
@@ -250,7 +251,8 @@ void CheckShows(const std::vector<ControlShows>& expected, WindowDriver& driver,
                 std::vector<std::string>& faults, std::string_view where) {
   for (const ControlShows& shows : expected) {
     const auto fault = [&](std::string_view what, const std::string& got) {
-      faults.push_back(std::string(where) + shows.control + ": " + std::string(what) + " is " + got);
+      faults.push_back(std::string(where) + shows.control + ": " + std::string(what) + " is " +
+                       got);
     };
     if (shows.text) {
       const std::string text = driver.Text(shows.control);
@@ -270,8 +272,8 @@ void RunSteps(const std::vector<WindowStep>& steps, WindowDriver& driver,
               const std::filesystem::path& base, std::vector<std::string>& faults);
 
 // The Options dialog's visit: its steps, what it shows, and its closing click.
-void VisitOptions(const DialogVisit& visit, WindowDriver& driver,
-                  const std::filesystem::path& base, std::vector<std::string>& faults) {
+void VisitOptions(const DialogVisit& visit, WindowDriver& driver, const std::filesystem::path& base,
+                  std::vector<std::string>& faults) {
   const bool closed = driver.WithOptionsDialog([&](WindowDriver& dialog) {
     RunSteps(visit.steps, dialog, base, faults);
     CheckShows(visit.shows, dialog, faults, "Options dialog: ");

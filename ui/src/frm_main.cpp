@@ -1,11 +1,11 @@
 #include "sievra/ui/frm_main.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
 #include <QDropEvent>
 #include <QFileInfo>
-#include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>

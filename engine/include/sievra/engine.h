@@ -142,7 +142,7 @@ struct RunResult {
   // when none was given and for Text runs.
   std::string targetCall;
   DuplicateRules rules;  // the rules the run judged by (a window only for Packet runs)
-  RunFailure failure;  // when outcome is Failed
+  RunFailure failure;    // when outcome is Failed
   RunCounts counts;
   std::chrono::nanoseconds elapsed{0};
 };
