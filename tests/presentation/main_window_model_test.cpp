@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <future>
 #include <map>
 
@@ -486,6 +487,80 @@ TEST(MainWindowModel, ANewRunClearsTheOldResult) {
   EXPECT_TRUE(rig.view.rows.empty());
   ASSERT_TRUE(rig.Finish());
   EXPECT_TRUE(rig.view.rows.empty());
+}
+
+// What the Options dialog enables and accepts, and what its choices make of a run.
+TEST(OptionsDialogModel, EnablesTheWindowAndChecksItsText) {
+  struct Row {
+    const char* name;
+    bool packet;
+    KeepRule keep;
+    const char* window;
+    bool windowEnabled;
+    bool accepted;
+    std::uint32_t seconds;  // the window a run gets
+  };
+  const Row rows[] = {
+      {"packet, keep first, empty", true, KeepRule::First, "", true, true, 0},
+      {"packet, keep first, 30 with spaces", true, KeepRule::First, " 30 ", true, true, 30},
+      {"the largest whole number", true, KeepRule::First, "4294967295", true, true, 4294967295u},
+      {"too large", true, KeepRule::First, "4294967296", true, false, 0},
+      {"not a number", true, KeepRule::First, "thirty", true, false, 0},
+      {"negative", true, KeepRule::First, "-5", true, false, 0},
+      {"a fraction", true, KeepRule::First, "1.5", true, false, 0},
+      {"keep last: the window is off and not checked", true, KeepRule::Last, "x", false, true, 0},
+      {"text: the window is off", false, KeepRule::First, "30", false, true, 0},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    OptionsDialogModel dialog(RunChoices{}, row.packet);
+    dialog.optKeep_Click(row.keep);
+    dialog.txtWindow_Change(row.window);
+    EXPECT_EQ(dialog.State().windowEnabled, row.windowEnabled);
+    EXPECT_EQ(dialog.cmdOK_Click().empty(), row.accepted);
+    if (row.accepted) {
+      EXPECT_EQ(RulesOf(dialog.State().choices, row.packet).windowSeconds, row.seconds);
+    }
+  }
+}
+
+// The choices reach the run, are remembered for the next launch and are named
+// on the summary line until a run's summary replaces them.
+TEST(MainWindowModel, OptionsReachTheRunAndAreRemembered) {
+  ModelRig rig;
+  EXPECT_EQ(rig.view.shown.summary, "");
+  OptionsDialogModel dialog = rig.model.OptionsDialog();
+  dialog.chkIgnoreCase_Click(true);
+  dialog.optKeep_Click(KeepRule::Last);
+  dialog.chkCountReport_Click(true);
+  ASSERT_EQ(dialog.cmdOK_Click(), "");
+  rig.model.OptionsChosen(dialog.State().choices);
+  EXPECT_EQ(rig.view.shown.summary,
+            "Options: ignoring case; keeping the last of each; writing the counts");
+  EXPECT_EQ(rig.settings.values["Keep"], "last");
+  EXPECT_EQ(rig.settings.values["IgnoreCase"], "1");
+  EXPECT_EQ(rig.settings.values["CountReport"], "1");
+
+  rig.ChooseFiles("B\r\na\r\nb\r\n");
+  rig.Start();
+  ASSERT_TRUE(rig.Finish());
+  EXPECT_EQ(testing::ReadBytes(rig.dir / "out.txt"), "a\r\nb\r\n");
+  EXPECT_EQ(testing::ReadBytes(rig.dir / "out.counts.csv"),
+            "line,count,first_line,last_line\r\n2,1,2,2\r\n3,2,1,3\r\n");
+  EXPECT_FALSE(std::filesystem::exists(rig.dir / "out.removed.txt"));
+  EXPECT_EQ(
+      rig.view.shown.summary.rfind(
+          "Read 3 lines; kept 2 (the last of each); removed 1 duplicate, ignoring case in ", 0),
+      0u)
+      << rig.view.shown.summary;
+
+  // The next launch starts with them.
+  FakeView view;
+  testing::TaskQueue ui;
+  MainWindowModel next(view, rig.settings, ui.Dispatcher());
+  EXPECT_EQ(next.State().choices, dialog.State().choices);
+  EXPECT_EQ(next.State().summary,
+            "Options: ignoring case; keeping the last of each; writing the counts");
 }
 
 }  // namespace

@@ -233,5 +233,44 @@ TEST(Wording, FrontEndNumbersAndFixedTexts) {
             "read.");
 }
 
+TEST(Wording, TheSummaryNamesTheRulesInForce) {
+  struct Row {
+    DuplicateRules rules;
+    std::uint64_t removed;
+    const char* expected;
+  };
+  const Row rows[] = {
+      {{{true, false}}, 56, "Read 100 lines; kept 44; removed 56 duplicates, ignoring case in "},
+      {{{true, true}, KeepRule::Last},
+       1,
+       "Read 100 lines; kept 44 (the last of each); removed 1 duplicate, ignoring case and "
+       "spacing in "},
+      {{{}, KeepRule::Once},
+       56,
+       "Read 100 lines; kept 44 (only lines that occur once); removed "
+       "56 duplicates in "},
+      {{{false, true}, KeepRule::Repeated},
+       56,
+       "Read 100 lines; kept 44 (the first of each repeated line); removed 56 other lines, "
+       "ignoring spacing in "},
+      {{{}, KeepRule::First, 30},
+       56,
+       "Read 100 lines; kept 44 (the first within each 30 s); removed 56 duplicates in "},
+  };
+  for (const Row& row : rows) {
+    RunResult result;
+    result.fileType = FileType::Text;
+    result.rules = row.rules;
+    result.counts.linesRead = 100;
+    result.counts.linesKept = 44;
+    result.counts.duplicatesRemoved = row.removed;
+    EXPECT_EQ(RunSummary(result, PlainNumbers()).rfind(row.expected, 0), 0u)
+        << RunSummary(result, PlainNumbers());
+  }
+  EXPECT_EQ(OptionsNote({{}, KeepRule::First, 30}, true, false),
+            "Options: duplicates within 30 s; writing the removed lines");
+  EXPECT_EQ(OptionsNote({}, false, false), "");
+}
+
 }  // namespace
 }  // namespace sievra
