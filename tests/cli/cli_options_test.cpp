@@ -134,6 +134,21 @@ TEST(CliOptions, BadValuesAndCombinationsSayWhy) {
   }
 }
 
+// help2man and an 80-column terminal take --help as it is: every option named,
+// no line wider than 80.
+TEST(CliHelp, NamesEveryOptionWithin80Columns) {
+  const std::string help = HelpText();
+  for (const char* option :
+       {"--output=FILE", "--text", "--packet", "--call=CALL", "--strip", "--no-prefix",
+        "--ignore-case", "--ignore-spacing", "--keep=RULE", "--window=SECONDS", "--removed=FILE",
+        "--counts=FILE", "--lf", "--stats", "--progress", "--quiet", "--help", "--version"})
+    EXPECT_NE(help.find(option), std::string::npos) << option;
+  std::size_t start = 0;
+  for (std::size_t end = help.find('\n'); end != std::string::npos;
+       start = end + 1, end = help.find('\n', start))
+    EXPECT_LE(end - start, 80U) << help.substr(start, end - start);
+}
+
 TEST(CliReport, SummaryCountsAndProgressWords) {
   setlocale(LC_ALL, "C");
   RunResult result;
