@@ -170,7 +170,7 @@ class Parser {
   // Checked once every option is read, as options come in any order. The first
   // fault found is the one reported.
   void CheckCombination() {
-    RunSettings& settings = options_.settings;
+    const RunSettings& settings = options_.settings;
     // A callsign, a path cut, --no-prefix or a window in a Text run would be
     // ignored without a word (text lines have no frame and no time stamp);
     // refusing it catches a forgotten --packet.
