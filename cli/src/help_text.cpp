@@ -4,13 +4,15 @@ namespace sievra::cli {
 
 // Laid out as GNU programs lay out --help, which help2man turns into the manual page.
 std::string HelpText() {
-  return R"(Usage: sievra-cli [OPTION]... [INPUT]
+  return R"(Usage: sievra-cli [OPTION]... [INPUT]...
 Write each distinct line of INPUT once, in the order it first occurs, or, for a
 packet-radio monitor log, keep one frame per payload, optionally only one
 station's and with the digipeater path cut. It runs the same engine as the
 Sievra window and writes the same bytes.
 
-With no INPUT, or when INPUT is -, read standard input.
+With no INPUT, or when INPUT is -, read standard input. Several INPUTs are read
+one after another as one input, - at most once: each file's last line ends at
+its end, and when any cannot be read nothing is written.
 
   -o, --output=FILE  write the kept lines to FILE instead of standard output;
                        FILE is replaced in one step, and left as it was when
@@ -26,12 +28,38 @@ With no INPUT, or when INPUT is -, read standard input.
       --strip        with --packet, cut the digipeater path from kept frames
       --no-prefix    with --packet, read every line from its first character:
                        a time stamp or tag is taken as part of the frame
+      --ignore-case  compare lines (with --packet, payloads) ignoring letter
+                       case: A to Z equal a to z, and in UTF-8 text each letter
+                       its simple case folding (nothing is normalised)
+      --ignore-spacing
+                       compare lines (with --packet, payloads) ignoring spacing:
+                       spaces and tabs at the start and end are left out, and
+                       each run of them inside counts as one space
+      --keep=RULE    which line of each set of equal lines is written: first
+                       (the default); last, where it stands in the input; once,
+                       only lines that have no equal at all; repeated, the
+                       first of each line that occurs at least twice. Last,
+                       once and repeated write nothing before the whole input
+                       is read
+      --window=SECONDS
+                       with --packet and --keep first, a frame is a duplicate
+                       only when the kept frame of its payload is stamped at
+                       most SECONDS from it (a frame without a time stamp is
+                       judged as without a window); 0, the default: no window
+      --removed=FILE
+                       write to FILE each line that was left out as a duplicate
+                       (or by --keep once or repeated), as read, in input
+                       order; frames skipped by --packet are not in it
+      --counts=FILE  write to FILE, as CSV, a row for each kept line: its line
+                       number, how many lines were equal to it, the first and
+                       the last of them; with --packet, their time stamps and
+                       paths too
       --lf           end written lines with LF instead of CR LF
       --stats        on standard error, say how many lines were read, kept,
                        removed as duplicates and skipped, how many had a time
                        stamp or tag, and how long it took
       --progress     show progress on standard error; the default when that
-                       is a terminal and INPUT is a file
+                       is a terminal and every INPUT is a file
   -q, --quiet        show neither progress, statistics nor the note that no
                        line was kept; errors are still reported
   -h, --help         display this help and exit
@@ -62,6 +90,11 @@ Any other start, such as a time without a date, is read as part of the frame.
 A line ends at CR, LF or CR LF. Kept lines are written with CR LF, as the
 window writes them, unless --lf is given.
 
+The --removed and --counts reports are files, never -: they are written even
+when the kept lines go to standard output, and like -o's FILE each is replaced
+in one step and left as it was when the run fails, keeps nothing or is
+interrupted. Neither may name the output, the other report or an INPUT.
+
 Exit status is 0 if a line was kept, 1 if none was, 2 if there was trouble
 (a file could not be read or written, or a bad option), and 130 if interrupted
 (Ctrl-C); then FILE is untouched and no temporary file is left.
@@ -74,6 +107,12 @@ Examples:
          payload, without their digipeater paths.
   sievra-cli --lf --stats notes.txt > unique.txt
          Write the distinct lines with LF line ends and print a summary.
+  sievra-cli --keep last --removed old.txt -o new.txt a.txt b.txt
+         Write the last of each line of a.txt then b.txt to new.txt, and the
+         lines left out to old.txt.
+  sievra-cli --packet --window 600 --counts seen.csv monitor.log
+         Keep a payload's frame again once 600 s have passed since the kept
+         one, and write how often each kept frame was heard to seen.csv.
 )";
 }
 

@@ -1,5 +1,6 @@
 // sievra-cli: the duplicate filter as a Unix filter. Parsing and wording live in
 // sievra_cli_options; this file wires them to the streams, signals and exit status.
+#include <algorithm>
 #include <clocale>
 #include <cstdio>
 #include <string>
@@ -55,10 +56,17 @@ class ProgressPrinter {
   std::size_t width_ = 0;
 };
 
+// Standard input has no size to measure progress against, so by default a run
+// that reads it, first or later, shows none.
 bool WantProgress(const CliOptions& options) {
   if (options.quiet || options.progress == ProgressMode::Off) return false;
   if (options.progress == ProgressMode::On) return true;
-  return StandardErrorIsTerminal() && options.settings.inputPath != kStandardStream;
+  const RunSettings& settings = options.settings;
+  const bool readsStandardInput =
+      settings.inputPath == kStandardStream ||
+      std::find(settings.moreInputPaths.begin(), settings.moreInputPaths.end(), kStandardStream) !=
+          settings.moreInputPaths.end();
+  return StandardErrorIsTerminal() && !readsStandardInput;
 }
 
 int Run(const CliOptions& options) {

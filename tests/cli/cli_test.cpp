@@ -162,7 +162,13 @@ const StatusCase kStatuses[] = {
     {"progress_quiet", {"--progress", "-q"}, "a\r", 0, "", "a\r\n"},
     {"bad_option", {"--bogus"}, "", 2, "sievra-cli: unknown option '--bogus'", ""},
     {"value_on_a_flag", {"--lf=yes"}, "", 2, "option '--lf' takes no value", ""},
-    {"two_inputs", {"a.txt", "b.txt"}, "", 2, "only one input file may be given", ""},
+    {"standard_input_twice", {"-", "-"}, "", 2, "standard input ('-') may be given only once", ""},
+    {"bad_keep_rule",
+     {"--keep", "newest"},
+     "",
+     2,
+     "sievra-cli: option '--keep' takes first, last, once or repeated, not 'newest'",
+     ""},
     {"output_without_name", {"-o"}, "", 2, "option '-o' needs a file name", ""},
     {"empty_output_name", {"--output="}, "", 2, "empty file name", ""},
     {"call_without_packet", {"--call", "N0CALL"}, "", 2, "apply to --packet runs only", ""},
@@ -215,6 +221,131 @@ TEST_P(CliStatus, ExitStatusAndOneLineOfWords) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cli, CliStatus, ::testing::ValuesIn(kStatuses),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+using Files = std::vector<std::pair<std::string, std::string>>;  // name, bytes
+
+struct RulesCase {
+  const char* name;
+  Files files;                    // in the scratch folder before the run
+  std::vector<std::string> args;  // "@" stands for the scratch folder
+  std::string input;              // standard input
+  int status;
+  std::string out;     // standard output, exactly
+  std::string errHas;  // expected in standard error; empty: standard error stays empty
+  Files written;       // every file the run leaves in the folder, with its bytes
+};
+
+const std::string kCaseFolded = "B\r\na\r\nb\r\nc\r\n";
+
+const RulesCase kRules[] = {
+    // The first file's last line ends at its end, not in the second's first line.
+    {"two_inputs_read_as_one",
+     {{"in1.txt", "a\r\nb"}, {"in2.txt", "b\r\na\r\nc"}},
+     {"@/in1.txt", "@/in2.txt"},
+     "",
+     0,
+     "a\r\nb\r\nc\r\n",
+     "",
+     {}},
+    {"file_then_standard_input",
+     {{"in1.txt", "a\r\nb"}},
+     {"@/in1.txt", "-"},
+     "b\nc",
+     0,
+     "a\r\nb\r\nc\r\n",
+     "",
+     {}},
+    {"keep_last", {}, {"--keep", "last", "--lf"}, "b\na\nb\nc\na\n", 0, "b\nc\na\n", "", {}},
+    {"keep_once", {}, {"--keep=once", "--lf"}, "b\na\nb\nc\na\n", 0, "c\n", "", {}},
+    {"keep_repeated", {}, {"--keep", "repeated", "--lf"}, "b\na\nb\nc\na\n", 0, "b\na\n", "", {}},
+    {"ignore_case_and_spacing",
+     {},
+     {"--ignore-case", "--ignore-spacing", "--lf"},
+     "A  b\na b \n\tA B\nc\n",
+     0,
+     "A  b\nc\n",
+     "",
+     {}},
+    // Its first two frames share a payload, stamped two seconds apart.
+    {"packet_window_keeps_both",
+     {},
+     {"--packet", "--window", "1"},
+     kPrefixedLog,
+     0,
+     kPrefixedLog,
+     "",
+     {}},
+    {"missing_second_input_writes_nothing",
+     {{"in1.txt", "a\r\n"}},
+     {"@/in1.txt", "@/missing.txt", "-o", "@/out.txt", "--removed", "@/removed.txt"},
+     "",
+     2,
+     "",
+     "sievra-cli: Cannot read the input file \"@/missing.txt\": ",
+     {}},
+    {"reports_beside_the_output",
+     {{"in.txt", kCaseFolded}},
+     {"--ignore-case", "--keep", "last", "@/in.txt", "-o", "@/out.txt", "--removed",
+      "@/out.removed.txt", "--counts", "@/out.counts.csv"},
+     "",
+     0,
+     "",
+     "",
+     {{"out.txt", "a\r\nb\r\nc\r\n"},
+      {"out.removed.txt", "B\r\n"},
+      {"out.counts.csv", "line,count,first_line,last_line\r\n2,1,2,2\r\n3,2,1,3\r\n4,1,4,4\r\n"}}},
+    // Kept lines on standard output do not stop the reports going to their files.
+    {"report_beside_standard_output",
+     {},
+     {"--ignore-case", "--removed", "@/removed.txt"},
+     kCaseFolded,
+     0,
+     "B\r\na\r\nc\r\n",
+     "",
+     {{"removed.txt", "b\r\n"}}},
+    {"report_in_missing_folder_writes_nothing",
+     {},
+     {"-o", "@/out.txt", "--removed", "@/none/removed.txt"},
+     "a\r\na\r\n",
+     2,
+     "",
+     "sievra-cli: Cannot write the report file \"@/none/removed.txt\": ",
+     {}},
+};
+
+void PrintTo(const RulesCase& c, std::ostream* os) { *os << c.name; }
+
+class CliRules : public ::testing::TestWithParam<RulesCase> {};
+
+TEST_P(CliRules, OutputReportsAndStatus) {
+  const RulesCase& c = GetParam();
+  TempDir dir;
+  const std::string folder = dir.Path().string();
+  std::vector<std::string> expectedListing;
+  for (const auto& [name, bytes] : c.files) {
+    WriteBytes(dir / name, bytes);
+    expectedListing.push_back(name);
+  }
+  std::vector<std::string> args;
+  for (const std::string& arg : c.args) args.push_back(WithFolder(arg, folder));
+  const CliRun run = RunCli(args, c.input);
+  EXPECT_EQ(run.status, c.status) << run.err;
+  EXPECT_EQ(run.out, c.out);
+  if (c.errHas.empty()) {
+    EXPECT_EQ(run.err, "");
+  } else {
+    EXPECT_NE(run.err.find(WithFolder(c.errHas, folder)), std::string::npos) << run.err;
+  }
+  for (const auto& [name, bytes] : c.written) {
+    EXPECT_EQ(ReadBytes(dir / name), bytes) << name;
+    expectedListing.push_back(name);
+  }
+  std::sort(expectedListing.begin(), expectedListing.end());
+  EXPECT_EQ(dir.Listing(), expectedListing);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cli, CliRules, ::testing::ValuesIn(kRules),
                          [](const auto& row) { return std::string(row.param.name); });
 
 // With -o, an old output survives every run that does not complete.

@@ -22,8 +22,9 @@ struct CliOptions {
   std::string usageError;  // set for BadUsage: what was wrong, without the program name
 };
 
-// Parses the arguments after the program name. Options and the one INPUT may come
-// in any order; "--" ends the options. --help and --version win over what follows.
+// Parses the arguments after the program name. Options and INPUTs may come in any
+// order; "--" ends the options. The first INPUT becomes settings.inputPath, the
+// rest settings.moreInputPaths. --help and --version win over what follows.
 CliOptions ParseOptions(const std::vector<std::string>& args);
 
 // The --help text: what the program does, every option, the exit status and examples.
