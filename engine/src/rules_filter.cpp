@@ -62,9 +62,10 @@ struct KeyRecord {
   std::uint64_t firstLine = 0;  // 1-based, counting on across the inputs
   std::uint64_t lastLine = 0;
   std::uint64_t count = 0;
-  std::int64_t keptTime = 0;  // the first line's time stamp, when `stamped`
-  bool stamped = false;
 };
+
+// A kept frame without a time stamp.
+constexpr std::int64_t kNoTime = INT64_MIN;
 
 // The count report's Packet columns of one record.
 struct CopyTrail {
@@ -115,7 +116,7 @@ void AppendCsvField(std::string& row, std::string_view field) {
 // its address, as the plain run's index holds a kept line's.
 class KeyBook {
  public:
-  explicit KeyBook(const DuplicateRules& rules) : rules_(rules) {
+  KeyBook(const DuplicateRules& rules, bool keepLines) : rules_(rules), keepLines_(keepLines) {
     keys_.SetLineEnd("\n");  // no compared key holds a line end
     index_.Reset(0, "\n");
   }
@@ -141,11 +142,12 @@ class KeyBook {
     char* numberAt = const_cast<char*>(found) - sizeof(std::uint32_t);
     std::uint32_t number = 0;
     std::memcpy(&number, numberAt, sizeof number);
-    KeyRecord& record = records[number];
-    if (!OutsideWindow(record, time)) {
+    if (!OutsideWindow(number, time)) {
       kept = false;
-      ++record.count;
-      record.lastLine = line;
+      if (!records.empty()) {
+        ++records[number].count;
+        records[number].lastLine = line;
+      }
       return number;
     }
     number = NewRecord(line, time);
@@ -153,22 +155,30 @@ class KeyBook {
     return number;
   }
 
+  std::uint32_t Size() const { return size_; }
+
+  // Each record's lines: kept only where a keep rule or the count report reads
+  // them, so that a run that keeps the first needs nothing per key but the key.
   std::vector<KeyRecord> records;
 
  private:
-  bool OutsideWindow(const KeyRecord& record, std::optional<std::int64_t> time) const {
-    if (rules_.windowSeconds == 0 || !time || !record.stamped) return false;
-    const std::int64_t apart =
-        *time > record.keptTime ? *time - record.keptTime : record.keptTime - *time;
-    return apart > static_cast<std::int64_t>(rules_.windowSeconds);
+  bool OutsideWindow(std::uint32_t number, std::optional<std::int64_t> time) const {
+    if (times_.empty() || !time || times_[number] == kNoTime) return false;
+    const std::int64_t kept = times_[number];
+    return (*time > kept ? *time - kept : kept - *time) >
+           static_cast<std::int64_t>(rules_.windowSeconds);
   }
   std::uint32_t NewRecord(std::uint64_t line, std::optional<std::int64_t> time) {
-    if (records.size() >= UINT32_MAX) throw std::bad_alloc();  // beyond the record numbers
-    records.push_back({line, line, 1, time.value_or(0), time.has_value()});
-    return static_cast<std::uint32_t>(records.size() - 1);
+    if (size_ == UINT32_MAX) throw std::bad_alloc();  // beyond the record numbers
+    if (keepLines_) records.push_back({line, line, 1});
+    if (rules_.windowSeconds > 0) times_.push_back(time.value_or(kNoTime));
+    return size_++;
   }
 
   const DuplicateRules rules_;
+  const bool keepLines_;
+  std::uint32_t size_ = 0;
+  std::vector<std::int64_t> times_;  // with a window: each record's kept time, or kNoTime
   KeptLineTable keys_;
   LineIndex index_;
   std::string scratch_;
@@ -317,7 +327,7 @@ void DuplicateCheck::FilterByRules(const Policy& policy) {
   // Time stamps are read only where a rule or the report uses them.
   const bool trails = !Reports.countsPath.empty() && PacketMode;
   const bool stamps = PacketMode && LogPrefixes && (Rules.windowSeconds > 0 || trails);
-  KeyBook book(Rules);
+  KeyBook book(Rules, twoPasses || !Reports.countsPath.empty());
   std::vector<CopyTrail> trailOf;
   const auto writeKept = [&](std::string_view line) {
     DigiPathCut cut{};
@@ -381,30 +391,23 @@ void DuplicateCheck::FilterByRules(const Policy& policy) {
   if (!read) return;
   counts.linesCounted = counts.linesRead - counts.linesSkipped;
 
-  // The written lines, in input order, with the record of each.
+  // The written lines, in input order, with the record of each: those still
+  // to write, or those the count report lists (keeping the first, they were
+  // written as they came, one per record).
   std::vector<std::pair<std::uint64_t, std::uint32_t>> plan;
   const std::vector<KeyRecord>& records = book.records;
-  for (std::uint32_t i = 0; i < records.size(); ++i) {
-    const KeyRecord& r = records[i];
-    switch (Rules.keep) {
-      case KeepRule::First:
-        plan.emplace_back(r.firstLine, i);
-        break;
-      case KeepRule::Last:
-        plan.emplace_back(r.lastLine, i);
-        break;
-      case KeepRule::Once:
-        if (r.count == 1) plan.emplace_back(r.firstLine, i);
-        break;
-      case KeepRule::Repeated:
-        if (r.count > 1) plan.emplace_back(r.firstLine, i);
-        break;
+  if (twoPasses || !Reports.countsPath.empty()) {
+    for (std::uint32_t i = 0; i < book.Size(); ++i) {
+      const KeyRecord& r = records[i];
+      const bool written = Rules.keep == KeepRule::First || Rules.keep == KeepRule::Last ||
+                           (Rules.keep == KeepRule::Once) == (r.count == 1);
+      if (written) plan.emplace_back(Rules.keep == KeepRule::Last ? r.lastLine : r.firstLine, i);
     }
+    if (Rules.keep == KeepRule::Last) std::sort(plan.begin(), plan.end());
   }
-  if (Rules.keep == KeepRule::Last) std::sort(plan.begin(), plan.end());
-  counts.linesKept = plan.size();
+  counts.linesKept = twoPasses ? plan.size() : book.Size();
   counts.duplicatesRemoved = counts.linesCounted - counts.linesKept;
-  if (plan.empty()) {
+  if (counts.linesKept == 0) {
     result_.outcome = RunOutcome::NothingKept;
     return;
   }
