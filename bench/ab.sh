@@ -3,8 +3,10 @@
 # round starting with the next build) so that a change of load hits every
 # build alike: medians of wall, user and system time, peak RSS and page faults
 # (major, minor), and each build's wall and user time over the first's (median
-# of the per-round ratios). Outputs must match.
-#   bench/ab.sh [--reps N] [--idle S] INPUT "SIEVRA ARGS" NAME=BINARY...
+# of the per-round ratios). Outputs must match, unless --differ: then the
+# "builds" are one build with different options (NAME="sievra-cli --keep last"),
+# whose outputs differ by design.
+#   bench/ab.sh [--reps N] [--idle S] [--differ] INPUT "SIEVRA ARGS" NAME=BINARY...
 # A BINARY may carry a prefix command: NAME="taskset -c 0 build/x/sievra-cli".
 # --idle S sleeps S seconds before every run: memory freed that long ago is
 # handed back to the host on these VMs (free page reporting), and a run after
@@ -12,10 +14,12 @@
 set -euo pipefail
 reps=5
 idle=0
+differ=0
 while [ $# -gt 0 ]; do
   case "$1" in
     --reps) reps=$2; shift 2 ;;
     --idle) idle=$2; shift 2 ;;
+    --differ) differ=1; shift ;;
     *) break ;;
   esac
 done
@@ -40,7 +44,9 @@ for ((r = 0; r < reps; r++)); do
     # shellcheck disable=SC2086  # the binary and the arguments are word lists
     /usr/bin/time -f '%e %U %S %M %F %R' -o "$tmp/t" ${bins[k]} --quiet "$in" -o "$tmp/out" $args
     cat "$tmp/t" >> "$tmp/times$k"
-    if [ ! -e "$tmp/ref" ]; then
+    if [ $differ -eq 1 ]; then
+      rm -f "$tmp/out"
+    elif [ ! -e "$tmp/ref" ]; then
       mv "$tmp/out" "$tmp/ref" && refname=${names[k]}
     else
       cmp -s "$tmp/ref" "$tmp/out" ||

@@ -248,7 +248,7 @@ void DuplicateCheck::CountInputLines(const KeySketcher& sketchKeys, bool sketchC
 
 std::unique_ptr<InputFile> DuplicateCheck::OpenForCounting() {
   auto in = std::make_unique<InputFile>();
-  const std::error_code ec = in->Open(InputPath, acceptStreams_);
+  const std::error_code ec = OpenInput(*in, InputPath);
   if (!ec && in->IsStream()) {
     // A stream cannot be read twice: the filter counts on its one read.
     stream_ = std::move(in);

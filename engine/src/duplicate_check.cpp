@@ -101,6 +101,11 @@ RunResult DuplicateCheck::RunDuplicateCheck() {
   return result_;
 }
 
+std::error_code DuplicateCheck::OpenInput(InputFile& in, const std::string& path) {
+  in.SetInterrupt([this] { return monitor_.Cancelled(); });
+  return in.Open(path, acceptStreams_);
+}
+
 bool DuplicateCheck::Proceed(std::uint64_t done) {
   if (!monitor_.Advance(done)) return true;
   result_.outcome = RunOutcome::Cancelled;

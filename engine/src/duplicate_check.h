@@ -71,8 +71,11 @@ class DuplicateCheck {
   // optionally path-cut, and writes them.
   void FilterPacketLines();
   // Whether the run takes the rules' path: any rule but the plain one, a
-  // report, or more than one input.
+  // report, more than one input, or Streams().
   bool JudgesByRules() const;
+  // Whether kept lines go to standard output as a stream brings them: keeping
+  // the first, from standard input or a pipe.
+  bool Streams() const;
   // Judges the lines by the run's rules on one thread, in one pass or, for a
   // rule that needs the whole input first, two; writes the output and reports.
   void FilterByRules();
@@ -114,6 +117,8 @@ class DuplicateCheck {
   std::unique_ptr<InputFile> OpenForCounting();
   // The parts to count on as many threads as pay; false when cancelled.
   bool CutForCounting(std::vector<FilePart>& ranges);
+  // Opens an input as the run reads it: a stream's reads give way to a cancel.
+  std::error_code OpenInput(InputFile& in, const std::string& path);
   void FailReadingInput(const std::error_code& ec) { FailReading(InputPath, ec); }
   void FailReading(const std::string& path, const std::error_code& ec);
   void FailWritingOutput(const std::error_code& ec);

@@ -15,6 +15,7 @@
 #include <share.h>
 #include <windows.h>
 #else
+#include <poll.h>
 #include <unistd.h>
 #endif
 
@@ -58,6 +59,27 @@ long long OsWrite(int fd, const char* from, std::size_t n) {
   return _write(fd, from, static_cast<unsigned>(std::min<std::size_t>(n, INT_MAX)));
 }
 int OsClose(int fd) { return _close(fd); }
+// Whether a read of the stream would answer within `ms` milliseconds: a pipe
+// with data or without a writer, or a console with input waiting; any other
+// handle answers at once.
+bool OsWaitReadable(int fd, int ms) {
+  const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+  switch (GetFileType(handle)) {
+    case FILE_TYPE_PIPE:
+      // Anonymous pipes cannot be waited on: look every 10 ms.
+      for (int waited = 0;; waited += 10) {
+        DWORD available = 0;
+        if (!PeekNamedPipe(handle, nullptr, 0, nullptr, &available, nullptr) || available > 0)
+          return true;
+        if (waited >= ms) return false;
+        Sleep(10);
+      }
+    case FILE_TYPE_CHAR:
+      return WaitForSingleObject(handle, static_cast<DWORD>(ms)) != WAIT_TIMEOUT;
+    default:
+      return true;
+  }
+}
 bool IsRegular(const StatBuf& st) { return (st.st_mode & _S_IFMT) == _S_IFREG; }
 int OsDupStandardInput() {
   const int fd = _dup(0);
@@ -103,6 +125,11 @@ long long OsSeek(int fd, std::uint64_t offset) {
 long long OsRead(int fd, char* into, std::size_t n) { return ::read(fd, into, n); }
 long long OsWrite(int fd, const char* from, std::size_t n) { return ::write(fd, from, n); }
 int OsClose(int fd) { return ::close(fd); }
+// Whether a read would answer within `ms` milliseconds (data, end or error).
+bool OsWaitReadable(int fd, int ms) {
+  pollfd watched{fd, POLLIN, 0};
+  return ::poll(&watched, 1, ms) != 0;  // an interrupted poll answers too: the caller asks again
+}
 bool IsRegular(const StatBuf& st) { return S_ISREG(st.st_mode); }
 int OsDupStandardInput() { return ::fcntl(0, F_DUPFD_CLOEXEC, 0); }
 int OsDupStandardOutput() { return ::fcntl(1, F_DUPFD_CLOEXEC, 0); }
@@ -152,6 +179,11 @@ fs::path FollowLinks(const fs::path& p) {
 
 }  // namespace
 
+bool IsRegularFile(const std::string& utf8Path) {
+  std::error_code ec;
+  return fs::is_regular_file(FromUtf8(utf8Path), ec);
+}
+
 InputFile::~InputFile() {
   if (fd_ >= 0) OsClose(fd_);
 }
@@ -179,6 +211,19 @@ std::error_code InputFile::Read(char* into, std::size_t capacity, std::size_t& g
   capacity = static_cast<std::size_t>(std::min<std::uint64_t>(capacity, left));
   got = 0;
   if (capacity == 0) return {};
+  constexpr int kInterruptCheckMs = 250;
+  if (stream_ && interrupt_) {
+    while (!OsWaitReadable(fd_, kInterruptCheckMs)) {
+      if (interrupt_()) {
+        interrupted_ = true;
+        return {};
+      }
+    }
+    if (interrupt_()) {  // a signal may have woken the wait
+      interrupted_ = true;
+      return {};
+    }
+  }
   for (;;) {
     long long n = OsRead(fd_, into, capacity);
     if (n >= 0) {
@@ -190,6 +235,8 @@ std::error_code InputFile::Read(char* into, std::size_t capacity, std::size_t& g
     if (errno != EINTR) return LastErrno();
   }
 }
+
+bool InputFile::DataReady() const { return !stream_ || OsWaitReadable(fd_, 0); }
 
 std::error_code InputFile::Seek(std::uint64_t offset) {
   if (OsSeek(fd_, offset) < 0) return LastErrno();

@@ -3,12 +3,16 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <system_error>
 
 #include "sievra/windows_errors.h"
 
 namespace sievra {
+
+// Whether the UTF-8 path names a regular file (symbolic links followed).
+bool IsRegularFile(const std::string& utf8Path);
 
 // A regular file opened for reading in binary mode. Reads go through read(2)
 // rather than a memory map: a log that another program truncates while we read
@@ -27,6 +31,14 @@ class InputFile {
   bool IsStream() const { return stream_; }
   // Reads up to `capacity` bytes; 0 at end of file, or at the end set by StopAt.
   std::error_code Read(char* into, std::size_t capacity, std::size_t& got);
+  // For a stream: asked every quarter second while a read waits for data, so
+  // that a quiet pipe or terminal cannot hold a cancelled run; true ends the
+  // read with nothing, as if the stream had ended, and Interrupted() tells so.
+  void SetInterrupt(std::function<bool()> stop) { interrupt_ = std::move(stop); }
+  bool Interrupted() const { return interrupted_; }
+  // Whether a read would answer at once (data is ready, or the stream ended),
+  // so that what was kept can be written while the input is quiet. True for a regular file.
+  bool DataReady() const;
   // Reads go on from `offset` of a regular file.
   std::error_code Seek(std::uint64_t offset);
   // Reads end at `offset` as if the file ended there: a part of a file read
@@ -44,6 +56,8 @@ class InputFile {
   std::uint64_t position_ = 0;
   std::uint64_t stopAt_ = UINT64_MAX;
   bool stream_ = false;
+  std::function<bool()> interrupt_;
+  bool interrupted_ = false;
 };
 
 // Replaces a file in one step: bytes go to a temporary file beside it, which is

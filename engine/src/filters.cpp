@@ -123,7 +123,7 @@ void DuplicateCheck::FilterLines(const Policy& policy) {
     std::unique_ptr<InputFile> in = std::move(stream_);
     if (!in) {
       in = std::make_unique<InputFile>();
-      ec = in->Open(InputPath, acceptStreams_);
+      ec = OpenInput(*in, InputPath);
     }
     if (!ec) {
       KeptLines.Clear();
@@ -174,6 +174,8 @@ std::error_code DuplicateCheck::FilterBlocks(InputFile& in, const Policy& policy
   for (;;) {
     std::string_view block;
     if (auto ec = reader.Next(block)) return ec;
+    // A cancel while a stream was quiet: what was read of its last line is no line.
+    if (in.Interrupted() && CancelIfAsked()) return {};
     if (count) count->Feed(block);
     if (block.empty()) {
       if (result_.outcome != RunOutcome::Completed) return {};  // cancelled within a line

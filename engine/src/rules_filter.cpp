@@ -3,6 +3,7 @@
 // plain run keeps its speed and memory untouched.
 
 #include <algorithm>
+#include <functional>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -187,14 +188,22 @@ class KeyBook {
 }  // namespace
 
 bool DuplicateCheck::JudgesByRules() const {
-  return !Rules.IsDefault() || Reports.Any() || !MoreInputPaths.empty();
+  return !Rules.IsDefault() || Reports.Any() || !MoreInputPaths.empty() || Streams();
+}
+
+bool DuplicateCheck::Streams() const {
+  if (!IsStandardStream(OutputPath) || Rules.keep != KeepRule::First) return false;
+  if (IsStandardStream(InputPath)) return true;
+  return acceptStreams_ && !IsRegularFile(InputPath);
 }
 
 // Reads the inputs in order, line by line. Regular files are read again on a
 // second pass; a stream, read once, is kept in memory for it.
 class DuplicateCheck::RuledInputs {
  public:
-  RuledInputs(DuplicateCheck& run, bool twoPasses) : run_(run), twoPasses_(twoPasses) {}
+  // `idle` is called whenever a stream has no more data ready.
+  RuledInputs(DuplicateCheck& run, bool twoPasses, std::function<void()> idle)
+      : run_(run), twoPasses_(twoPasses), idle_(std::move(idle)) {}
 
   // Opens every input; false, with the run failed, when one cannot be opened.
   bool Open() {
@@ -202,7 +211,7 @@ class DuplicateCheck::RuledInputs {
     paths.insert(paths.end(), run_.MoreInputPaths.begin(), run_.MoreInputPaths.end());
     for (const std::string& path : paths) {
       auto in = std::make_unique<InputFile>();
-      if (auto ec = in->Open(path, run_.acceptStreams_)) {
+      if (auto ec = run_.OpenInput(*in, path)) {
         run_.FailReading(path, ec);
         return false;
       }
@@ -237,6 +246,8 @@ class DuplicateCheck::RuledInputs {
           run_.FailReading(input.path, ec);
           return false;
         }
+        // A cancel while a stream was quiet: what was read of its last line is no line.
+        if (in.Interrupted() && run_.CancelIfAsked()) return false;
         if (endsInCr && reader.DroppedLf()) {
           each(std::string_view{}, std::string_view("\n"));
           if (!input.spool.empty()) input.spool.back() += '\n';
@@ -244,6 +255,7 @@ class DuplicateCheck::RuledInputs {
         if (block.empty()) break;
         if (input.stream && twoPasses_) input.spool.emplace_back(block);
         endsInCr = EachLineOf(block, each);
+        if (in.IsStream() && !in.DataReady()) idle_();
         if (!run_.Proceed(before + in.BytesRead())) return false;
       }
       if (run_.result_.outcome != RunOutcome::Completed) return false;  // cancelled within a line
@@ -285,7 +297,7 @@ class DuplicateCheck::RuledInputs {
 
   bool Reopen(Input& input) {
     input.file = std::make_unique<InputFile>();
-    if (auto ec = input.file->Open(input.path, run_.acceptStreams_)) {
+    if (auto ec = run_.OpenInput(*input.file, input.path)) {
       run_.FailReading(input.path, ec);
       return false;
     }
@@ -296,6 +308,7 @@ class DuplicateCheck::RuledInputs {
 
   DuplicateCheck& run_;
   const bool twoPasses_;
+  const std::function<void()> idle_;
   std::vector<Input> inputs_;
   std::uint64_t total_ = 0;
   int passes_ = 0;
@@ -305,14 +318,19 @@ template <class Policy>
 void DuplicateCheck::FilterByRules(const Policy& policy) {
   RunCounts& counts = result_.counts;
   const bool twoPasses = Rules.keep != KeepRule::First;
-  RuledInputs inputs(*this, twoPasses);
+  PieceWriter output;
+  PieceWriter removed;
+  PieceWriter countReport;
+  // Lines read from a stream reach standard output whenever the stream is
+  // quiet: at once while it trickles, in large pieces while it pours.
+  const bool streams = Streams();
+  RuledInputs inputs(*this, twoPasses, [&] {
+    if (streams) output.Flush();
+  });
   monitor_.Begin(RunPhase::Counting, 0);
   if (!inputs.Open()) return;
   monitor_.Complete(0);
 
-  PieceWriter output;
-  PieceWriter removed;
-  PieceWriter countReport;
   if (auto ec = output.Open(OutputPath, acceptStreams_)) return FailWritingOutput(ec);
   if (!Reports.removedPath.empty()) {
     if (auto ec = removed.Open(Reports.removedPath, false))
