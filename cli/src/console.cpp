@@ -11,6 +11,7 @@
 #include <unistd.h>
 #endif
 
+#include <atomic>
 #include <cstdio>
 
 namespace sievra::cli {
@@ -18,7 +19,10 @@ namespace sievra::cli {
 namespace {
 // Static, not the caller's: the handler may run at any time until the process ends.
 constinit CancelToken g_interrupted;
+constinit std::atomic<bool> g_runEnded{false};
 }  // namespace
+
+void RunEnded() { g_runEnded.store(true); }
 
 #ifdef _WIN32
 
@@ -31,9 +35,15 @@ std::string ToUtf8(const wchar_t* text) {
   return out;
 }
 
-BOOL WINAPI OnConsoleControl(DWORD) {
+BOOL WINAPI OnConsoleControl(DWORD event) {
   g_interrupted.Cancel();
-  return TRUE;  // handled: the run ends itself and the process exits with 130
+  // Closing the console (or logging off, shutting down) ends the process as
+  // soon as this returns: wait, within the system's five seconds, for the run
+  // to write what it kept. Ctrl-C and Ctrl-Break leave the run to end itself.
+  if (event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT) {
+    for (int waited = 0; waited < 4500 && !g_runEnded.load(); waited += 50) Sleep(50);
+  }
+  return TRUE;  // handled: the run ends itself
 }
 }  // namespace
 

@@ -24,4 +24,8 @@ bool StandardErrorIsTerminal();
 // on POSIX ends the process at once, for a run stuck on a silent pipe.
 const CancelToken& CancelOnInterrupt();
 
+// The run has ended and its files are written: a console that is closing
+// (Windows) may end the process now.
+void RunEnded();
+
 }  // namespace sievra::cli

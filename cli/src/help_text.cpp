@@ -12,7 +12,9 @@ Sievra window and writes the same bytes.
 
 With no INPUT, or when INPUT is -, read standard input. Several INPUTs are read
 one after another as one input, - at most once: each file's last line ends at
-its end, and when any cannot be read nothing is written.
+its end, and when any cannot be read nothing is written. When standard input
+is a pipe and the output standard output, each kept line is written as soon as
+it is read (with --keep first; the other rules wait for the whole input).
 
   -o, --output=FILE  write the kept lines to FILE instead of standard output;
                        FILE is replaced in one step, and left as it was when
@@ -54,6 +56,14 @@ its end, and when any cannot be read nothing is written.
                        number, how many lines were equal to it, the first and
                        the last of them; with --packet, their time stamps and
                        paths too
+      --follow       after the end of the last INPUT, keep reading what is
+                       appended, as tail -F does, until Ctrl-C or SIGTERM: a
+                       last line waits for its line end; a file cut short is
+                       read from its start, one renamed away is finished and
+                       the new file followed; a missing file is awaited. The
+                       output file is emptied at the start and written as
+                       lines come (not replaced in one step); with --keep
+                       first only, and not for standard input
       --lf           end written lines with LF instead of CR LF
       --stats        on standard error, say how many lines were read, kept,
                        removed as duplicates and skipped, how many had a time

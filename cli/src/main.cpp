@@ -73,10 +73,14 @@ int Run(const CliOptions& options) {
   ProgressPrinter printer(StandardErrorIsTerminal());
   RunObserver observer;
   observer.cancel = &CancelOnInterrupt();
-  if (WantProgress(options))
+  if (WantProgress(options) && !options.settings.follow)
     observer.onProgress = [&printer](const RunProgress& p) { printer.Show(p); };
+  observer.onWaiting = [](const std::string& path) {
+    Say("waiting for '" + path + "' to appear");
+  };
 
   const RunResult result = RunRequest(options.settings, observer);
+  RunEnded();
   printer.Clear();
   const int status = ExitStatus(result.outcome);
   if (options.stats && !options.quiet && status <= 1) {

@@ -149,6 +149,8 @@ class Parser {
       options_.settings.rules.compare.ignoreCase = true;
     } else if (name == "--ignore-spacing") {
       options_.settings.rules.compare.ignoreSpacing = true;
+    } else if (name == "--follow") {
+      options_.settings.follow = true;
     } else if (name == "--lf") {
       options_.settings.lineEnd = LineEnd::Lf;
     } else if (name == "--stats") {
@@ -182,6 +184,20 @@ class Parser {
                   std::string(KeepRuleName(settings.rules.keep)));
     if (!inputs_.empty()) TakeInputs();
     if (options_.action == Action::Run) CheckReports();
+    if (options_.action == Action::Run && settings.follow) CheckFollow();
+  }
+
+  // Following waits for lines that come later: standard input has no file to
+  // watch, and the keep rules that need the whole input would never write.
+  void CheckFollow() {
+    const RunSettings& settings = options_.settings;
+    const std::string& followed =
+        settings.moreInputPaths.empty() ? settings.inputPath : settings.moreInputPaths.back();
+    if (followed == kStandardStream)
+      return Fail("--follow needs an input file: standard input ('-') cannot be followed");
+    if (settings.rules.keep != KeepRule::First)
+      return Fail("--follow works only with --keep first, not --keep " +
+                  std::string(KeepRuleName(settings.rules.keep)));
   }
 
   // The first input is the one the window would name; the rest follow it as one input.

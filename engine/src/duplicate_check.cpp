@@ -66,6 +66,7 @@ DuplicateCheck::DuplicateCheck(const RunSettings& settings, const RunObserver& o
       Rules(settings.rules),
       Reports(settings.reports),
       MoreInputPaths(settings.moreInputPaths),
+      Follow(settings.follow && settings.rules.keep == KeepRule::First),
       monitor_(observer),
       acceptStreams_(settings.acceptStreams),
       threads_(std::max(threads, 1u)),

@@ -31,6 +31,7 @@ class RunMonitor {
   // Reports the phase's last figure whatever the time.
   void Complete(std::uint64_t done) { Report(done); }
   bool Cancelled() const { return observer_.cancel != nullptr && observer_.cancel->IsCancelled(); }
+  const RunObserver& Observer() const { return observer_; }
 
  private:
   void Report(std::uint64_t done);
@@ -91,9 +92,11 @@ class DuplicateCheck {
   DuplicateRules Rules;
   RunReports Reports;
   std::vector<std::string> MoreInputPaths;
+  bool Follow = false;  // keep reading the last input as it grows, until cancelled
   KeptLineTable KeptLines;
 
  private:
+  class FollowedFile;
   class RuledInputs;
   template <class Policy>
   void FilterByRules(const Policy& policy);

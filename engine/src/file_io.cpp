@@ -37,10 +37,44 @@ class WindowsErrorCategory final : public std::error_category {
 };
 
 using StatBuf = struct _stat64;
+// Shared for writing, renaming and deleting too: the program writing a log
+// that is being read (or followed) must still be able to write and rotate it.
 int OsOpenRead(const fs::path& p, bool /*wait: Windows opens do not wait*/) {
-  int fd = -1;
-  _wsopen_s(&fd, p.c_str(), _O_RDONLY | _O_BINARY, _SH_DENYNO, 0);
+  const HANDLE handle = CreateFileW(p.c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    errno = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ENOENT : EACCES;
+    return -1;
+  }
+  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY | _O_BINARY);
+  if (fd < 0) CloseHandle(handle);
   return fd;
+}
+int OsCreateEmpty(const fs::path& p) {
+  int fd = -1;
+  _wsopen_s(&fd, p.c_str(), _O_WRONLY | _O_BINARY | _O_CREAT | _O_TRUNC, _SH_DENYNO,
+            _S_IREAD | _S_IWRITE);
+  return fd;
+}
+std::optional<FileIdentity> IdentityOfHandle(HANDLE handle) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(handle, &info)) return std::nullopt;
+  return FileIdentity{info.dwVolumeSerialNumber,
+                      (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
+}
+std::optional<FileIdentity> OsIdentityOfPath(const fs::path& p) {
+  const HANDLE handle = CreateFileW(p.c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
+  const auto identity = IdentityOfHandle(handle);
+  CloseHandle(handle);
+  return identity;
+}
+std::optional<FileIdentity> OsIdentityOfFd(int fd) {
+  return IdentityOfHandle(reinterpret_cast<HANDLE>(_get_osfhandle(fd)));
 }
 int OsCreateNew(const fs::path& p) {
   int fd = -1;
@@ -118,6 +152,19 @@ int OsOpenRead(const fs::path& p, bool wait) {
 int OsCreateNew(const fs::path& p) {
   return ::open(p.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
 }
+int OsCreateEmpty(const fs::path& p) {
+  return ::open(p.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+}
+std::optional<FileIdentity> OsIdentityOfPath(const fs::path& p) {
+  struct stat st {};
+  if (::stat(p.c_str(), &st) != 0) return std::nullopt;
+  return FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+std::optional<FileIdentity> OsIdentityOfFd(int fd) {
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) return std::nullopt;
+  return FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
 int OsFstat(int fd, StatBuf& st) { return ::fstat(fd, &st); }
 long long OsSeek(int fd, std::uint64_t offset) {
   return ::lseek(fd, static_cast<off_t>(offset), SEEK_SET);
@@ -182,6 +229,17 @@ fs::path FollowLinks(const fs::path& p) {
 bool IsRegularFile(const std::string& utf8Path) {
   std::error_code ec;
   return fs::is_regular_file(FromUtf8(utf8Path), ec);
+}
+
+std::optional<FileIdentity> IdentityOfPath(const std::string& utf8Path) {
+  return OsIdentityOfPath(FromUtf8(utf8Path));
+}
+
+std::optional<FileIdentity> InputFile::Identity() const { return OsIdentityOfFd(fd_); }
+
+std::uint64_t InputFile::SizeNow() const {
+  StatBuf st{};
+  return OsFstat(fd_, st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
 }
 
 InputFile::~InputFile() {
@@ -289,6 +347,14 @@ std::error_code AtomicOutputFile::Open(const std::string& utf8Path, bool acceptS
     if (errno != EEXIST) return LastErrno();
   }
   return std::make_error_code(std::errc::file_exists);
+}
+
+std::error_code AtomicOutputFile::OpenLive(const std::string& utf8Path) {
+  target_ = FromUtf8(utf8Path);
+  std::error_code ec;
+  if (fs::is_directory(target_, ec)) return std::make_error_code(std::errc::is_a_directory);
+  fd_ = OsCreateEmpty(target_);
+  return fd_ < 0 ? LastErrno() : std::error_code();
 }
 
 std::error_code AtomicOutputFile::Write(const char* data, std::size_t size) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <system_error>
 
@@ -13,6 +14,16 @@ namespace sievra {
 
 // Whether the UTF-8 path names a regular file (symbolic links followed).
 bool IsRegularFile(const std::string& utf8Path);
+
+// Which file a path or an open file is: a log rotated by renaming has another
+// file put in its place under the same path.
+struct FileIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t file = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+// The file the path names now; nullopt when it names none.
+std::optional<FileIdentity> IdentityOfPath(const std::string& utf8Path);
 
 // A regular file opened for reading in binary mode. Reads go through read(2)
 // rather than a memory map: a log that another program truncates while we read
@@ -47,6 +58,10 @@ class InputFile {
 
   // The file's size when it was opened (a live log may grow or shrink since); 0 for a stream.
   std::uint64_t Size() const { return size_; }
+  // The open file's identity and its size now, for a reader that follows it.
+  std::optional<FileIdentity> Identity() const;
+  std::uint64_t SizeNow() const;
+  std::uint64_t Position() const { return position_; }
   std::uint64_t BytesRead() const { return bytesRead_; }
 
  private:
@@ -73,6 +88,9 @@ class AtomicOutputFile {
 
   // With `acceptStreams`, "-" is standard output.
   std::error_code Open(const std::string& utf8Path, bool acceptStreams = false);
+  // Opens the file itself, emptied, for a run that writes its lines as they come
+  // (following a log): nothing to put in place, Commit only closes it.
+  std::error_code OpenLive(const std::string& utf8Path);
   std::error_code Write(const char* data, std::size_t size);
   std::error_code Commit();
 

@@ -3,7 +3,9 @@
 // plain run keeps its speed and memory untouched.
 
 #include <algorithm>
+#include <chrono>
 #include <functional>
+#include <thread>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -36,6 +38,12 @@ class PieceWriter {
     open_ = true;
     return out_.Open(path, acceptStreams);
   }
+  std::error_code OpenLive(const std::string& path) {
+    open_ = true;
+    return out_.OpenLive(path);
+  }
+  // What waits to be written.
+  std::string_view Pending() const { return buffer_; }
   void Append(std::string_view bytes) {
     if (!open_) return;
     buffer_.append(bytes);
@@ -188,7 +196,7 @@ class KeyBook {
 }  // namespace
 
 bool DuplicateCheck::JudgesByRules() const {
-  return !Rules.IsDefault() || Reports.Any() || !MoreInputPaths.empty() || Streams();
+  return !Rules.IsDefault() || Reports.Any() || !MoreInputPaths.empty() || Follow || Streams();
 }
 
 bool DuplicateCheck::Streams() const {
@@ -196,6 +204,123 @@ bool DuplicateCheck::Streams() const {
   if (IsStandardStream(InputPath)) return true;
   return acceptStreams_ && !IsRegularFile(InputPath);
 }
+
+// Reads a file as another program writes it, as tail -F does: whole lines as
+// they come, a partial last line held until its end arrives (a final CR too,
+// which may be the first half of a CR LF); after a copy-and-truncate, from its
+// start again; when the path names another file (rotation by renaming), the
+// rest of the old file, its last line ending with it, then the new file from
+// its start; a file removed is closed once read and awaited.
+class DuplicateCheck::FollowedFile {
+ public:
+  FollowedFile(DuplicateCheck& run, std::string path, std::unique_ptr<InputFile> file)
+      : run_(run), path_(std::move(path)), file_(std::move(file)) {}
+
+  // The next bytes holding only whole lines, waiting for them; `quiet` is
+  // called once whenever nothing more has come for now. False once a cancel
+  // stopped the following (what waits for its line end is dropped), or a read failed.
+  bool Next(std::string_view& block, const std::function<void()>& quiet) {
+    bool quietSaid = false;
+    for (;;) {
+      if (file_) {
+        const std::size_t had = pending_.size();
+        pending_.resize(had + kReadBufferBytes);
+        std::size_t got = 0;
+        const std::error_code ec = file_->Read(pending_.data() + had, kReadBufferBytes, got);
+        pending_.resize(had + got);
+        if (ec) {
+          run_.FailReading(path_, ec);
+          return false;
+        }
+        if (got > 0) {
+          draining_ = false;
+          if (TakeWholeLines(block)) return true;
+          continue;
+        }
+        if (draining_) {
+          // The old file is done: its last line ends with it.
+          file_.reset();
+          draining_ = false;
+          if (!pending_.empty()) {
+            ready_.swap(pending_);
+            pending_.clear();
+            block = ready_;
+            return true;
+          }
+          continue;
+        }
+        const std::optional<FileIdentity> named = IdentityOfPath(path_);
+        if (!named || named != file_->Identity()) {
+          draining_ = true;  // one more read for what was written before the rotation
+          continue;
+        }
+        if (file_->SizeNow() < file_->Position()) {  // cut short: read it again
+          if (auto seekFailed = file_->Seek(0)) {
+            run_.FailReading(path_, seekFailed);
+            return false;
+          }
+          pending_.clear();
+          continue;
+        }
+      } else if (OpenAgain()) {
+        continue;
+      }
+      if (!quietSaid) {
+        quiet();
+        quietSaid = true;
+      }
+      if (!Wait()) return false;
+    }
+  }
+
+  std::uint64_t BytesRead() const { return bytesBefore_ + (file_ ? file_->BytesRead() : 0); }
+
+ private:
+  // Moves the whole lines of what was read into `ready_`; false when there are none yet.
+  bool TakeWholeLines(std::string_view& block) {
+    std::size_t end = pending_.size();
+    if (end > 0 && pending_[end - 1] == '\r') --end;  // perhaps the first half of a CR LF
+    while (end > 0 && pending_[end - 1] != '\n' && pending_[end - 1] != '\r') --end;
+    if (end == 0) return false;
+    ready_.assign(pending_, 0, end);
+    pending_.erase(0, end);
+    block = ready_;
+    return true;
+  }
+
+  bool OpenAgain() {
+    auto file = std::make_unique<InputFile>();
+    if (run_.OpenInput(*file, path_)) {
+      if (!waitingSaid_ && run_.monitor_.Observer().onWaiting)
+        run_.monitor_.Observer().onWaiting(path_);
+      waitingSaid_ = true;
+      return false;
+    }
+    waitingSaid_ = false;
+    if (file_) bytesBefore_ += file_->BytesRead();
+    file_ = std::move(file);
+    return true;
+  }
+
+  // Waits the next look at the file; false when a cancel came meanwhile.
+  bool Wait() {
+    constexpr auto kStep = std::chrono::milliseconds(50);
+    for (int i = 0; i < 5; ++i) {  // a look every 250 ms at most
+      if (run_.monitor_.Cancelled()) return false;
+      std::this_thread::sleep_for(kStep);
+    }
+    return !run_.monitor_.Cancelled();
+  }
+
+  DuplicateCheck& run_;
+  const std::string path_;
+  std::unique_ptr<InputFile> file_;  // null while the path names no file
+  std::string pending_;              // read, not yet ended by a line end
+  std::string ready_;                // the whole lines handed out last
+  std::uint64_t bytesBefore_ = 0;    // read from files followed before this one
+  bool draining_ = false;
+  bool waitingSaid_ = false;
+};
 
 // Reads the inputs in order, line by line. Regular files are read again on a
 // second pass; a stream, read once, is kept in memory for it.
@@ -212,6 +337,11 @@ class DuplicateCheck::RuledInputs {
     for (const std::string& path : paths) {
       auto in = std::make_unique<InputFile>();
       if (auto ec = run_.OpenInput(*in, path)) {
+        const bool followed = run_.Follow && &path == &paths.back();
+        if (followed && !IsRegularFile(path)) {  // awaited, as tail -F does
+          inputs_.push_back({path, nullptr, false, 0, {}});
+          continue;
+        }
         run_.FailReading(path, ec);
         return false;
       }
@@ -236,6 +366,7 @@ class DuplicateCheck::RuledInputs {
         continue;
       }
       if (passes_ > 0 && !Reopen(input)) return false;
+      if (run_.Follow && &input == &inputs_.back()) return Follow(input, before, each);
       InputFile& in = *input.file;
       LineBlockReader reader(in, kReadBufferBytes,
                              [&] { return run_.Proceed(before + in.BytesRead()); });
@@ -273,7 +404,7 @@ class DuplicateCheck::RuledInputs {
  private:
   struct Input {
     std::string path;
-    std::unique_ptr<InputFile> file;  // null once read
+    std::unique_ptr<InputFile> file;  // null once read (or, followed, missing at the start)
     bool stream = false;
     std::uint64_t bytesRead = 0;     // on the first pass: the second reads no more
     std::vector<std::string> spool;  // a stream's blocks, for the second pass
@@ -293,6 +424,20 @@ class DuplicateCheck::RuledInputs {
       each(line, terminator);
     }
     return endsInCr;
+  }
+
+  // The followed input: its lines as they come until a cancel, which ends the
+  // run as completed; the kept lines are handed on whenever the file is quiet.
+  template <class Each>
+  bool Follow(Input& input, std::uint64_t before, const Each& each) {
+    FollowedFile followed(run_, input.path, std::move(input.file));
+    std::string_view block;
+    while (followed.Next(block, idle_)) {
+      EachLineOf(block, each);
+      run_.monitor_.Advance(before + followed.BytesRead());
+    }
+    run_.result_.counts.bytesRead += followed.BytesRead();
+    return run_.result_.outcome == RunOutcome::Completed;  // not failed
   }
 
   bool Reopen(Input& input) {
@@ -322,16 +467,28 @@ void DuplicateCheck::FilterByRules(const Policy& policy) {
   PieceWriter removed;
   PieceWriter countReport;
   // Lines read from a stream reach standard output whenever the stream is
-  // quiet: at once while it trickles, in large pieces while it pours.
+  // quiet: at once while it trickles, in large pieces while it pours. So do the
+  // lines of a followed file, to the output and to the observer.
   const bool streams = Streams();
-  RuledInputs inputs(*this, twoPasses, [&] {
-    if (streams) output.Flush();
-  });
+  KeyBook* keys = nullptr;  // made below; read by the quiet handler
+  const auto quiet = [&] {
+    if (!streams && !Follow) return;
+    if (Follow && keys != nullptr && monitor_.Observer().onKept) {
+      counts.linesKept = keys->Size();
+      counts.linesCounted = counts.linesRead - counts.linesSkipped;
+      counts.duplicatesRemoved = counts.linesCounted - counts.linesKept;
+      monitor_.Observer().onKept(output.Pending(), counts);
+    }
+    output.Flush();
+  };
+  RuledInputs inputs(*this, twoPasses, quiet);
   monitor_.Begin(RunPhase::Counting, 0);
   if (!inputs.Open()) return;
   monitor_.Complete(0);
 
-  if (auto ec = output.Open(OutputPath, acceptStreams_)) return FailWritingOutput(ec);
+  const bool liveOutput = Follow && !IsStandardStream(OutputPath);
+  if (auto ec = liveOutput ? output.OpenLive(OutputPath) : output.Open(OutputPath, acceptStreams_))
+    return FailWritingOutput(ec);
   if (!Reports.removedPath.empty()) {
     if (auto ec = removed.Open(Reports.removedPath, false))
       return Fail(FailedFile::RemovedReport, FailedStep::Writing, Reports.removedPath,
@@ -346,6 +503,7 @@ void DuplicateCheck::FilterByRules(const Policy& policy) {
   const bool trails = !Reports.countsPath.empty() && PacketMode;
   const bool stamps = PacketMode && LogPrefixes && (Rules.windowSeconds > 0 || trails);
   KeyBook book(Rules, twoPasses || !Reports.countsPath.empty());
+  keys = &book;
   std::vector<CopyTrail> trailOf;
   const auto writeKept = [&](std::string_view line) {
     DigiPathCut cut{};
@@ -408,6 +566,7 @@ void DuplicateCheck::FilterByRules(const Policy& policy) {
   });
   if (!read) return;
   counts.linesCounted = counts.linesRead - counts.linesSkipped;
+  if (Follow) quiet();  // the last lines kept before the stop
 
   // The written lines, in input order, with the record of each: those still
   // to write, or those the count report lists (keeping the first, they were
@@ -473,8 +632,9 @@ void DuplicateCheck::FilterByRules(const Policy& policy) {
   }
 
   // Every file is written out before any is put in place, and the reports go
-  // first: a report that cannot be written leaves the output as it was.
-  if (CancelIfAsked()) return;
+  // first: a report that cannot be written leaves the output as it was. A
+  // followed run ends on a cancel, and keeps what it wrote.
+  if (!Follow && CancelIfAsked()) return;
   if (auto ec = output.Flush()) return FailWritingOutput(ec);
   if (auto ec = removed.Flush())
     return Fail(FailedFile::RemovedReport, FailedStep::Writing, Reports.removedPath, ec.message());

@@ -96,7 +96,9 @@ TEST(ProgressTest, CancelInAnyPhaseStopsSoonLeavesTheOutputAndTheNextRunWorks) {
                         readBeforeCancel = ProcessBytesRead();
                         cancel.Cancel();
                       },
-                      &cancel};
+                      &cancel,
+                      {},
+                      {}};
         EXPECT_EQ(testing::RunOnThreads(f, threads), RunOutcome::Cancelled);
         if (readBeforeCancel) {
           EXPECT_LT(*ProcessBytesRead() - *readBeforeCancel, kSoonBytes) << "read after the cancel";

@@ -95,6 +95,15 @@ struct RunSettings {
   // its file's end, and line numbers count on. Any that cannot be opened fails
   // the run before anything is written.
   std::vector<std::string> moreInputPaths;
+  // After the (last) input's end, keep reading what is appended, as tail -F
+  // does, until cancelled; a cancel then ends the run as completed, with
+  // everything written so far kept. Keeping the first only. A partial last line
+  // waits for its end; a file cut short is read again from its start; a file
+  // renamed away is read to its end and the new file under its path followed;
+  // a missing file is awaited. A regular output file is emptied at the start
+  // and written as lines come, not replaced in one step; reports are written
+  // at the end.
+  bool follow = false;
 };
 
 // How a run ended.
@@ -172,6 +181,11 @@ class CancelToken {
 struct RunObserver {
   std::function<void(const RunProgress&)> onProgress;
   const CancelToken* cancel = nullptr;
+  // Following: the kept lines just written, with their line ends and in order,
+  // and the counts so far; whenever the input is quiet.
+  std::function<void(std::string_view keptBytes, const RunCounts& counts)> onKept;
+  // Following: the input is missing and awaited; once each time it goes missing.
+  std::function<void(const std::string& path)> onWaiting;
 };
 
 // The whole run as the Start button asks for it: checks that both files were
