@@ -81,7 +81,6 @@ class frmMain : public QWidget, private MainWindowView {
 
  private:
   void createControls();
-  void arrangeTabOrder();
   void connectSignals();
   QString DroppedFile(const QDropEvent* event) const;
 
