@@ -23,6 +23,7 @@
 #include "sievra/presentation/window_layout.h"
 #include "sievra/ui/file_chooser.h"
 #include "sievra/ui/frm_help.h"
+#include "sievra/ui/frm_options.h"
 #include "sievra/ui/help_location.h"
 #include "sievra/ui/rich_text_box.h"
 #include "sievra/ui/twips.h"
@@ -133,6 +134,7 @@ void frmMain::createControls() {
   named(rtbResults, "rtbResults");
   named(cmdStart, "cmdStart");
   named(cmdHelp, "cmdHelp");
+  named(cmdOptions, "cmdOptions");
   named(cmdClose, "cmdClose");
   named(lblSummary, "lblSummary");
   named(prgRun, "prgRun");
@@ -162,6 +164,7 @@ void frmMain::connectSignals() {
   typed(txtOutputFilename, &MainWindowModel::txtOutputFilename_Change);
   typed(txtKeyPhrase, &MainWindowModel::txtKeyPhrase_Change);
   connect(cmdHelp, &QPushButton::clicked, this, &frmMain::cmdHelp_Click);
+  connect(cmdOptions, &QPushButton::clicked, this, &frmMain::cmdOptions_Click);
   connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
 }
 
@@ -215,7 +218,7 @@ void frmMain::Render(const MainWindowState& state) {
   // While a run goes on, only Cancel, Help, Close and the results box respond.
   for (QWidget* control :
        std::initializer_list<QWidget*>{cmdBrowseInput, cmdBrowseOutput, txtKeyPhrase, optPacket,
-                                       optText, optStripPathYes, optStripPathNo})
+                                       optText, optStripPathYes, optStripPathNo, cmdOptions})
     control->setEnabled(state.choicesEnabled);
   if (cmdStart->text() != FromUtf8(state.startCaption))
     cmdStart->setText(FromUtf8(state.startCaption));
@@ -241,6 +244,13 @@ void frmMain::cmdHelp_Click() {
   help_->show();
   help_->raise();
   help_->activateWindow();
+}
+
+// The dialog changes nothing until its OK is accepted; Cancel and Esc leave
+// every choice as it was.
+void frmMain::cmdOptions_Click() {
+  frmOptions dialog(model_->OptionsDialog(), messages_, this);
+  if (dialog.exec() == QDialog::Accepted) model_->OptionsChosen(dialog.Choices());
 }
 
 bool frmMain::event(QEvent* event) {
