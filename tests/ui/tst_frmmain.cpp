@@ -1,4 +1,5 @@
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QEventLoop>
 #include <QFile>
 #include <QGroupBox>
@@ -38,10 +39,60 @@ QString CaptionOf(const QWidget* widget) {
   return QString();
 }
 
-// The Qt window as a user drives it: clicks and keys on its widgets.
+// The room a button's caption has: the contents rectangle its style draws the
+// caption in, without the push button's bevel or the indicator of an option or
+// a check box.
+int CaptionRoom(const QAbstractButton* button) {
+  QStyleOptionButton option;
+  option.initFrom(button);
+  QStyle::SubElement contents = QStyle::SE_PushButtonContents;
+  if (qobject_cast<const QRadioButton*>(button)) contents = QStyle::SE_RadioButtonContents;
+  if (qobject_cast<const QCheckBox*>(button)) contents = QStyle::SE_CheckBoxContents;
+  return button->style()->subElementRect(contents, &option, button).width();
+}
+
+// Every caption of `window` that does not fit its control, described.
+QStringList CaptionsThatDoNotFit(const QWidget& window) {
+  QStringList faults;
+  const auto check = [&](const QString& caption, int textWidth, int room) {
+    if (textWidth > room)
+      faults << QStringLiteral("%1: %2 > %3").arg(caption).arg(textWidth).arg(room);
+  };
+  for (const QAbstractButton* button : window.findChildren<QAbstractButton*>())
+    check(button->text(), button->fontMetrics().horizontalAdvance(button->text()),
+          CaptionRoom(button));
+  for (const QGroupBox* frame : window.findChildren<QGroupBox*>())
+    check(frame->title(), frame->fontMetrics().horizontalAdvance(frame->title()) + 8,
+          frame->width());
+  for (const QLabel* label : window.findChildren<QLabel*>())
+    check(label->text(), label->fontMetrics().horizontalAdvance(label->text()),
+          label->contentsRect().width());
+  return faults;
+}
+
+// The object names the focus visits from where it is, pressing Tab `count` times.
+QStringList TabWalk(qsizetype count) {
+  QStringList visited;
+  for (qsizetype i = 0; i < count; ++i) {
+    QWidget* focus = QApplication::focusWidget();
+    if (!focus) return visited << QStringLiteral("<none>");
+    QWidget* named = focus;
+    while (named && named->objectName().isEmpty()) named = named->parentWidget();
+    // The results box takes the focus in its inner text area.
+    if (named && qobject_cast<sievra::RichTextBox*>(named->parentWidget()))
+      named = named->parentWidget();
+    visited << (named ? named->objectName() : QStringLiteral("<none>"));
+    QTest::keyClick(focus, Qt::Key_Tab);
+  }
+  return visited;
+}
+
+// The Qt window as a user drives it: clicks and keys on its widgets. With a
+// dialog given, the dialog's controls instead.
 class QtWindowDriver final : public sievra::testing::WindowDriver {
  public:
-  explicit QtWindowDriver(WindowFixture& fixture) : f_(fixture) {}
+  explicit QtWindowDriver(WindowFixture& fixture, QDialog* dialog = nullptr)
+      : f_(fixture), dialog_(dialog) {}
   void Click(std::string_view control) override {
     QWidget* widget = Find(control);
     // Near the left edge: an option's circle, a button's face.
@@ -65,9 +116,7 @@ class QtWindowDriver final : public sievra::testing::WindowDriver {
     if (auto* label = qobject_cast<QLabel*>(widget)) return label->text().toStdString();
     return CaptionOf(widget).toStdString();
   }
-  bool Visible(std::string_view control) override {
-    return Find(control)->isVisibleTo(f_.window.get());
-  }
+  bool Visible(std::string_view control) override { return Find(control)->isVisibleTo(Root()); }
   bool Enabled(std::string_view control) override { return Find(control)->isEnabled(); }
   bool Checked(std::string_view control) override {
     return qobject_cast<QAbstractButton*>(Find(control))->isChecked();
@@ -77,14 +126,31 @@ class QtWindowDriver final : public sievra::testing::WindowDriver {
     for (const QString& message : f_.sink.messages) messages.push_back(message.toStdString());
     return messages;
   }
+  bool WithOptionsDialog(
+      const std::function<void(sievra::testing::WindowDriver& dialog)>& inDialog) override {
+    return sievra::testing::WithModalDialog(*Find("cmdOptions"), [&](QDialog& dialog) {
+      QtWindowDriver inside(f_, &dialog);
+      inDialog(inside);
+    });
+  }
+  // A new window reads what the last one remembered from the same INI file:
+  // the fixture keeps QSettings in its folder for as long as it lives.
+  void Reopen() override {
+    f_.window->close();
+    f_.window = std::make_unique<frmMain>(f_.chooser, f_.sink, f_.Path(QStringLiteral("help.rtf")));
+    f_.window->show();
+    if (!QTest::qWaitForWindowExposed(f_.window.get())) qFatal("the reopened window is not shown");
+  }
 
  private:
+  QWidget* Root() const { return dialog_ ? static_cast<QWidget*>(dialog_) : f_.window.get(); }
   QWidget* Find(std::string_view control) const {
-    QWidget* widget = f_.window->findChild<QWidget*>(QString::fromLatin1(control));
+    QWidget* widget = Root()->findChild<QWidget*>(QString::fromLatin1(control));
     if (!widget) qFatal("no control %s", std::string(control).c_str());
     return widget;
   }
   WindowFixture& f_;
+  QDialog* dialog_;
 };
 
 }  // namespace
@@ -173,22 +239,12 @@ void tst_frmMain::windowAndOptionsAtStart() {
 void tst_frmMain::tabOrder() {
   window_->show();
   QVERIFY(QTest::qWaitForWindowActive(window_));
+  // Tab goes to the selected option of a group only, as arrow keys move within it.
   const QStringList expected = {"cmdBrowseInput",    "txtInputFileName", "cmdBrowseOutput",
                                 "txtOutputFilename", "rtbResults",       "txtKeyPhrase",
                                 "cmdStart",          "optPacket",        "cmdHelp",
-                                "cmdClose",          "optStripPathNo"};
-  // Tab goes to the selected option of a group only, as arrow keys move within it.
-  QStringList visited;
-  for (int i = 0; i < expected.size(); ++i) {
-    QWidget* focus = QApplication::focusWidget();
-    QVERIFY(focus);
-    while (focus && focus->objectName().isEmpty()) focus = focus->parentWidget();
-    if (focus && qobject_cast<sievra::RichTextBox*>(focus->parentWidget()))
-      focus = focus->parentWidget();
-    visited << (focus ? focus->objectName() : QString("<none>"));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-  }
-  QCOMPARE(visited, expected);
+                                "cmdClose",          "optStripPathNo",   "cmdOptions"};
+  QCOMPARE(TabWalk(expected.size()), expected);
   QCOMPARE(QApplication::focusWidget(), window_->cmdBrowseInput);  // and round again
   // An arrow key selects the other option, which then holds the group's tab stop.
   window_->optStripPathNo->setFocus();
@@ -202,23 +258,8 @@ void tst_frmMain::tabOrder() {
 void tst_frmMain::captionsFit() {
   window_->show();
   QVERIFY(QTest::qWaitForWindowExposed(window_));
-  for (QAbstractButton* button : window_->findChildren<QAbstractButton*>()) {
-    const int textWidth = button->fontMetrics().horizontalAdvance(button->text());
-    int room = button->width() - 6;
-    if (qobject_cast<QRadioButton*>(button)) {
-      QStyleOptionButton option;
-      option.initFrom(button);
-      room =
-          button->style()->subElementRect(QStyle::SE_RadioButtonContents, &option, button).width();
-    }
-    QVERIFY2(
-        textWidth <= room,
-        qPrintable(QStringLiteral("%1: %2 > %3").arg(button->text()).arg(textWidth).arg(room)));
-  }
-  for (QGroupBox* frame : window_->findChildren<QGroupBox*>()) {
-    const int textWidth = frame->fontMetrics().horizontalAdvance(frame->title());
-    QVERIFY2(textWidth + 8 <= frame->width(), qPrintable(frame->title()));
-  }
+  const QStringList faults = CaptionsThatDoNotFit(*window_);
+  QVERIFY2(faults.isEmpty(), qPrintable(faults.join("; ")));
 }
 
 void tst_frmMain::runControlsOverlapNothing() {
