@@ -14,10 +14,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <span>
 
 #include "qt_test_support.h"
 #include "sievra/presentation/window_layout.h"
 #include "sievra/ui/frm_main.h"
+#include "sievra/ui/frm_options.h"
 #include "sievra/ui/plain_lines_view.h"
 #include "sievra/ui/rich_text_box.h"
 #include "sievra/ui/twips.h"
@@ -36,7 +38,31 @@ QString CaptionOf(const QWidget* widget) {
   if (auto* frame = qobject_cast<const QGroupBox*>(widget)) return frame->title();
   if (auto* button = qobject_cast<const QAbstractButton*>(widget)) return button->text();
   if (auto* box = qobject_cast<const QLineEdit*>(widget)) return box->text();
+  if (auto* label = qobject_cast<const QLabel*>(widget)) return label->text();
   return QString();
+}
+
+bool IsOfKind(const QWidget* widget, sievra::ControlKind kind) {
+  using sievra::ControlKind;
+  switch (kind) {
+    case ControlKind::Frame:
+      return qobject_cast<const QGroupBox*>(widget);
+    case ControlKind::Button:
+      return qobject_cast<const QPushButton*>(widget);
+    case ControlKind::Option:
+      return qobject_cast<const QRadioButton*>(widget);
+    case ControlKind::CheckBox:
+      return qobject_cast<const QCheckBox*>(widget);
+    case ControlKind::TextBox:
+      return qobject_cast<const QLineEdit*>(widget);
+    case ControlKind::ResultsBox:
+      return qobject_cast<const sievra::RichTextBox*>(widget);
+    case ControlKind::Label:
+      return qobject_cast<const QLabel*>(widget);
+    case ControlKind::ProgressBar:
+      return qobject_cast<const QProgressBar*>(widget);
+  }
+  return false;
 }
 
 // The room a button's caption has: the contents rectangle its style draws the
@@ -165,6 +191,9 @@ class tst_frmMain : public QObject {
   void startState();
   void windowAndOptionsAtStart();
   void tabOrder();
+  void optionsDialogAtStart();
+  void optionsDialogKeys_data();
+  void optionsDialogKeys();
   void captionsFit();
   void runControlsOverlapNothing();
   void chooseInput_data();
@@ -192,32 +221,46 @@ void tst_frmMain::init() {
 
 void tst_frmMain::cleanup() { f_.reset(); }
 
+// Every row of both layout tables: the main window's and the Options dialog's.
 void tst_frmMain::startState_data() {
+  QTest::addColumn<bool>("inDialog");
   QTest::addColumn<QString>("name");
+  QTest::addColumn<int>("kind");
   QTest::addColumn<QString>("caption");
   QTest::addColumn<QString>("container");
   QTest::addColumn<QRect>("twips");
-  for (const sievra::ControlLayout& control : sievra::kMainWindowLayout) {
-    const QString name = QString::fromLatin1(control.name);
-    const sievra::Twips& at = control.place;
-    QTest::newRow(qPrintable(name))
-        << name << QString::fromUtf8(control.caption) << QString::fromLatin1(control.container)
-        << QRect(at.left, at.top, at.width, at.height);
-  }
+  const auto rows = [](bool inDialog, std::span<const sievra::ControlLayout> layout) {
+    for (const sievra::ControlLayout& control : layout) {
+      const QString name = QString::fromLatin1(control.name);
+      const sievra::Twips& at = control.place;
+      QTest::newRow(qPrintable((inDialog ? "frmOptions." : "frmMain.") + name))
+          << inDialog << name << static_cast<int>(control.kind)
+          << QString::fromUtf8(control.caption) << QString::fromLatin1(control.container)
+          << QRect(at.left, at.top, at.width, at.height);
+    }
+  };
+  rows(false, sievra::kMainWindowLayout);
+  rows(true, sievra::kOptionsDialogLayout);
 }
 
 void tst_frmMain::startState() {
+  QFETCH(bool, inDialog);
   QFETCH(QString, name);
+  QFETCH(int, kind);
   QFETCH(QString, caption);
   QFETCH(QString, container);
   QFETCH(QRect, twips);
-  const auto* control = window_->findChild<QWidget*>(name);
+  sievra::frmOptions dialog(window_->model().OptionsDialog(), *sink_);
+  QWidget* window = inDialog ? static_cast<QWidget*>(&dialog) : window_;
+  const auto* control = window->findChild<QWidget*>(name);
   QVERIFY(control);
+  QVERIFY(IsOfKind(control, static_cast<sievra::ControlKind>(kind)));
   QCOMPARE(CaptionOf(control), caption);
   QCOMPARE(control->geometry(),
            sievra::TwipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
-  QCOMPARE(control->parentWidget()->objectName(), container.isEmpty() ? "frmMain" : container);
-  QCOMPARE(control->isVisibleTo(window_), name != "prgRun");
+  QCOMPARE(control->parentWidget(),
+           container.isEmpty() ? window : window->findChild<QWidget*>(container));
+  QCOMPARE(control->isVisibleTo(window), name != "prgRun");
 }
 
 void tst_frmMain::windowAndOptionsAtStart() {
@@ -255,10 +298,57 @@ void tst_frmMain::tabOrder() {
   QCOMPARE(QApplication::focusWidget(), window_->optStripPathYes);
 }
 
+// The dialog as Options opens it: modal over the window, sized as designed,
+// the focus on its first choice and Tab through the rest.
+void tst_frmMain::optionsDialogAtStart() {
+  window_->show();
+  QVERIFY(QTest::qWaitForWindowActive(window_));
+  const QStringList expected = {"chkIgnoreCase", "chkIgnoreSpacing", "optKeepFirst",
+                                "txtWindow",     "chkRemovedReport", "chkCountReport",
+                                "cmdOK",         "cmdCancel",        "chkIgnoreCase"};
+  QStringList visited;
+  QVERIFY(sievra::testing::WithModalDialog(*window_->cmdOptions, [&](QDialog& dialog) {
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Options"));
+    QCOMPARE(dialog.parentWidget(), window_);
+    QVERIFY(dialog.isModal());
+    QCOMPARE(dialog.size(), QSize(sievra::TwipsToPixels(sievra::kOptionsClientWidthTwips),
+                                  sievra::TwipsToPixels(sievra::kOptionsClientHeightTwips)));
+    QCOMPARE(QApplication::activeWindow(), &dialog);
+    visited = TabWalk(expected.size());
+    dialog.reject();
+  }));
+  QCOMPARE(visited, expected);
+}
+
+// Esc drops what was chosen in the dialog; Enter takes it, as OK would.
+void tst_frmMain::optionsDialogKeys_data() {
+  QTest::addColumn<int>("key");
+  QTest::addColumn<bool>("taken");
+  QTest::newRow("nominal: Esc") << int{Qt::Key_Escape} << false;
+  QTest::newRow("nominal: Enter") << int{Qt::Key_Return} << true;
+}
+
+void tst_frmMain::optionsDialogKeys() {
+  QFETCH(int, key);
+  QFETCH(bool, taken);
+  window_->show();
+  QVERIFY(QTest::qWaitForWindowActive(window_));
+  QVERIFY(sievra::testing::WithModalDialog(*window_->cmdOptions, [&](QDialog& dialog) {
+    auto& options = static_cast<sievra::frmOptions&>(dialog);
+    options.chkIgnoreCase->click();
+    QTest::keyClick(options.chkIgnoreCase, static_cast<Qt::Key>(key));
+  }));
+  QCOMPARE(window_->model().State().choices.ignoreCase, taken);
+  QCOMPARE(window_->lblSummary->text().isEmpty(), !taken);
+}
+
 void tst_frmMain::captionsFit() {
   window_->show();
   QVERIFY(QTest::qWaitForWindowExposed(window_));
-  const QStringList faults = CaptionsThatDoNotFit(*window_);
+  sievra::frmOptions dialog(window_->model().OptionsDialog(), *sink_);
+  dialog.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+  const QStringList faults = CaptionsThatDoNotFit(*window_) + CaptionsThatDoNotFit(dialog);
   QVERIFY2(faults.isEmpty(), qPrintable(faults.join("; ")));
 }
 
