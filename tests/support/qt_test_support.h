@@ -102,9 +102,9 @@ inline bool WithModalDialog(QWidget& opener, const std::function<void(QDialog&)>
   QTimer watchdog;
   watchdog.setSingleShot(true);
   QObject::connect(&watchdog, &QTimer::timeout, [&] {
-    if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
       timedOut = true;
-      dialog->reject();
+      modal->close();
     }
   });
   driving.start(0);
