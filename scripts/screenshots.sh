@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Starts the real program on a virtual X server, drives it like a user (both file
-# dialogs, a packet run with path stripping, Help, Close) and saves screenshots
-# of the main window and the help window. Needs: scripts/install-deps.sh gui-check
+# dialogs, a packet run with path stripping, Options, Help, Close) and saves
+# screenshots of the main window, the Options dialog and the help window.
+# Needs: scripts/install-deps.sh gui-check
 # Usage: scripts/screenshots.sh [output folder]   (PRESET=dev|release, default release)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -31,6 +32,11 @@ on_virtual_screen 1280x800 '
   sleep 0.5
   import -window "$main" "$out/main-after-run.png"
   echo "--- output file ---"; cat "$work/unique.txt" | tr -d "\r"
+  click_control "$main" cmdOptions
+  options=$(window Options); sleep 0.5
+  import -window "$options" "$out/options.png"
+  xdotool windowfocus --sync "$options"; xdotool key Escape
+  gone Options || { echo "Esc left the Options dialog open" >&2; exit 1; }
   click_control "$main" cmdHelp
   help=$(window Help); sleep 0.5
   import -window "$help" "$out/help.png"

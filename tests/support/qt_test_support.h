@@ -2,9 +2,12 @@
 
 // Helpers the window tests share: stand-ins for the user at the file dialog and
 // for the message box, file bytes by Qt path, pressing Start until the run is
-// over, and one window on a temporary folder.
+// over, a modal dialog driven from inside its own event loop, and one window on
+// a temporary folder.
 
+#include <QApplication>
 #include <QByteArray>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
@@ -13,7 +16,10 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -67,6 +73,44 @@ inline bool PressStartAndWait(frmMain& window, int timeoutMs = 60000) {
   QSignalSpy finished(&window, &frmMain::runFinished);
   window.cmdStart->click();
   return !window.isRunning() || finished.wait(timeoutMs);
+}
+
+// Clicks `opener` and, once the modal dialog it opens is up and active, calls `inDialog`
+// with it from inside the dialog's event loop. False when no modal dialog
+// opened, when it was still open after `inDialog` (it is cancelled then), or
+// when it was still open after `timeoutMs` (cancelled by a watchdog, so that a
+// fault fails the test rather than hanging it).
+inline bool WithModalDialog(QWidget& opener, const std::function<void(QDialog&)>& inDialog,
+                            int timeoutMs = 10000) {
+  bool opened = false;
+  bool stayedOpen = false;
+  bool timedOut = false;
+  // Both timers go with this function: when nothing modal opened, they never fire.
+  QTimer driving;
+  driving.setSingleShot(true);
+  QObject::connect(&driving, &QTimer::timeout, [&] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (!dialog) return;
+    opened = true;
+    // The window system activates it a moment after it is shown; a test that
+    // needs the keyboard there checks that it is active.
+    static_cast<void>(QTest::qWaitFor([dialog] { return QApplication::activeWindow() == dialog; }));
+    inDialog(*dialog);
+    stayedOpen = dialog->isVisible();
+    if (stayedOpen) dialog->reject();
+  });
+  QTimer watchdog;
+  watchdog.setSingleShot(true);
+  QObject::connect(&watchdog, &QTimer::timeout, [&] {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+      timedOut = true;
+      modal->close();
+    }
+  });
+  driving.start(0);
+  watchdog.start(timeoutMs);
+  QTest::mouseClick(&opener, Qt::LeftButton, {}, QPoint(5, opener.height() / 2));
+  return opened && !stayedOpen && !timedOut;
 }
 
 // Keeps what the window remembers between launches inside `folder`, away from

@@ -1,4 +1,5 @@
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QEventLoop>
 #include <QFile>
 #include <QGroupBox>
@@ -13,10 +14,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <span>
 
 #include "qt_test_support.h"
 #include "sievra/presentation/window_layout.h"
 #include "sievra/ui/frm_main.h"
+#include "sievra/ui/frm_options.h"
 #include "sievra/ui/plain_lines_view.h"
 #include "sievra/ui/rich_text_box.h"
 #include "sievra/ui/twips.h"
@@ -35,13 +38,87 @@ QString CaptionOf(const QWidget* widget) {
   if (auto* frame = qobject_cast<const QGroupBox*>(widget)) return frame->title();
   if (auto* button = qobject_cast<const QAbstractButton*>(widget)) return button->text();
   if (auto* box = qobject_cast<const QLineEdit*>(widget)) return box->text();
+  if (auto* label = qobject_cast<const QLabel*>(widget)) return label->text();
   return QString();
 }
 
-// The Qt window as a user drives it: clicks and keys on its widgets.
+bool IsOfKind(const QWidget* widget, sievra::ControlKind kind) {
+  using sievra::ControlKind;
+  switch (kind) {
+    case ControlKind::Frame:
+      return qobject_cast<const QGroupBox*>(widget);
+    case ControlKind::Button:
+      return qobject_cast<const QPushButton*>(widget);
+    case ControlKind::Option:
+      return qobject_cast<const QRadioButton*>(widget);
+    case ControlKind::CheckBox:
+      return qobject_cast<const QCheckBox*>(widget);
+    case ControlKind::TextBox:
+      return qobject_cast<const QLineEdit*>(widget);
+    case ControlKind::ResultsBox:
+      return qobject_cast<const sievra::RichTextBox*>(widget);
+    case ControlKind::Label:
+      return qobject_cast<const QLabel*>(widget);
+    case ControlKind::ProgressBar:
+      return qobject_cast<const QProgressBar*>(widget);
+  }
+  return false;
+}
+
+// The room a button's caption has: the contents rectangle its style draws the
+// caption in, without the push button's bevel or the indicator of an option or
+// a check box.
+int CaptionRoom(const QAbstractButton* button) {
+  QStyleOptionButton option;
+  option.initFrom(button);
+  QStyle::SubElement contents = QStyle::SE_PushButtonContents;
+  if (qobject_cast<const QRadioButton*>(button)) contents = QStyle::SE_RadioButtonContents;
+  if (qobject_cast<const QCheckBox*>(button)) contents = QStyle::SE_CheckBoxContents;
+  return button->style()->subElementRect(contents, &option, button).width();
+}
+
+// Every caption of `window` that does not fit its control, described.
+QStringList CaptionsThatDoNotFit(const QWidget& window) {
+  QStringList faults;
+  const auto check = [&](const QString& caption, int textWidth, int room) {
+    if (textWidth > room)
+      faults << QStringLiteral("%1: %2 > %3").arg(caption).arg(textWidth).arg(room);
+  };
+  for (const QAbstractButton* button : window.findChildren<QAbstractButton*>())
+    check(button->text(), button->fontMetrics().horizontalAdvance(button->text()),
+          CaptionRoom(button));
+  for (const QGroupBox* frame : window.findChildren<QGroupBox*>())
+    check(frame->title(), frame->fontMetrics().horizontalAdvance(frame->title()) + 8,
+          frame->width());
+  for (const QLabel* label : window.findChildren<QLabel*>())
+    check(label->text(), label->fontMetrics().horizontalAdvance(label->text()),
+          label->contentsRect().width());
+  return faults;
+}
+
+// The object names the focus visits from where it is, pressing Tab `count` times.
+QStringList TabWalk(qsizetype count) {
+  QStringList visited;
+  for (qsizetype i = 0; i < count; ++i) {
+    QWidget* focus = QApplication::focusWidget();
+    if (!focus) return visited << QStringLiteral("<none>");
+    QWidget* named = focus;
+    while (named && named->objectName().isEmpty()) named = named->parentWidget();
+    // The results box takes the focus in its inner text area.
+    if (named && qobject_cast<sievra::RichTextBox*>(named->parentWidget()))
+      named = named->parentWidget();
+    visited << (named ? named->objectName() : QStringLiteral("<none>"));
+    QTest::keyClick(focus, Qt::Key_Tab);
+  }
+  return visited;
+}
+
+// The Qt window as a user drives it: clicks and keys on its widgets. With a
+// dialog given, the dialog's controls instead.
 class QtWindowDriver final : public sievra::testing::WindowDriver {
  public:
-  explicit QtWindowDriver(WindowFixture& fixture) : f_(fixture) {}
+  explicit QtWindowDriver(WindowFixture& fixture, QDialog* dialog = nullptr)
+      : f_(fixture), dialog_(dialog) {}
   void Click(std::string_view control) override {
     QWidget* widget = Find(control);
     // Near the left edge: an option's circle, a button's face.
@@ -65,9 +142,7 @@ class QtWindowDriver final : public sievra::testing::WindowDriver {
     if (auto* label = qobject_cast<QLabel*>(widget)) return label->text().toStdString();
     return CaptionOf(widget).toStdString();
   }
-  bool Visible(std::string_view control) override {
-    return Find(control)->isVisibleTo(f_.window.get());
-  }
+  bool Visible(std::string_view control) override { return Find(control)->isVisibleTo(Root()); }
   bool Enabled(std::string_view control) override { return Find(control)->isEnabled(); }
   bool Checked(std::string_view control) override {
     return qobject_cast<QAbstractButton*>(Find(control))->isChecked();
@@ -77,14 +152,31 @@ class QtWindowDriver final : public sievra::testing::WindowDriver {
     for (const QString& message : f_.sink.messages) messages.push_back(message.toStdString());
     return messages;
   }
+  bool WithOptionsDialog(
+      const std::function<void(sievra::testing::WindowDriver& dialog)>& inDialog) override {
+    return sievra::testing::WithModalDialog(*Find("cmdOptions"), [&](QDialog& dialog) {
+      QtWindowDriver inside(f_, &dialog);
+      inDialog(inside);
+    });
+  }
+  // A new window reads what the last one remembered from the same INI file:
+  // the fixture keeps QSettings in its folder for as long as it lives.
+  void Reopen() override {
+    f_.window->close();
+    f_.window = std::make_unique<frmMain>(f_.chooser, f_.sink, f_.Path(QStringLiteral("help.rtf")));
+    f_.window->show();
+    if (!QTest::qWaitForWindowExposed(f_.window.get())) qFatal("the reopened window is not shown");
+  }
 
  private:
+  QWidget* Root() const { return dialog_ ? static_cast<QWidget*>(dialog_) : f_.window.get(); }
   QWidget* Find(std::string_view control) const {
-    QWidget* widget = f_.window->findChild<QWidget*>(QString::fromLatin1(control));
+    QWidget* widget = Root()->findChild<QWidget*>(QString::fromLatin1(control));
     if (!widget) qFatal("no control %s", std::string(control).c_str());
     return widget;
   }
   WindowFixture& f_;
+  QDialog* dialog_;
 };
 
 }  // namespace
@@ -99,6 +191,9 @@ class tst_frmMain : public QObject {
   void startState();
   void windowAndOptionsAtStart();
   void tabOrder();
+  void optionsDialogAtStart();
+  void optionsDialogKeys_data();
+  void optionsDialogKeys();
   void captionsFit();
   void runControlsOverlapNothing();
   void chooseInput_data();
@@ -126,32 +221,46 @@ void tst_frmMain::init() {
 
 void tst_frmMain::cleanup() { f_.reset(); }
 
+// Every row of both layout tables: the main window's and the Options dialog's.
 void tst_frmMain::startState_data() {
+  QTest::addColumn<bool>("inDialog");
   QTest::addColumn<QString>("name");
+  QTest::addColumn<int>("kind");
   QTest::addColumn<QString>("caption");
   QTest::addColumn<QString>("container");
   QTest::addColumn<QRect>("twips");
-  for (const sievra::ControlLayout& control : sievra::kMainWindowLayout) {
-    const QString name = QString::fromLatin1(control.name);
-    const sievra::Twips& at = control.place;
-    QTest::newRow(qPrintable(name))
-        << name << QString::fromUtf8(control.caption) << QString::fromLatin1(control.container)
-        << QRect(at.left, at.top, at.width, at.height);
-  }
+  const auto rows = [](bool inDialog, std::span<const sievra::ControlLayout> layout) {
+    for (const sievra::ControlLayout& control : layout) {
+      const QString name = QString::fromLatin1(control.name);
+      const sievra::Twips& at = control.place;
+      QTest::newRow(qPrintable((inDialog ? "frmOptions." : "frmMain.") + name))
+          << inDialog << name << static_cast<int>(control.kind)
+          << QString::fromUtf8(control.caption) << QString::fromLatin1(control.container)
+          << QRect(at.left, at.top, at.width, at.height);
+    }
+  };
+  rows(false, sievra::kMainWindowLayout);
+  rows(true, sievra::kOptionsDialogLayout);
 }
 
 void tst_frmMain::startState() {
+  QFETCH(bool, inDialog);
   QFETCH(QString, name);
+  QFETCH(int, kind);
   QFETCH(QString, caption);
   QFETCH(QString, container);
   QFETCH(QRect, twips);
-  const auto* control = window_->findChild<QWidget*>(name);
+  sievra::frmOptions dialog(window_->model().OptionsDialog(), *sink_);
+  QWidget* window = inDialog ? static_cast<QWidget*>(&dialog) : window_;
+  const auto* control = window->findChild<QWidget*>(name);
   QVERIFY(control);
+  QVERIFY(IsOfKind(control, static_cast<sievra::ControlKind>(kind)));
   QCOMPARE(CaptionOf(control), caption);
   QCOMPARE(control->geometry(),
            sievra::TwipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
-  QCOMPARE(control->parentWidget()->objectName(), container.isEmpty() ? "frmMain" : container);
-  QCOMPARE(control->isVisibleTo(window_), name != "prgRun");
+  QCOMPARE(control->parentWidget(),
+           container.isEmpty() ? window : window->findChild<QWidget*>(container));
+  QCOMPARE(control->isVisibleTo(window), name != "prgRun");
 }
 
 void tst_frmMain::windowAndOptionsAtStart() {
@@ -173,22 +282,12 @@ void tst_frmMain::windowAndOptionsAtStart() {
 void tst_frmMain::tabOrder() {
   window_->show();
   QVERIFY(QTest::qWaitForWindowActive(window_));
+  // Tab goes to the selected option of a group only, as arrow keys move within it.
   const QStringList expected = {"cmdBrowseInput",    "txtInputFileName", "cmdBrowseOutput",
                                 "txtOutputFilename", "rtbResults",       "txtKeyPhrase",
                                 "cmdStart",          "optPacket",        "cmdHelp",
-                                "cmdClose",          "optStripPathNo"};
-  // Tab goes to the selected option of a group only, as arrow keys move within it.
-  QStringList visited;
-  for (int i = 0; i < expected.size(); ++i) {
-    QWidget* focus = QApplication::focusWidget();
-    QVERIFY(focus);
-    while (focus && focus->objectName().isEmpty()) focus = focus->parentWidget();
-    if (focus && qobject_cast<sievra::RichTextBox*>(focus->parentWidget()))
-      focus = focus->parentWidget();
-    visited << (focus ? focus->objectName() : QString("<none>"));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-  }
-  QCOMPARE(visited, expected);
+                                "cmdClose",          "optStripPathNo",   "cmdOptions"};
+  QCOMPARE(TabWalk(expected.size()), expected);
   QCOMPARE(QApplication::focusWidget(), window_->cmdBrowseInput);  // and round again
   // An arrow key selects the other option, which then holds the group's tab stop.
   window_->optStripPathNo->setFocus();
@@ -199,26 +298,58 @@ void tst_frmMain::tabOrder() {
   QCOMPARE(QApplication::focusWidget(), window_->optStripPathYes);
 }
 
+// The dialog as Options opens it: modal over the window, sized as designed,
+// the focus on its first choice and Tab through the rest.
+void tst_frmMain::optionsDialogAtStart() {
+  window_->show();
+  QVERIFY(QTest::qWaitForWindowActive(window_));
+  const QStringList expected = {"chkIgnoreCase", "chkIgnoreSpacing", "optKeepFirst",
+                                "txtWindow",     "chkRemovedReport", "chkCountReport",
+                                "cmdOK",         "cmdCancel",        "chkIgnoreCase"};
+  QStringList visited;
+  QVERIFY(sievra::testing::WithModalDialog(*window_->cmdOptions, [&](QDialog& dialog) {
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Options"));
+    QCOMPARE(dialog.parentWidget(), window_);
+    QVERIFY(dialog.isModal());
+    QCOMPARE(dialog.size(), QSize(sievra::TwipsToPixels(sievra::kOptionsClientWidthTwips),
+                                  sievra::TwipsToPixels(sievra::kOptionsClientHeightTwips)));
+    QCOMPARE(QApplication::activeWindow(), &dialog);
+    visited = TabWalk(expected.size());
+    dialog.reject();
+  }));
+  QCOMPARE(visited, expected);
+}
+
+// Esc drops what was chosen in the dialog; Enter takes it, as OK would.
+void tst_frmMain::optionsDialogKeys_data() {
+  QTest::addColumn<int>("key");
+  QTest::addColumn<bool>("taken");
+  QTest::newRow("nominal: Esc") << int{Qt::Key_Escape} << false;
+  QTest::newRow("nominal: Enter") << int{Qt::Key_Return} << true;
+}
+
+void tst_frmMain::optionsDialogKeys() {
+  QFETCH(int, key);
+  QFETCH(bool, taken);
+  window_->show();
+  QVERIFY(QTest::qWaitForWindowActive(window_));
+  QVERIFY(sievra::testing::WithModalDialog(*window_->cmdOptions, [&](QDialog& dialog) {
+    auto& options = static_cast<sievra::frmOptions&>(dialog);
+    options.chkIgnoreCase->click();
+    QTest::keyClick(options.chkIgnoreCase, static_cast<Qt::Key>(key));
+  }));
+  QCOMPARE(window_->model().State().choices.ignoreCase, taken);
+  QCOMPARE(window_->lblSummary->text().isEmpty(), !taken);
+}
+
 void tst_frmMain::captionsFit() {
   window_->show();
   QVERIFY(QTest::qWaitForWindowExposed(window_));
-  for (QAbstractButton* button : window_->findChildren<QAbstractButton*>()) {
-    const int textWidth = button->fontMetrics().horizontalAdvance(button->text());
-    int room = button->width() - 6;
-    if (qobject_cast<QRadioButton*>(button)) {
-      QStyleOptionButton option;
-      option.initFrom(button);
-      room =
-          button->style()->subElementRect(QStyle::SE_RadioButtonContents, &option, button).width();
-    }
-    QVERIFY2(
-        textWidth <= room,
-        qPrintable(QStringLiteral("%1: %2 > %3").arg(button->text()).arg(textWidth).arg(room)));
-  }
-  for (QGroupBox* frame : window_->findChildren<QGroupBox*>()) {
-    const int textWidth = frame->fontMetrics().horizontalAdvance(frame->title());
-    QVERIFY2(textWidth + 8 <= frame->width(), qPrintable(frame->title()));
-  }
+  sievra::frmOptions dialog(window_->model().OptionsDialog(), *sink_);
+  dialog.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+  const QStringList faults = CaptionsThatDoNotFit(*window_) + CaptionsThatDoNotFit(dialog);
+  QVERIFY2(faults.isEmpty(), qPrintable(faults.join("; ")));
 }
 
 void tst_frmMain::runControlsOverlapNothing() {

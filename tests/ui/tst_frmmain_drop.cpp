@@ -1,5 +1,7 @@
-// Files dropped on the window, and the one folder remembered between launches.
+// Files dropped on the window, and what is remembered between launches: the
+// input folder and the Options dialog's choices, in one INI file.
 
+#include <QAbstractButton>
 #include <QDir>
 #include <QDropEvent>
 #include <QLineEdit>
@@ -11,6 +13,7 @@
 
 #include "qt_test_support.h"
 #include "sievra/ui/frm_main.h"
+#include "sievra/ui/frm_options.h"
 #include "sievra/ui/rich_text_box.h"
 
 using namespace sievra::testing;
@@ -28,6 +31,8 @@ class tst_frmMainDrop : public QObject {
   void drop_data();
   void drop();
   void inputFolderIsRememberedBetweenLaunches();
+  void optionsAreKeptInTheIni_data();
+  void optionsAreKeptInTheIni();
 
  private:
   QString Path(const QString& name) const { return f_->Path(name); }
@@ -117,6 +122,38 @@ void tst_frmMainDrop::inputFolderIsRememberedBetweenLaunches() {
   QCOMPARE(f_->chooser.requests.at(2).initialFolder, Native(Path("logs")));
   QCOMPARE(f_->chooser.requests.at(3).initialFolder, std::string());
   QCOMPARE(Stored().allKeys(), QStringList{"InputFolder"});  // nothing else is kept
+}
+
+// The INI file is what the other window reads too: OK writes every choice
+// under its key beside InputFolder; Cancel writes nothing.
+void tst_frmMainDrop::optionsAreKeptInTheIni_data() {
+  QTest::addColumn<QStringList>("clicks");
+  QTest::addColumn<QString>("closeWith");
+  QTest::addColumn<QStringList>("kept");  // key=value, by key
+  QTest::newRow("nominal: OK") << QStringList{"chkIgnoreSpacing", "optKeepRepeated",
+                                              "chkRemovedReport"}
+                               << "cmdOK" << QStringList{"CountReport=0",   "IgnoreCase=0",
+                                                         "IgnoreSpacing=1", "Keep=repeated",
+                                                         "RemovedReport=1", "WindowSeconds=30"};
+  QTest::newRow("nominal: Cancel")
+      << QStringList{"chkIgnoreSpacing"} << "cmdCancel" << QStringList();
+}
+
+void tst_frmMainDrop::optionsAreKeptInTheIni() {
+  QFETCH(QStringList, clicks);
+  QFETCH(QString, closeWith);
+  QFETCH(QStringList, kept);
+  f_->window->show();
+  QVERIFY(QTest::qWaitForWindowExposed(f_->window.get()));
+  QVERIFY(WithModalDialog(*f_->window->cmdOptions, [&](QDialog& dialog) {
+    static_cast<sievra::frmOptions&>(dialog).txtWindow->setText("30");
+    for (const QString& name : clicks) dialog.findChild<QAbstractButton*>(name)->click();
+    dialog.findChild<QAbstractButton*>(closeWith)->click();
+  }));
+  QStringList stored;
+  for (const QString& key : Stored().allKeys())
+    stored << key + "=" + Stored().value(key).toString();
+  QCOMPARE(stored, kept);
 }
 
 QTEST_MAIN(tst_frmMainDrop)

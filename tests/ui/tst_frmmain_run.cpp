@@ -151,7 +151,7 @@ void tst_frmMainRun::cancelInEachStage() {
         static_cast<QWidget*>(window_->cmdBrowseOutput),
         static_cast<QWidget*>(window_->txtKeyPhrase), static_cast<QWidget*>(window_->optPacket),
         static_cast<QWidget*>(window_->optText), static_cast<QWidget*>(window_->optStripPathYes),
-        static_cast<QWidget*>(window_->optStripPathNo)})
+        static_cast<QWidget*>(window_->optStripPathNo), static_cast<QWidget*>(window_->cmdOptions)})
     QVERIFY2(!control->isEnabled(), qPrintable(control->objectName()));
   for (QWidget* control : {window_->cmdStart, window_->cmdHelp, window_->cmdClose})
     QVERIFY(control->isEnabled());

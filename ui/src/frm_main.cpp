@@ -18,12 +18,13 @@
 #include <QSettings>
 #include <utility>
 
-#include "frame_caption_style.h"
+#include "layout_controls.h"
 #include "sievra/presentation/hand_off_annotations.h"
 #include "sievra/presentation/result_lines.h"
 #include "sievra/presentation/window_layout.h"
 #include "sievra/ui/file_chooser.h"
 #include "sievra/ui/frm_help.h"
+#include "sievra/ui/frm_options.h"
 #include "sievra/ui/help_location.h"
 #include "sievra/ui/rich_text_box.h"
 #include "sievra/ui/twips.h"
@@ -44,47 +45,6 @@ class TaskEvent final : public QEvent {
  private:
   std::function<void()> task_;
 };
-
-QString FromUtf8(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-// One control of the layout table as a widget of its kind, unplaced.
-QWidget* NewControl(const ControlLayout& control, QWidget* parent) {
-  const QString caption = FromUtf8(control.caption);
-  switch (control.kind) {
-    case ControlKind::Frame: {
-      auto* frame = new QGroupBox(caption, parent);
-      frame->setStyle(FrameCaptionStyle());
-      return frame;
-    }
-    case ControlKind::Button: {
-      auto* button = new QPushButton(caption, parent);
-      button->setAutoDefault(false);
-      return button;
-    }
-    case ControlKind::Option:
-      return new QRadioButton(caption, parent);
-    case ControlKind::CheckBox:
-      return new QCheckBox(caption, parent);
-    case ControlKind::TextBox: {
-      auto* box = new QLineEdit(caption, parent);
-      box->setAcceptDrops(false);  // a file dropped on a box is the window's, as a chosen file
-      return box;
-    }
-    case ControlKind::ResultsBox:
-      return new RichTextBox(parent);
-    case ControlKind::Label:
-      return new QLabel(caption, parent);
-    case ControlKind::ProgressBar: {
-      auto* bar = new QProgressBar(parent);
-      bar->setRange(0, 1000);
-      bar->hide();
-      return bar;
-    }
-  }
-  return nullptr;
-}
 
 // What is remembered between launches, in an INI file on every system (no registry).
 class QtSettingsStore final : public SettingsStore {
@@ -118,16 +78,12 @@ NumberFormat LocaleNumbers() {
 frmMain::frmMain(FileChooser& chooser, MessageSink& messages, QString helpFilePath)
     : chooser_(chooser), messages_(messages), helpFilePath_(std::move(helpFilePath)) {
   setObjectName(QStringLiteral("frmMain"));
-  setWindowTitle(QStringLiteral("Sievra"));
-  QFont uiFont = font();
-  uiFont.setPointSize(kUiPointSize);
-  setFont(uiFont);
+  setWindowTitle(FromUtf8(kMainWindowCaption));
   resize(TwipsToPixels(kMainClientWidthTwips), TwipsToPixels(kMainClientHeightTwips));
   setAcceptDrops(true);
   if (const QScreen* screen = QGuiApplication::primaryScreen())
     move(screen->availableGeometry().center() - rect().center());
   createControls();
-  arrangeTabOrder();
   settings_ = std::make_unique<QtSettingsStore>();
   // Tasks from the run's worker thread run on this window's thread, and not at
   // all once the window is gone (Qt drops the window's posted events with it).
@@ -155,17 +111,9 @@ QString frmMain::DefaultHelpFile() {
   return HelpFileForProgramIn(QCoreApplication::applicationDirPath());
 }
 
-// Every control of the layout table, in its container, at its twips.
+// The controls of the layout table, and the members that name them.
 void frmMain::createControls() {
-  for (const ControlLayout& control : kMainWindowLayout) {
-    QWidget* container = this;
-    if (!control.container.empty())
-      container = findChild<QWidget*>(FromUtf8(control.container), Qt::FindDirectChildrenOnly);
-    QWidget* widget = NewControl(control, container);
-    widget->setObjectName(FromUtf8(control.name));
-    const Twips& place = control.place;
-    widget->setGeometry(TwipsRect(place.left, place.top, place.width, place.height));
-  }
+  CreateControls(*this, kMainWindowLayout);
   const auto named = [this]<class Widget>(Widget*& member, const char* name) {
     member = findChild<Widget*>(QLatin1String(name));
   };
@@ -187,19 +135,10 @@ void frmMain::createControls() {
   named(rtbResults, "rtbResults");
   named(cmdStart, "cmdStart");
   named(cmdHelp, "cmdHelp");
+  named(cmdOptions, "cmdOptions");
   named(cmdClose, "cmdClose");
   named(lblSummary, "lblSummary");
   named(prgRun, "prgRun");
-}
-
-// Tab indexes as designed; frames take no focus, so only their contents appear.
-void frmMain::arrangeTabOrder() {
-  QWidget* previous = nullptr;
-  for (const std::string_view name : TabOrder()) {
-    QWidget* next = findChild<QWidget*>(FromUtf8(name));
-    if (previous) QWidget::setTabOrder(previous, next);
-    previous = next;
-  }
 }
 
 void frmMain::connectSignals() {
@@ -226,15 +165,8 @@ void frmMain::connectSignals() {
   typed(txtOutputFilename, &MainWindowModel::txtOutputFilename_Change);
   typed(txtKeyPhrase, &MainWindowModel::txtKeyPhrase_Change);
   connect(cmdHelp, &QPushButton::clicked, this, &frmMain::cmdHelp_Click);
+  connect(cmdOptions, &QPushButton::clicked, this, &frmMain::cmdOptions_Click);
   connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
-  // Tab enters an option group at its selected option; arrow keys move within it.
-  for (QRadioButton* option : {optPacket, optText, optStripPathYes, optStripPathNo}) {
-    const auto follow = [option](bool selected) {
-      option->setFocusPolicy(selected ? Qt::StrongFocus : Qt::ClickFocus);
-    };
-    follow(option->isChecked());
-    connect(option, &QRadioButton::toggled, this, follow);
-  }
 }
 
 void frmMain::cmdBrowseInput_Click() {
@@ -287,7 +219,7 @@ void frmMain::Render(const MainWindowState& state) {
   // While a run goes on, only Cancel, Help, Close and the results box respond.
   for (QWidget* control :
        std::initializer_list<QWidget*>{cmdBrowseInput, cmdBrowseOutput, txtKeyPhrase, optPacket,
-                                       optText, optStripPathYes, optStripPathNo})
+                                       optText, optStripPathYes, optStripPathNo, cmdOptions})
     control->setEnabled(state.choicesEnabled);
   if (cmdStart->text() != FromUtf8(state.startCaption))
     cmdStart->setText(FromUtf8(state.startCaption));
@@ -313,6 +245,13 @@ void frmMain::cmdHelp_Click() {
   help_->show();
   help_->raise();
   help_->activateWindow();
+}
+
+// The dialog changes nothing until its OK is accepted; Cancel and Esc leave
+// every choice as it was.
+void frmMain::cmdOptions_Click() {
+  frmOptions dialog(model_->OptionsDialog(), messages_, this);
+  if (dialog.exec() == QDialog::Accepted) model_->OptionsChosen(dialog.Choices());
 }
 
 bool frmMain::event(QEvent* event) {

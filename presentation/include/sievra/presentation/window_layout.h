@@ -140,7 +140,7 @@ inline constexpr std::array kOptionsDialogLayout = {
     ControlLayout{"lblWindow",
                   ControlKind::Label,
                   "",
-                  "Time window in seconds (Packet; empty or 0 for none):",
+                  "Time window in seconds (0 for none):",
                   {120, 2550, 3540, 255},
                   -1},
     ControlLayout{"txtWindow", ControlKind::TextBox, "", "", {3780, 2520, 900, 285}, 8},

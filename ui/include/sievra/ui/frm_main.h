@@ -21,8 +21,8 @@ namespace sievra {
 class FileChooser;
 class RichTextBox;
 
-// The main window: file choosers, file type and path options, Start, Help and
-// Close, and the results box. What it shows and decides is MainWindowModel's;
+// The main window: file choosers, file type and path options, Start, Options,
+// Help and Close, and the results box. What it shows and decides is MainWindowModel's;
 // this class creates the controls, forwards their events to the model and
 // copies the model's state onto them. Dialogs and messages go through the given
 // seams so that tests can stand in for the user.
@@ -62,6 +62,7 @@ class frmMain : public QWidget, private MainWindowView {
   RichTextBox* rtbResults;
   QPushButton* cmdStart;
   QPushButton* cmdHelp;
+  QPushButton* cmdOptions;
   QPushButton* cmdClose;
   QLabel* lblSummary;  // what the last run did, or the stage of the current one
   QProgressBar* prgRun;
@@ -81,7 +82,6 @@ class frmMain : public QWidget, private MainWindowView {
 
  private:
   void createControls();
-  void arrangeTabOrder();
   void connectSignals();
   QString DroppedFile(const QDropEvent* event) const;
 
@@ -95,6 +95,7 @@ class frmMain : public QWidget, private MainWindowView {
   void cmdBrowseInput_Click();
   void cmdBrowseOutput_Click();
   void cmdHelp_Click();
+  void cmdOptions_Click();
   void Form_Unload();
 
   FileChooser& chooser_;
