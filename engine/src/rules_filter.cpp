@@ -482,9 +482,8 @@ void DuplicateCheck::FilterByRules(const Policy& policy) {
     output.Flush();
   };
   RuledInputs inputs(*this, twoPasses, quiet);
-  monitor_.Begin(RunPhase::Counting, 0);
   if (!inputs.Open()) return;
-  monitor_.Complete(0);
+  monitor_.Begin(RunPhase::Filtering, inputs.Total());
 
   const bool liveOutput = Follow && !IsStandardStream(OutputPath);
   if (auto ec = liveOutput ? output.OpenLive(OutputPath) : output.Open(OutputPath, acceptStreams_))
@@ -589,7 +588,9 @@ void DuplicateCheck::FilterByRules(const Policy& policy) {
     return;
   }
 
-  monitor_.Begin(RunPhase::Writing, twoPasses ? inputs.Total() : 0);
+  // One pass wrote as it read: what is left to write is the last piece.
+  const std::uint64_t writingTotal = twoPasses ? inputs.Total() : output.Written();
+  monitor_.Begin(RunPhase::Writing, writingTotal);
   if (twoPasses) {
     lineNumber = 0;
     std::size_t next = 0;
@@ -646,7 +647,7 @@ void DuplicateCheck::FilterByRules(const Policy& policy) {
     return Fail(FailedFile::RemovedReport, FailedStep::Writing, Reports.removedPath, ec.message());
   if (auto ec = output.Commit()) return FailWritingOutput(ec);
   counts.bytesWritten = output.Written();
-  monitor_.Complete(counts.bytesWritten);
+  monitor_.Complete(writingTotal);
 }
 
 void DuplicateCheck::FilterByRules() {
