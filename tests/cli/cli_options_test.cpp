@@ -92,6 +92,11 @@ struct BadCase {
 };
 
 const BadCase kBad[] = {
+    {{"--follow"}, "--follow needs an input file: standard input ('-') cannot be followed"},
+    {{"--follow", "a.log", "-"},
+     "--follow needs an input file: standard input ('-') cannot be followed"},
+    {{"--follow", "--keep", "last", "a.log"},
+     "--follow works only with --keep first, not --keep last"},
     {{"--keep", "newest"}, "option '--keep' takes first, last, once or repeated, not 'newest'"},
     {{"--keep", "First"}, "option '--keep' takes first, last, once or repeated, not 'First'"},
     {{"--keep="}, "option '--keep' takes first, last, once or repeated, not ''"},
@@ -138,10 +143,10 @@ TEST(CliOptions, BadValuesAndCombinationsSayWhy) {
 // no line wider than 80.
 TEST(CliHelp, NamesEveryOptionWithin80Columns) {
   const std::string help = HelpText();
-  for (const char* option :
-       {"--output=FILE", "--text", "--packet", "--call=CALL", "--strip", "--no-prefix",
-        "--ignore-case", "--ignore-spacing", "--keep=RULE", "--window=SECONDS", "--removed=FILE",
-        "--counts=FILE", "--lf", "--stats", "--progress", "--quiet", "--help", "--version"})
+  for (const char* option : {"--output=FILE", "--text", "--packet", "--call=CALL", "--strip",
+                             "--no-prefix", "--ignore-case", "--ignore-spacing", "--keep=RULE",
+                             "--window=SECONDS", "--removed=FILE", "--counts=FILE", "--follow",
+                             "--lf", "--stats", "--progress", "--quiet", "--help", "--version"})
     EXPECT_NE(help.find(option), std::string::npos) << option;
   std::size_t start = 0;
   for (std::size_t end = help.find('\n'); end != std::string::npos;
