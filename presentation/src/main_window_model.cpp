@@ -19,6 +19,7 @@ constexpr std::string_view kKeepKey = "Keep";
 constexpr std::string_view kWindowKey = "WindowSeconds";
 constexpr std::string_view kRemovedReportKey = "RemovedReport";
 constexpr std::string_view kCountReportKey = "CountReport";
+constexpr std::string_view kFollowKey = "Follow";
 
 // The keep rules by their names, as remembered and as sievra-cli spells them.
 constexpr std::pair<KeepRule, std::string_view> kKeepNames[] = {
@@ -64,7 +65,8 @@ MainWindowModel::MainWindowModel(MainWindowView& view, SettingsStore& settings,
                                   [this](std::shared_ptr<ResultLines> piece, bool first) {
                                     ShowResultPiece(std::move(piece), first);
                                   },
-                                  [this](const FinishedRun& run) { ShowFinishedRun(run, true); }}) {
+                                  [this](const FinishedRun& run) { ShowFinishedRun(run, true); },
+                                  [this](const RunCounts& counts) { ShowFollowing(counts); }}) {
   RunChoices& choices = state_.choices;
   choices.ignoreCase = settings_.Value(kIgnoreCaseKey) == "1";
   choices.ignoreSpacing = settings_.Value(kIgnoreSpacingKey) == "1";
@@ -72,6 +74,7 @@ MainWindowModel::MainWindowModel(MainWindowView& view, SettingsStore& settings,
   choices.windowText = settings_.Value(kWindowKey);
   choices.removedReport = settings_.Value(kRemovedReportKey) == "1";
   choices.countReport = settings_.Value(kCountReportKey) == "1";
+  choices.follow = settings_.Value(kFollowKey) == "1";
   ShowOptionsNote();
 }
 
@@ -123,6 +126,7 @@ void OptionsDialogModel::chkRemovedReport_Click(bool checked) {
 void OptionsDialogModel::chkCountReport_Click(bool checked) {
   state_.choices.countReport = checked;
 }
+void OptionsDialogModel::chkFollow_Click(bool checked) { state_.choices.follow = checked; }
 
 std::string OptionsDialogModel::cmdOK_Click() const {
   std::uint32_t seconds = 0;
@@ -133,6 +137,7 @@ std::string OptionsDialogModel::cmdOK_Click() const {
 
 void OptionsDialogModel::Update() {
   state_.windowEnabled = packetMode_ && state_.choices.keep == KeepRule::First;
+  state_.followEnabled = state_.choices.keep == KeepRule::First;
 }
 
 const MainWindowState& MainWindowModel::State() const { return state_; }
@@ -237,11 +242,13 @@ void MainWindowModel::RememberChoices() const {
   settings_.SetValue(kWindowKey, choices.windowText);
   settings_.SetValue(kRemovedReportKey, flag(choices.removedReport));
   settings_.SetValue(kCountReportKey, flag(choices.countReport));
+  settings_.SetValue(kFollowKey, flag(choices.follow));
 }
 
 void MainWindowModel::ShowOptionsNote() {
   state_.summary = OptionsNote(RulesOf(state_.choices, state_.packetSelected),
-                               state_.choices.removedReport, state_.choices.countReport);
+                               state_.choices.removedReport, state_.choices.countReport,
+                               Following());
   showingOptionsNote_ = true;
 }
 
@@ -258,6 +265,7 @@ void MainWindowModel::cmdStart_Click() {
   settings.callsignText = options_.localEncoding(state_.callsignText);
   settings.strip = state_.stripPath;
   settings.rules = RulesOf(state_.choices, state_.packetSelected);
+  settings.follow = Following();
   if (state_.choices.removedReport && !outputPath_.empty())
     settings.reports.removedPath = SiblingPath(outputPath_, kRemovedReportSuffix);
   if (state_.choices.countReport && !outputPath_.empty())
@@ -269,7 +277,13 @@ void MainWindowModel::cmdStart_Click() {
   }
   DropResult();  // the old result is being replaced
   startedAt_ = options_.now();
+  followingRun_ = settings.follow;
   SetRunning(true);
+  if (followingRun_) {
+    state_.summary = FollowingSummary(RunCounts{}, options_.numbers);
+    showingOptionsNote_ = false;
+    Render();
+  }
   ShowProgress(StageProgress{});
   run_.Start(settings);
 }
@@ -283,12 +297,23 @@ void MainWindowModel::Form_Unload() {
 void MainWindowModel::SetRunning(bool running) {
   state_.running = running;
   state_.choicesEnabled = !running;
-  state_.startCaption = running ? "Cancel" : "Start";
-  state_.progressVisible = running;
+  state_.startCaption = !running ? "Start" : followingRun_ ? "Stop" : "Cancel";
+  // A followed input has no end to measure against: its counts say how it goes.
+  state_.progressVisible = running && !followingRun_;
+}
+
+bool MainWindowModel::Following() const {
+  return state_.choices.follow && state_.choices.keep == KeepRule::First;
+}
+
+void MainWindowModel::ShowFollowing(const RunCounts& counts) {
+  if (!state_.running || closing_) return;
+  state_.summary = FollowingSummary(counts, options_.numbers);
+  Render();
 }
 
 void MainWindowModel::ShowProgress(const StageProgress& progress) {
-  if (!state_.running || closing_) return;
+  if (!state_.running || closing_ || followingRun_) return;
   const auto stage = static_cast<std::size_t>(progress.stage);
   const double share = progress.total > 0 ? double(progress.done) / double(progress.total) : 0.0;
   const int span = kStageStart[stage + 1] - kStageStart[stage];
@@ -316,6 +341,7 @@ void MainWindowModel::ShowFinishedRun(const FinishedRun& run, bool ran) {
   if (closing_) return;
   lastRun_ = run;
   SetRunning(false);
+  followingRun_ = false;
   const RunResult& result = run.result;
   state_.summary = WindowSummary(run, options_.numbers);
   showingOptionsNote_ = false;

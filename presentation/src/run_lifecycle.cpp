@@ -123,6 +123,19 @@ FinishedRun RunLifecycle::Work(const RunSettings& settings, const CancelToken& c
     observer.onProgress = [this, &hook](const RunProgress& progress) {
       Report(StageProgress{StageOf(progress.phase), progress.done, progress.total}, hook);
     };
+    bool first = true;
+    observer.onKept = [this, &first](std::string_view kept, const RunCounts& counts) {
+      if (!kept.empty()) {
+        auto lines = std::make_shared<ResultLines>(std::string(kept));
+        Post([this, lines, first] {
+          if (callbacks_.piece) callbacks_.piece(lines, first);
+        });
+        first = false;
+      }
+      Post([this, counts] {
+        if (callbacks_.following) callbacks_.following(counts);
+      });
+    };
     run.result = RunRequest(settings, observer);
   } catch (const std::bad_alloc&) {
     run.result = FaultResult(settings, FailedStep::Memory, {});
@@ -132,6 +145,10 @@ FinishedRun RunLifecycle::Work(const RunSettings& settings, const CancelToken& c
     run.result = FaultResult(settings, FailedStep::Unexpected, "unknown error");
   }
   if (run.result.outcome != RunOutcome::Completed) return run;
+  if (settings.follow) {
+    run.loaded = true;  // shown as it came
+    return run;
+  }
   try {
     LoadOutput(settings.outputPath, cancel, hook, run);
   } catch (const std::bad_alloc&) {

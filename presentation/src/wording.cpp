@@ -112,7 +112,8 @@ std::string CompareNote(const CompareRules& rules) {
   return {};
 }
 
-std::string OptionsNote(const DuplicateRules& rules, bool removedReport, bool countReport) {
+std::string OptionsNote(const DuplicateRules& rules, bool removedReport, bool countReport,
+                        bool follow) {
   std::vector<std::string> parts;
   if (std::string compared = CompareNote(rules.compare); !compared.empty())
     parts.push_back(std::move(compared));
@@ -138,10 +139,17 @@ std::string OptionsNote(const DuplicateRules& rules, bool removedReport, bool co
   } else if (countReport) {
     parts.emplace_back("writing the counts");
   }
+  if (follow) parts.emplace_back("watching the input for new lines");
   if (parts.empty()) return {};
   std::string text = "Options: ";
   for (std::size_t i = 0; i < parts.size(); ++i) text += (i == 0 ? "" : "; ") + parts[i];
   return text;
+}
+
+std::string FollowingSummary(const RunCounts& counts, const NumberFormat& numbers) {
+  return "Watching the input: read " + Lines(counts.linesRead, numbers) + "; kept " +
+         numbers.whole(counts.linesKept) + "; removed " + numbers.whole(counts.duplicatesRemoved) +
+         (counts.duplicatesRemoved == 1 ? " duplicate" : " duplicates");
 }
 
 NumberFormat PlainNumbers() {

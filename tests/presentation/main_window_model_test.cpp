@@ -563,5 +563,36 @@ TEST(MainWindowModel, OptionsReachTheRunAndAreRemembered) {
             "Options: ignoring case; keeping the last of each; writing the counts");
 }
 
+// Following: Start reads Stop, the summary counts as lines come, and Stop
+// keeps what was written.
+TEST(MainWindowModel, FollowingUntilStop) {
+  ModelRig rig;
+  OptionsDialogModel dialog = rig.model.OptionsDialog();
+  dialog.chkFollow_Click(true);
+  EXPECT_TRUE(dialog.State().followEnabled);
+  dialog.optKeep_Click(KeepRule::Once);
+  EXPECT_FALSE(dialog.State().followEnabled);  // the whole input would never come
+  dialog.optKeep_Click(KeepRule::First);
+  rig.model.OptionsChosen(dialog.State().choices);
+  EXPECT_EQ(rig.view.shown.summary, "Options: watching the input for new lines");
+  EXPECT_EQ(rig.settings.values["Follow"], "1");
+  rig.ChooseFiles("a\r\nb\r\na\r\n");
+  rig.Start();
+  EXPECT_EQ(rig.view.shown.startCaption, "Stop");
+  EXPECT_FALSE(rig.view.shown.progressVisible);
+  ASSERT_TRUE(rig.ui.RunUntil([&] {
+    return rig.view.shown.summary ==
+           "Watching the input: read 3 lines; kept 2; removed 1 duplicate";
+  })) << rig.view.shown.summary;
+  rig.clock += std::chrono::seconds(1);  // past the double-click
+  rig.model.cmdStart_Click();
+  ASSERT_TRUE(rig.Finish());
+  EXPECT_EQ(rig.view.shown.startCaption, "Start");
+  EXPECT_EQ(rig.view.shown.summary.rfind("Read 3 lines; kept 2; removed 1 duplicate in ", 0), 0u)
+      << rig.view.shown.summary;
+  EXPECT_TRUE(rig.view.messages.empty());
+  EXPECT_EQ(testing::ReadBytes(rig.dir / "out.txt"), "a\r\nb\r\n");
+}
+
 }  // namespace
 }  // namespace sievra

@@ -27,6 +27,7 @@ struct LifecycleRig {
   std::vector<bool> pieceFirst;
   std::size_t rows = 0;
   std::optional<FinishedRun> finished;
+  std::vector<RunCounts> following;
   std::unique_ptr<RunLifecycle> run = std::make_unique<RunLifecycle>(
       ui.Dispatcher(),
       RunLifecycle::Callbacks{[this](const StageProgress& p) { stages.push_back(p.stage); },
@@ -34,7 +35,8 @@ struct LifecycleRig {
                                 pieceFirst.push_back(first);
                                 rows += piece->RowCount();
                               },
-                              [this](const FinishedRun& done) { finished = done; }});
+                              [this](const FinishedRun& done) { finished = done; },
+                              [this](const RunCounts& counts) { following.push_back(counts); }});
 
   // A text run on `input`, over an output that holds "old".
   RunSettings Settings(std::string_view input) {
@@ -193,7 +195,7 @@ TEST(RunLifecycle, OneWakeUpAtATimeAndNoneLost) {
     std::optional<FinishedRun> finished;
     RunLifecycle run(toolkit.Dispatcher(),
                      {[&](const StageProgress& p) { stages.push_back(p.stage); }, nullptr,
-                      [&](const FinishedRun& done) { finished = done; }});
+                      [&](const FinishedRun& done) { finished = done; }, nullptr});
     testing::TempDir dir;
     RunSettings settings;
     settings.inputPath = dir.File("in.txt");
@@ -227,6 +229,28 @@ TEST(RunLifecycle, ADroppedResultIsFreedByTheTimeItsOwnerIsGone) {
   rig.run->FreeInBackground(std::move(lines));
   rig.run.reset();
   EXPECT_TRUE(watch.expired());
+}
+
+// A followed input: kept lines reach the UI as they come, each piece after
+// the last, with the counts so far; Cancel ends the run as completed, with
+// nothing read back.
+TEST(RunLifecycle, AFollowedInputHandsOnItsLinesUntilCancelled) {
+  LifecycleRig rig;
+  RunSettings settings = rig.Settings("a\r\nb\r\na\r\n");
+  settings.follow = true;
+  rig.run->Start(settings);
+  ASSERT_TRUE(rig.ui.RunUntil([&] { return rig.rows == 2 && !rig.following.empty(); }));
+  testing::WriteBytes(settings.inputPath, "a\r\nb\r\na\r\nc\r\n");
+  ASSERT_TRUE(rig.ui.RunUntil([&] { return rig.rows == 3; }));
+  EXPECT_EQ(rig.following.back().linesKept, 3u);
+  EXPECT_EQ(rig.following.back().duplicatesRemoved, 1u);
+  rig.run->Cancel();
+  ASSERT_TRUE(rig.ui.RunUntil([&] { return rig.finished.has_value(); }));
+  EXPECT_EQ(rig.finished->result.outcome, RunOutcome::Completed);
+  EXPECT_TRUE(rig.finished->loaded);
+  EXPECT_EQ(rig.pieceFirst, (std::vector<bool>{true, false}));
+  EXPECT_EQ(std::count(rig.stages.begin(), rig.stages.end(), RunStage::Loading), 0);
+  EXPECT_EQ(testing::ReadBytes(settings.outputPath), "a\r\nb\r\nc\r\n");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "window_cases.h"
 
+#include <chrono>
 #include <filesystem>
 #include <sstream>
 
@@ -20,6 +21,13 @@ WindowStep Answer(std::string fileName) { return {Kind::Answer, {}, std::move(fi
 WindowStep CancelDialog() { return {Kind::CancelDialog, {}, {}, {}}; }
 WindowStep RunToEnd() { return {Kind::RunToEnd, {}, {}, {}}; }
 WindowStep Reopen() { return {Kind::Reopen, {}, {}, {}}; }
+WindowStep Append(std::string file, std::string bytes) {
+  return {Kind::Append, std::move(file), std::move(bytes), {}};
+}
+WindowStep PastDoubleClick() { return {Kind::PastDoubleClick, {}, {}, {}}; }
+WindowStep WaitFor(std::string control, std::string textStart) {
+  return {Kind::WaitFor, std::move(control), std::move(textStart), {}};
+}
 WindowStep Options(DialogVisit visit) {
   return {Kind::Options, {}, {}, std::make_shared<const DialogVisit>(std::move(visit))};
 }
@@ -221,6 +229,28 @@ std::vector<WindowCase> MakeCases() {
        {TextOf("lblSummary", "Options: ignoring spacing; duplicates within 30 s")},
        {},
        {}},
+      {"following: kept lines appear as the input grows; Stop keeps them",
+       {{"log.txt", "a\r\nb\r\na\r\n"}},
+       Steps(ChooseFiles("log.txt", "out.txt"),
+             std::vector{Click("optText"),
+                         Options({{Click("chkFollow")}, {Enabled("chkFollow", true)}, "cmdOK"}),
+                         Click("cmdStart"), WaitFor("rtbResults", "a\nb"),
+                         WaitFor("cmdStart", "Stop"), Append("log.txt", "c\r\nb\r\n"),
+                         WaitFor("rtbResults", "a\nb\nc"),
+                         WaitFor("lblSummary",
+                                 "Watching the input: read 5 lines; kept 3; removed 2 duplicates"),
+                         PastDoubleClick(), Click("cmdStart"), WaitFor("cmdStart", "Start")}),
+       With(Idle(), {TextOf("rtbResults", "a\nb\nc"),
+                     TextStarts("lblSummary", "Read 5 lines; kept 3; removed 2 duplicates in ")}),
+       {},
+       {{"out.txt", "a\r\nb\r\nc\r\n"}}},
+      {"following: off for keep rules that need the whole input",
+       {},
+       {Options(
+           {{Click("chkFollow"), Click("optKeepLast")}, {Enabled("chkFollow", false)}, "cmdOK"})},
+       {TextOf("lblSummary", "Options: keeping the last of each")},
+       {},
+       {}},
       {"robustness: a window that is not a whole number is refused, the dialog stays open",
        {},
        {Options({{Click("chkIgnoreCase"), Type("txtWindow", "thirty"), Click("cmdOK")},
@@ -230,6 +260,10 @@ std::vector<WindowCase> MakeCases() {
        {"The time window must be a whole number of seconds"},
        {}},
   };
+}
+
+void AppendBytes(const std::filesystem::path& file, const std::string& bytes) {
+  WriteBytes(file, ReadBytes(file) + bytes);
 }
 
 std::string Describe(const std::vector<std::string>& texts) {
@@ -306,6 +340,20 @@ void RunSteps(const std::vector<WindowStep>& steps, WindowDriver& driver,
         break;
       case Kind::Reopen:
         driver.Reopen();
+        break;
+      case Kind::PastDoubleClick: {
+        // Longer than the systems' default double-click time (0.5 s), which tests keep.
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(600);
+        driver.WaitUntil([until] { return std::chrono::steady_clock::now() >= until; });
+        break;
+      }
+      case Kind::Append:
+        AppendBytes(base / step.control, step.text);
+        break;
+      case Kind::WaitFor:
+        if (!driver.WaitUntil([&] { return driver.Text(step.control).rfind(step.text, 0) == 0; }))
+          faults.push_back(step.control + " never showed \"" + step.text + "\" (it shows \"" +
+                           driver.Text(step.control) + "\")");
         break;
     }
   }

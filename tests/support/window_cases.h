@@ -41,6 +41,9 @@ class WindowDriver {
   // Closes the window and opens a new one, as the next launch would: with
   // what was remembered, and nothing else.
   virtual void Reopen() = 0;
+  // Lets the window work (its events handled) until `done` answers true, for
+  // at most 5 s; false when it never did.
+  virtual bool WaitUntil(const std::function<bool()>& done) = 0;
 };
 
 // What one control shows; an unset field is not checked.
@@ -56,10 +59,24 @@ struct ControlShows {
 struct DialogVisit;
 
 struct WindowStep {
-  enum class Kind { Click, Type, Answer, CancelDialog, RunToEnd, Options, Reopen };
+  enum class Kind {
+    Click,
+    Type,
+    Answer,
+    CancelDialog,
+    RunToEnd,
+    Options,
+    Reopen,
+    Append,
+    WaitFor,
+    PastDoubleClick,  // the window works on until a click is no double-click's second
+  };
   Kind kind;
-  std::string control;  // Click, Type
-  std::string text;     // Type: the text; Answer: a file name in the case's folder
+  // Click, Type, WaitFor; Append: a file name in the case's folder
+  std::string control;
+  // Type: the text; Answer: a file name in the case's folder; Append: the bytes
+  // added to the file; WaitFor: what the control's text starts with
+  std::string text;
   std::shared_ptr<const DialogVisit> options;  // Options: what is done in the dialog
 };
 

@@ -159,6 +159,7 @@ class QtWindowDriver final : public sievra::testing::WindowDriver {
       inDialog(inside);
     });
   }
+  bool WaitUntil(const std::function<bool()>& done) override { return QTest::qWaitFor(done, 5000); }
   // A new window reads what the last one remembered from the same INI file:
   // the fixture keeps QSettings in its folder for as long as it lives.
   void Reopen() override {
@@ -303,9 +304,9 @@ void tst_frmMain::tabOrder() {
 void tst_frmMain::optionsDialogAtStart() {
   window_->show();
   QVERIFY(QTest::qWaitForWindowActive(window_));
-  const QStringList expected = {"chkIgnoreCase", "chkIgnoreSpacing", "optKeepFirst",
-                                "txtWindow",     "chkRemovedReport", "chkCountReport",
-                                "cmdOK",         "cmdCancel",        "chkIgnoreCase"};
+  const QStringList expected = {"chkIgnoreCase",    "chkIgnoreSpacing", "optKeepFirst", "txtWindow",
+                                "chkRemovedReport", "chkCountReport",   "chkFollow",    "cmdOK",
+                                "cmdCancel",        "chkIgnoreCase"};
   QStringList visited;
   QVERIFY(sievra::testing::WithModalDialog(*window_->cmdOptions, [&](QDialog& dialog) {
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Options"));

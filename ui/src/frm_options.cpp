@@ -36,6 +36,7 @@ frmOptions::frmOptions(OptionsDialogModel model, MessageSink& messages, QWidget*
   named(txtWindow, "txtWindow");
   named(chkRemovedReport, "chkRemovedReport");
   named(chkCountReport, "chkCountReport");
+  named(chkFollow, "chkFollow");
   named(cmdOK, "cmdOK");
   named(cmdCancel, "cmdCancel");
   cmdOK->setDefault(true);  // Enter takes the choices, as Esc drops them
@@ -56,6 +57,7 @@ void frmOptions::connectSignals() {
   ticked(chkIgnoreSpacing, &OptionsDialogModel::chkIgnoreSpacing_Click);
   ticked(chkRemovedReport, &OptionsDialogModel::chkRemovedReport_Click);
   ticked(chkCountReport, &OptionsDialogModel::chkCountReport_Click);
+  ticked(chkFollow, &OptionsDialogModel::chkFollow_Click);
   for (std::size_t rule = 0; rule < optKeep.size(); ++rule) {
     connect(optKeep[rule], &QRadioButton::toggled, this, [this, rule](bool checked) {
       if (!checked) return;
@@ -84,6 +86,8 @@ void frmOptions::Render() {
   lblWindow->setEnabled(state.windowEnabled);
   chkRemovedReport->setChecked(choices.removedReport);
   chkCountReport->setChecked(choices.countReport);
+  chkFollow->setChecked(choices.follow);
+  chkFollow->setEnabled(state.followEnabled);
 }
 
 void frmOptions::cmdOK_Click() {

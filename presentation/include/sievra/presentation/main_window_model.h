@@ -39,6 +39,9 @@ struct RunChoices {
   std::string windowText;
   bool removedReport = false;  // chkRemovedReport: beside the output, e.g. unique.removed.txt
   bool countReport = false;    // chkCountReport: beside the output, e.g. unique.counts.csv
+  // chkFollow: after the input's end, keep reading what is appended, showing
+  // kept lines as they come, until Stop. Keeping the first only.
+  bool follow = false;
   bool operator==(const RunChoices&) const = default;
 };
 
@@ -70,7 +73,7 @@ struct MainWindowState {
   RunChoices choices;                     // the Options dialog's, applied by Start
   // Both Browse buttons, the callsign box, the four options and Options…; off during a run.
   bool choicesEnabled = true;
-  std::string startCaption{"Start"};  // "Cancel" during a run
+  std::string startCaption{"Start"};  // "Cancel" during a run; "Stop" while following
   bool running = false;
   bool progressVisible = false;
   int progressPermille = 0;  // the progress bar, 0 to 1000, even-paced across the stages
@@ -84,6 +87,7 @@ struct MainWindowState {
 struct OptionsDialogState {
   RunChoices choices;
   bool windowEnabled = true;  // txtWindow and its label: a Packet run keeping the first
+  bool followEnabled = true;  // chkFollow: keeping the first
 };
 
 // The Options dialog's decisions, toolkit-neutral: the window shows State()
@@ -99,6 +103,7 @@ class OptionsDialogModel {
   void txtWindow_Change(const std::string& text);
   void chkRemovedReport_Click(bool checked);
   void chkCountReport_Click(bool checked);
+  void chkFollow_Click(bool checked);
   // OK: empty when the choices can be taken (then pass them to
   // MainWindowModel::OptionsChosen and close the dialog); otherwise the message
   // to show, and the dialog stays open.
@@ -201,7 +206,7 @@ class MainWindowModel {
   // remembered, and named on the summary line.
   void OptionsChosen(const RunChoices& choices);
   // Start, or Cancel while a run goes on (not within the double-click interval
-  // of Start).
+  // of Start); Stop while following, which keeps what was written.
   void cmdStart_Click();
   // The window is closing: a run still going is cancelled and waited for, so
   // nothing is lost and no temporary file is left.
@@ -213,6 +218,9 @@ class MainWindowModel {
  private:
   void SetRunning(bool running);
   void ShowProgress(const StageProgress& progress);
+  void ShowFollowing(const RunCounts& counts);
+  // Whether Start follows the input: chosen, and keeping the first.
+  bool Following() const;
   void ShowResultPiece(std::shared_ptr<ResultLines> piece, bool first);
   void ShowFinishedRun(const FinishedRun& run, bool ran);
   // Empties the results box and frees what it held.
@@ -231,6 +239,7 @@ class MainWindowModel {
   std::string outputPath_;
   bool closing_ = false;
   bool showingOptionsNote_ = false;  // the summary line shows OptionsNote, not a run's summary
+  bool followingRun_ = false;        // the run going on follows its input until Stop
   std::chrono::steady_clock::time_point startedAt_{};
   FinishedRun lastRun_;
   std::shared_ptr<ResultLines> result_;  // what the results box shows

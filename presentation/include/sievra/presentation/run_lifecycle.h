@@ -24,7 +24,8 @@ class ResultLines;
 using UiDispatcher = std::function<void(std::function<void()> task)>;
 
 // One run at a time on a worker thread: the engine, then the output file read
-// back in pieces. Every report reaches the callbacks on the UI thread through
+// back in pieces; a run that follows its input hands on its kept lines as they
+// come instead, and reads nothing back. Every report reaches the callbacks on the UI thread through
 // the dispatcher. An exception on the worker becomes a Failed result, never a
 // terminate.
 class RunLifecycle {
@@ -34,6 +35,8 @@ class RunLifecycle {
     // The next piece of the output file; `first` starts a new result.
     std::function<void(std::shared_ptr<ResultLines> piece, bool first)> piece;
     std::function<void(const FinishedRun&)> finished;
+    // A followed input's counts so far, after the kept lines they add (piece).
+    std::function<void(const RunCounts&)> following;
   };
 
   RunLifecycle(UiDispatcher dispatch, Callbacks callbacks);

@@ -95,7 +95,7 @@ inline constexpr std::array kMainWindowLayout = {
 // The Options dialog, modal over the main window, with OK and Cancel.
 inline constexpr std::string_view kOptionsDialogCaption = "Options";
 inline constexpr int kOptionsClientWidthTwips = 4800;
-inline constexpr int kOptionsClientHeightTwips = 4410;
+inline constexpr int kOptionsClientHeightTwips = 4800;
 // Option buttons of one frame form one group; the Keep frame's are the keep rules,
 // in KeepRule's order.
 inline constexpr std::array kOptionsDialogLayout = {
@@ -162,8 +162,14 @@ inline constexpr std::array kOptionsDialogLayout = {
                   "Counts (name.counts.csv)",
                   {150, 540, 4260, 255},
                   11},
-    ControlLayout{"cmdOK", ControlKind::Button, "", "OK", {2430, 3915, 1080, 375}, 12},
-    ControlLayout{"cmdCancel", ControlKind::Button, "", "Cancel", {3600, 3915, 1080, 375}, 13},
+    ControlLayout{"chkFollow",
+                  ControlKind::CheckBox,
+                  "",
+                  "Keep watching the input for new lines",
+                  {270, 3900, 4260, 255},
+                  12},
+    ControlLayout{"cmdOK", ControlKind::Button, "", "OK", {2430, 4305, 1080, 375}, 13},
+    ControlLayout{"cmdCancel", ControlKind::Button, "", "Cancel", {3600, 4305, 1080, 375}, 14},
 };
 
 // The control's row in a window's table (the main window's unless another is

@@ -44,7 +44,12 @@ std::string CompareNote(const CompareRules& rules);
 // What the window shows before a run when an option differs from the default,
 // e.g. "Options: ignoring case; keeping the last of each; writing the counts";
 // empty when none does.
-std::string OptionsNote(const DuplicateRules& rules, bool removedReport, bool countReport);
+std::string OptionsNote(const DuplicateRules& rules, bool removedReport, bool countReport,
+                        bool follow = false);
+
+// The summary line while a run follows its input: "Watching the input: read
+// 1,234 lines; kept 56; removed 7 duplicates".
+std::string FollowingSummary(const RunCounts& counts, const NumberFormat& numbers);
 
 // The window's summary line for a finished run: RunSummary, plus why the
 // result is not shown when the output was written but not read back whole.

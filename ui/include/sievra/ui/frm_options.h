@@ -36,6 +36,7 @@ class frmOptions : public QDialog {
   QLineEdit* txtWindow;
   QCheckBox* chkRemovedReport;
   QCheckBox* chkCountReport;
+  QCheckBox* chkFollow;
   QPushButton* cmdOK;
   QPushButton* cmdCancel;
 
