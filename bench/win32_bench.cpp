@@ -52,8 +52,8 @@ class TimedWindow : public sievra::win32::frmMain {
 
 class NoSettings : public sievra::SettingsStore {
  public:
-  std::string InputFolder() const override { return {}; }
-  void SetInputFolder(const std::string&) override {}
+  std::string Value(std::string_view) const override { return {}; }
+  void SetValue(std::string_view, const std::string&) override {}
 };
 
 sievra::win32::frmMain::Options BenchOptions(NoSettings& settings) {

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Starts the real Sievra.exe under Wine on a virtual X server and drives it like a
 # user: both file dialogs found by their titles, a packet run with path
-# stripping, Help, Close. Saves screenshots, checks the output file against
-# sievra-cli's and that Close ends the program. Uses $WINEPREFIX when set (its
-# graphics driver must be X11), else a fresh prefix of its own.
+# stripping, the Options dialog (a choice made, then Esc), Help, Close. Saves
+# screenshots, checks the output file against sievra-cli's and that Close ends
+# the program. Uses $WINEPREFIX when set (its graphics driver must be X11), else
+# a fresh prefix of its own.
 # Needs: scripts/install-deps.sh windows gui-check and the windows-cross build.
 # Usage: scripts/windows-smoke.sh [output folder]
 set -euo pipefail
@@ -33,6 +34,12 @@ on_virtual_screen 1280x800 '
   wait_until 10 test -s "$scratch/unique.txt" || true
   sleep 1
   import -window "$main" "$out/windows-main-after-run.png"
+  click_control "$main" cmdOptions
+  options=$(window Options); sleep 1
+  click_control "$options" optKeepLast
+  import -window "$options" "$out/windows-options.png"
+  xdotool key Escape
+  gone Options || { echo "Esc left the Options dialog open" >&2; exit 1; }
   click_control "$main" cmdHelp
   help=$(window Help); sleep 1
   import -window "$help" "$out/windows-help.png"
@@ -44,5 +51,5 @@ on_virtual_screen 1280x800 '
 '
 cmp "$scratch/unique.txt" "$scratch/expected.txt" ||
   { echo "windows-smoke: the window wrote other bytes than sievra-cli" >&2; exit 1; }
-echo "windows-smoke: both dialogs, a run (same bytes as sievra-cli), Help and Close: ok"
+echo "windows-smoke: both file dialogs, a run (same bytes as sievra-cli), Options, Help and Close: ok"
 echo "windows-smoke: screenshots in $out: $(cd "$out" && ls windows-*.png | tr '\n' ' ')"

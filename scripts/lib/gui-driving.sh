@@ -35,8 +35,9 @@ gone() { wait_until 10 no_window "$1"; }
 # Clicks a point of a window's client area, in pixels.
 click() { xdotool mousemove --window "$1" "$2" "$3" click 1; sleep 0.4; }
 
-# The centre of main-window control $1 in pixels of the client area at 96 DPI
-# (15 twips a pixel), from the layout table both windows are built from.
+# The centre of control $1 of the main window or the Options dialog (their names
+# differ) in pixels of its client area at 96 DPI (15 twips a pixel), from the
+# layout tables both programs' windows are built from.
 control_centre() {
   local header rows
   header="$(dirname "$gui_driving_lib")/../../presentation/include/sievra/presentation/window_layout.h"
@@ -53,7 +54,7 @@ control_centre() {
     }' <<<"$rows"
 }
 
-# Clicks the control named $2 (e.g. cmdStart) of main window $1, at its centre.
+# Clicks the control named $2 (e.g. cmdStart) of window $1, at its centre.
 click_control() {
   local x y
   read -r x y < <(control_centre "$2") || true

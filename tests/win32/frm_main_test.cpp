@@ -18,46 +18,9 @@ namespace {
 
 using namespace win32;
 
-// The native class and button type each kind of control is made of.
-struct NativeKind {
-  ControlKind kind;
-  const wchar_t* windowClass;
-  std::optional<LONG_PTR> buttonType;  // BS_TYPEMASK bits, for buttons
-};
-const NativeKind kNativeKinds[] = {
-    {ControlKind::Frame, L"Button", BS_GROUPBOX},
-    {ControlKind::Button, L"Button", BS_PUSHBUTTON},
-    {ControlKind::Option, L"Button", BS_AUTORADIOBUTTON},
-    {ControlKind::TextBox, L"Edit", {}},
-    {ControlKind::ResultsBox, L"RICHEDIT50W", {}},
-    {ControlKind::Label, L"Static", {}},
-    {ControlKind::ProgressBar, L"msctls_progress32", {}},
-};
-
-// Every control of the layout table is of its kind, with its caption, at its
-// twips converted at `dpi`.
-void ExpectLayoutAt(const WindowRig& rig, UINT dpi) {
-  for (const ControlLayout& row : kMainWindowLayout) {
-    SCOPED_TRACE(std::string(row.name));
-    HWND control = rig.Control(row.name);
-    ASSERT_NE(control, nullptr);
-    EXPECT_EQ(rig.TextOf(row.name), Wide(row.caption));
-    const Twips twips = PlaceInWindow(row);
-    const RECT place = rig.Place(row.name);
-    EXPECT_EQ(place.left, MulDiv(twips.left, static_cast<int>(dpi), 1440));
-    EXPECT_EQ(place.top, MulDiv(twips.top, static_cast<int>(dpi), 1440));
-    EXPECT_EQ(place.right - place.left, MulDiv(twips.width, static_cast<int>(dpi), 1440));
-    EXPECT_EQ(place.bottom - place.top, MulDiv(twips.height, static_cast<int>(dpi), 1440));
-    wchar_t windowClass[64] = {};
-    GetClassNameW(control, windowClass, 64);
-    for (const NativeKind& native : kNativeKinds) {
-      if (native.kind != row.kind) continue;
-      EXPECT_EQ(_wcsicmp(windowClass, native.windowClass), 0) << Utf8(windowClass);
-      if (native.buttonType) {
-        EXPECT_EQ(GetWindowLongPtrW(control, GWL_STYLE) & BS_TYPEMASK, *native.buttonType);
-      }
-    }
-  }
+// The main window's control of a layout row's name.
+ControlOf MainControls(const WindowRig& rig) {
+  return [&rig](std::string_view name) { return rig.Control(name); };
 }
 
 TEST(frmMain, ControlsAreBuiltFromTheLayoutTable) {
@@ -69,7 +32,7 @@ TEST(frmMain, ControlsAreBuiltFromTheLayoutTable) {
   GetClientRect(rig.window->Handle(), &client);
   EXPECT_EQ(client.right, Pixels(kMainClientWidthTwips));
   EXPECT_EQ(client.bottom, Pixels(kMainClientHeightTwips));
-  ExpectLayoutAt(rig, 96);
+  ExpectLayoutAt(kMainWindowLayout, MainControls(rig), rig.window->Handle(), 96);
 }
 
 TEST(frmMain, ControlsFollowTheWindowToAMonitorOfAnotherDpi) {
@@ -77,24 +40,13 @@ TEST(frmMain, ControlsFollowTheWindowToAMonitorOfAnotherDpi) {
   RECT suggested{0, 0, 1600, 1200};
   SendMessageW(rig.window->Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144),
                reinterpret_cast<LPARAM>(&suggested));
-  ExpectLayoutAt(rig, 144);
+  ExpectLayoutAt(kMainWindowLayout, MainControls(rig), rig.window->Handle(), 144);
 }
 
-// Tab stops only: frames take no focus and an option group is entered at its
-// selected option, the arrow keys move within it.
 TEST(frmMain, StartsFocusedAndTabsInTheTablesOrder) {
   WindowRig rig;
   EXPECT_EQ(GetFocus(), rig.Control(kFocusAtStart));
-  std::vector<std::string_view> stops;
-  for (std::string_view name : TabOrder())
-    if (FindControl(name)->kind != ControlKind::Option || rig.Checked(name)) stops.push_back(name);
-  ASSERT_GT(stops.size(), 2u);
-  stops.push_back(stops.front());  // round again
-  HWND at = rig.Control(stops.front());
-  for (std::size_t i = 1; i < stops.size(); ++i) {
-    at = GetNextDlgTabItem(rig.window->Handle(), at, FALSE);
-    EXPECT_EQ(at, rig.Control(stops[i])) << "after " << stops[i - 1];
-  }
+  ExpectTabOrder(kMainWindowLayout, MainControls(rig), rig.window->Handle());
   // The arrow keys move between the options of one frame and no further.
   for (const auto& [option, next] : {std::pair{"optPacket", "optText"},
                                      {"optText", "optPacket"},

@@ -94,6 +94,7 @@ TEST(IniSettings, ValuesAreWrittenAndReadAsQSettingsDoes) {
       {" C:\\lead", "\" C:\\\\lead\""},
       {"C:\\q\"uote", "C:\\\\q\\\"uote"},
       {"\\\\server\\share", "\\\\\\\\server\\\\share"},
+      {"@first", "@@first"},
   };
   for (const auto& row : rows) {
     EXPECT_EQ(IniEscaped(row.value), row.written);
@@ -101,20 +102,54 @@ TEST(IniSettings, ValuesAreWrittenAndReadAsQSettingsDoes) {
   }
 }
 
-TEST(IniSettings, InputFolderIsStoredInGeneralKeepingEverythingElse) {
-  ScratchFolder folder(L"win32 ini");
+// Every key the window remembers, set one after another in a new file: each
+// reads back, alone or through a fresh store, and is written in [General] as
+// QSettings writes it, after the keys set before it.
+TEST(IniSettings, EachKeyIsStoredInGeneralBesideTheOthers) {
+  ScratchFolder folder(L"win32 ini keys");
   const std::wstring path = folder.Child(L"Sievra\\Sievra.ini");
+  const struct {
+    const char* key;
+    const char* value;
+    const char* line;
+  } rows[] = {
+      {"InputFolder", "C:\\logs ĉ", "InputFolder=C:\\\\logs ĉ"},
+      {"IgnoreCase", "1", "IgnoreCase=1"},
+      {"IgnoreSpacing", "0", "IgnoreSpacing=0"},
+      {"Keep", "repeated", "Keep=repeated"},
+      {"WindowSeconds", " 30", "WindowSeconds=\" 30\""},
+      {"RemovedReport", "1", "RemovedReport=1"},
+      {"CountReport", "1", "CountReport=1"},
+  };
+  IniSettingsStore store(path);  // the folder is made at the first value
+  std::string written = "[General]\r\n";
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.key);
+    EXPECT_EQ(store.Value(row.key), "");
+    store.SetValue(row.key, row.value);
+    EXPECT_EQ(store.Value(row.key), row.value);
+    written += std::string(row.line) + "\r\n";
+  }
+  EXPECT_TRUE(SameBytes(ReadBytes(path).value_or("?"), written));
+  const IniSettingsStore reread(path);
+  for (const auto& row : rows) EXPECT_EQ(reread.Value(row.key), row.value) << row.key;
+}
+
+// A value is replaced where it stands in [General]; other sections, other keys
+// (one whose name starts with the key's too) and the order stay.
+TEST(IniSettings, ValueIsReplacedInGeneralKeepingEverythingElse) {
+  ScratchFolder folder(L"win32 ini");
+  const std::wstring path = folder.Child(L"Sievra.ini");
+  ASSERT_TRUE(
+      WriteBytes(path, "[Other]\nKeep=no\n[General]\nKeepLast=1\nKeep=old\nInputFolder=C:\n"));
   IniSettingsStore store(path);
-  EXPECT_EQ(store.InputFolder(), "");
-  store.SetInputFolder("C:\\logs ĉ");  // the folder is made
-  EXPECT_EQ(store.InputFolder(), "C:\\logs ĉ");
-  EXPECT_TRUE(
-      SameBytes(ReadBytes(path).value_or("?"), "[General]\r\nInputFolder=C:\\\\logs ĉ\r\n"));
-  ASSERT_TRUE(WriteBytes(path, "[Other]\nInputFolder=no\n[General]\nx=1\nInputFolder=old\n"));
-  store.SetInputFolder("D:\\");
-  EXPECT_EQ(store.InputFolder(), "D:\\");
-  EXPECT_TRUE(SameBytes(ReadBytes(path).value_or("?"),
-                        "[Other]\r\nInputFolder=no\r\n[General]\r\nx=1\r\nInputFolder=D:\\\\\r\n"));
+  EXPECT_EQ(store.Value("Keep"), "old");
+  store.SetValue("Keep", "last");
+  EXPECT_EQ(store.Value("Keep"), "last");
+  EXPECT_EQ(store.Value("KeepLast"), "1");
+  EXPECT_TRUE(SameBytes(
+      ReadBytes(path).value_or("?"),
+      "[Other]\r\nKeep=no\r\n[General]\r\nKeepLast=1\r\nKeep=last\r\nInputFolder=C:\r\n"));
 }
 
 }  // namespace

@@ -60,7 +60,7 @@ TEST(MainWindowRun, StartDuringARunCancelsIt) {
   PumpUntil([&] { return rig.TextOf("lblSummary") == Wide(StageText(RunStage::Filtering)); }, 5);
   EXPECT_EQ(rig.TextOf("cmdStart"), L"Cancel");
   for (const char* choice : {"cmdBrowseInput", "cmdBrowseOutput", "txtKeyPhrase", "optPacket",
-                             "optText", "optStripPathYes", "optStripPathNo"})
+                             "optText", "optStripPathYes", "optStripPathNo", "cmdOptions"})
     EXPECT_FALSE(rig.Enabled(choice)) << choice;
   EXPECT_TRUE(rig.Enabled("cmdHelp"));
   EXPECT_TRUE(rig.Visible("prgRun"));

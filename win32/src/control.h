@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <functional>
+#include <span>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -67,14 +70,32 @@ class FrameCtrl : public Control {
 class ButtonCtrl : public Control {
  public:
   void Create(const ControlArgs& args) override;
+  // Drawn as the button Enter presses.
+  void MakeDefault() const;
+};
+
+// A button that shows whether it is checked: the check box and the option.
+class CheckableCtrl : public Control {
+ public:
+  bool IsChecked() const;
+
+ protected:
+  // Renders come many times a second during a run: a change only, or the
+  // button would repaint each time.
+  void SetCheck(bool checked) const;
+};
+
+class CheckBoxCtrl : public CheckableCtrl {
+ public:
+  void Create(const ControlArgs& args) override;
+  void SetChecked(bool checked) const { SetCheck(checked); }
 };
 
 // An option button. Only the selected option of a group is a tab stop, so Tab
 // enters the group there and the arrow keys move within it.
-class OptionCtrl : public Control {
+class OptionCtrl : public CheckableCtrl {
  public:
   void Create(const ControlArgs& args) override;
-  bool IsChecked() const;
   void SetChecked(bool checked) const;
 };
 
@@ -96,5 +117,23 @@ class ProgressCtrl : public Control {
   void Create(const ControlArgs& args) override;
   void SetPermille(int permille) const;
 };
+
+// The font every window's controls use, at this DPI.
+HFONT UiFont(UINT dpi);
+
+// A control's identifier in its window: 100 on from its row in `layout`. A
+// name the table does not hold does not compile where a constant is needed,
+// and throws std::invalid_argument elsewhere.
+constexpr int LayoutId(std::string_view name, std::span<const ControlLayout> layout) {
+  for (std::size_t row = 0; row < layout.size(); ++row)
+    if (layout[row].name == name) return 100 + static_cast<int>(row);
+  throw std::invalid_argument("no control of that name");
+}
+
+// Creates the controls of a window's layout table in `parent`, each at its
+// place with its caption and LayoutId, in the order the keyboard interface
+// needs (see CreationOrder in control.cpp); `create` makes one row's control.
+void CreateFromLayout(HWND parent, std::span<const ControlLayout> layout,
+                      const std::function<void(const ControlLayout&, const ControlArgs&)>& create);
 
 }  // namespace sievra::win32

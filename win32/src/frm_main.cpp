@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "frm_help.h"
+#include "frm_options.h"
 #include "ini_settings.h"
 #include "posting_dispatcher.h"
 #include "text.h"
@@ -17,35 +18,6 @@ namespace sievra::win32 {
 namespace {
 constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW;
 constexpr DWORD kWindowExStyle = WS_EX_ACCEPTFILES;
-
-HFONT UiFont(UINT dpi) {
-  return CreateFontW(-MulDiv(kUiPointSize, static_cast<int>(dpi), 72), 0, 0, 0, FW_NORMAL, FALSE,
-                     FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                     DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"MS Shell Dlg 2");
-}
-
-// Windows moves the focus in the order the controls were created: the tab
-// stops first, in tab order, then the rest, and the frames last, below the
-// controls they hold, so that their borders never paint over them.
-std::vector<ControlLayout> CreationOrder() {
-  std::vector<ControlLayout> order;
-  for (std::string_view name : TabOrder()) order.push_back(*FindControl(name));
-  for (const ControlLayout& row : kMainWindowLayout)
-    if (row.tabIndex < 0 && row.kind != ControlKind::Frame) order.push_back(row);
-  for (const ControlLayout& row : kMainWindowLayout)
-    if (row.kind == ControlKind::Frame) order.push_back(row);
-  return order;
-}
-
-// A group of the keyboard interface begins at the first control, at each
-// group of options and at the control after one: Tab enters an option group
-// at its selected option and the arrow keys move within it.
-bool StartsGroup(const ControlLayout& row, const ControlLayout* previous) {
-  if (!previous) return true;
-  const bool option = row.kind == ControlKind::Option;
-  const bool afterOption = previous->kind == ControlKind::Option;
-  return option != afterOption || (option && row.container != previous->container);
-}
 }  // namespace
 
 MainWindowOptions SystemModelOptions() {
@@ -107,6 +79,7 @@ Control* frmMain::Named(std::string_view name) {
       {"cmdBrowseOutput", &cmdBrowseOutput},
       {"cmdStart", &cmdStart},
       {"cmdHelp", &cmdHelp},
+      {"cmdOptions", &cmdOptions},
       {"cmdClose", &cmdClose},
       {"optPacket", &optPacket},
       {"optText", &optText},
@@ -121,18 +94,13 @@ Control* frmMain::Named(std::string_view name) {
 }
 
 void frmMain::CreateControls() {
-  const std::vector<ControlLayout> order = CreationOrder();
-  const ControlLayout* previous = nullptr;
-  for (const ControlLayout& row : order) {
-    const std::wstring caption = Wide(row.caption);
-    const ControlArgs args{hwnd_, ControlId(row.name), caption, PlaceInWindow(row),
-                           StartsGroup(row, previous)};
-    if (row.kind == ControlKind::ResultsBox)
-      rtbResults.Create(args, kLineViewId);
-    else
-      Named(row.name)->Create(args);
-    previous = &row;
-  }
+  CreateFromLayout(hwnd_, kMainWindowLayout,
+                   [this](const ControlLayout& row, const ControlArgs& args) {
+                     if (row.kind == ControlKind::ResultsBox)
+                       rtbResults.Create(args, kLineViewId);
+                     else
+                       Named(row.name)->Create(args);
+                   });
   LayoutControls();
 }
 
@@ -158,7 +126,7 @@ void frmMain::Render(const MainWindowState& state) {
   txtKeyPhrase.Show(state.callsignVisible);
   for (const Control* choice : std::initializer_list<const Control*>{
            &cmdBrowseInput, &cmdBrowseOutput, &txtKeyPhrase, &optPacket, &optText, &optStripPathYes,
-           &optStripPathNo})
+           &optStripPathNo, &cmdOptions})
     choice->Enable(state.choicesEnabled);
   cmdStart.SetText(Wide(state.startCaption));
   // A disabled control cannot keep the focus: the keyboard would reach nothing.
@@ -218,6 +186,8 @@ void frmMain::OnCommand(int id, int notification) {
       return model_->optStripPathNo_Click();
     case ControlId("cmdHelp"):
       return cmdHelp_Click();
+    case ControlId("cmdOptions"):
+      return cmdOptions_Click();
     case ControlId("cmdClose"):
       PostMessageW(hwnd_, WM_CLOSE, 0, 0);
       return;
@@ -264,12 +234,23 @@ void frmMain::cmdHelp_Click() {
   help_ = frmHelp::Open(options_.helpPath, [this] { help_ = nullptr; });
 }
 
+// Modal: the window takes no input until the dialog closes. Its choices count
+// only when OK was accepted.
+void frmMain::cmdOptions_Click() {
+  frmOptions dialog(model_->OptionsDialog(), options_.seams.showMessage);
+  optionsDialog_ = &dialog;
+  const bool accepted = dialog.ShowModal(hwnd_);
+  optionsDialog_ = nullptr;
+  if (accepted && !unloading_) model_->OptionsChosen(dialog.Choices());
+}
+
 // A run still going is cancelled and waited for (nothing half-written, no
 // temporary left); the help window closes with the main window.
 void frmMain::Form_Unload() {
   unloading_ = true;
   if (model_) model_->Form_Unload();
   if (help_) help_->Close();
+  if (optionsDialog_) optionsDialog_->Close();
   DestroyWindow(hwnd_);
 }
 

@@ -6,7 +6,6 @@
 
 #include <functional>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -19,18 +18,13 @@
 namespace sievra::win32 {
 
 class frmHelp;
+class frmOptions;
 
 // The user's number format, double-click time and ANSI code page.
 MainWindowOptions SystemModelOptions();
 
-// A control's identifier: 100 on from its row in kMainWindowLayout. A name the
-// table does not hold does not compile where a constant is needed, and throws
-// std::invalid_argument elsewhere.
-constexpr int ControlId(std::string_view name) {
-  for (std::size_t row = 0; row < kMainWindowLayout.size(); ++row)
-    if (kMainWindowLayout[row].name == name) return 100 + static_cast<int>(row);
-  throw std::invalid_argument("no control of that name");
-}
+// A main-window control's identifier (see LayoutId).
+constexpr int ControlId(std::string_view name) { return LayoutId(name, kMainWindowLayout); }
 // The results box's line view, which shares rtbResults's place.
 inline constexpr int kLineViewId = 100 + static_cast<int>(kMainWindowLayout.size());
 
@@ -61,6 +55,8 @@ class frmMain : public MainWindowView {
   MainWindowModel& Model() { return *model_; }
   const ResultsBox& Results() const { return rtbResults; }
   frmHelp* Help() const { return help_; }
+  // The Options dialog while it is open, else null.
+  frmOptions* OptionsDialog() const { return optionsDialog_; }
 
   // MainWindowView
   void Render(const MainWindowState& state) override;
@@ -87,6 +83,7 @@ class frmMain : public MainWindowView {
   void RunPostedTask(LPARAM task) const;
   void Browse(bool input);
   void cmdHelp_Click();
+  void cmdOptions_Click();
   void Form_Unload();
 
   Options options_;
@@ -96,13 +93,14 @@ class frmMain : public MainWindowView {
   HFONT font_ = nullptr;
   FrameCtrl frmInput, frmOutput, frmCallsign, frmPacketorTxt, frmStripPath, frmOutputTxt;
   EditCtrl txtInputFileName, txtOutputFilename, txtKeyPhrase;
-  ButtonCtrl cmdBrowseInput, cmdBrowseOutput, cmdStart, cmdHelp, cmdClose;
+  ButtonCtrl cmdBrowseInput, cmdBrowseOutput, cmdStart, cmdHelp, cmdOptions, cmdClose;
   OptionCtrl optPacket, optText, optStripPathYes, optStripPathNo;
   LabelCtrl lblSummary;
   ProgressCtrl prgRun;
   ResultsBox rtbResults;
   std::unique_ptr<MainWindowModel> model_;
   frmHelp* help_ = nullptr;
+  frmOptions* optionsDialog_ = nullptr;
   HWND lastFocus_ = nullptr;
   int finishedRuns_ = 0;
   bool unloading_ = false;

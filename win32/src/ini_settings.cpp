@@ -13,7 +13,6 @@ namespace sievra::win32 {
 
 namespace {
 constexpr std::string_view kSection = "[General]";
-constexpr std::string_view kKey = "InputFolder";
 
 std::string Trimmed(std::string_view text) {
   const auto first = text.find_first_not_of(" \t\r");
@@ -31,10 +30,10 @@ std::vector<std::string> ReadLines(const std::wstring& path) {
   return lines;
 }
 
-// The key's value when `line` sets it, else nothing.
-bool IsKeyLine(const std::string& line, std::string* value) {
+// Whether `line` sets `key`, and then its value as written.
+bool IsKeyLine(const std::string& line, std::string_view key, std::string* value) {
   const auto equals = line.find('=');
-  if (equals == std::string::npos || Trimmed(std::string_view(line).substr(0, equals)) != kKey)
+  if (equals == std::string::npos || Trimmed(std::string_view(line).substr(0, equals)) != key)
     return false;
   if (value) *value = line.substr(equals + 1);
   return true;
@@ -43,7 +42,8 @@ bool IsKeyLine(const std::string& line, std::string* value) {
 
 std::string IniEscaped(std::string_view value) {
   bool quoted = !value.empty() && (value.front() == ' ' || value.back() == ' ');
-  std::string written;
+  // A leading '@' marks QSettings' typed values (@ByteArray, @Variant): a text's is doubled.
+  std::string written = value.starts_with('@') ? "@" : "";
   for (char c : value) {
     switch (c) {
       case '\\':
@@ -98,6 +98,7 @@ std::string IniUnescaped(std::string_view written) {
         value += next;  // \\ and \" and anything unknown: the character itself
     }
   }
+  if (value.starts_with("@@")) value.erase(0, 1);
   return value;
 }
 
@@ -108,23 +109,23 @@ IniSettingsStore::IniSettingsStore(std::wstring iniPath) : path_(std::move(iniPa
   }
 }
 
-std::string IniSettingsStore::InputFolder() const {
+std::string IniSettingsStore::Value(std::string_view key) const {
   bool inGeneral = false;
   std::string value;
   for (const std::string& line : ReadLines(path_)) {
     const std::string trimmed = Trimmed(line);
     if (!trimmed.empty() && trimmed.front() == '[')
       inGeneral = trimmed == kSection;
-    else if (inGeneral && IsKeyLine(trimmed, &value))
+    else if (inGeneral && IsKeyLine(trimmed, key, &value))
       return IniUnescaped(value);
   }
   return {};
 }
 
-void IniSettingsStore::SetInputFolder(const std::string& folder) {
+void IniSettingsStore::SetValue(std::string_view key, const std::string& value) {
   if (path_.empty()) return;
   std::vector<std::string> lines = ReadLines(path_);
-  const std::string setting = std::string(kKey) + "=" + IniEscaped(folder);
+  const std::string setting = std::string(key) + "=" + IniEscaped(value);
   bool inGeneral = false;
   bool written = false;
   std::vector<std::string> updated;
@@ -136,7 +137,7 @@ void IniSettingsStore::SetInputFolder(const std::string& folder) {
       written = true;
     }
     if (header) inGeneral = trimmed == kSection;
-    if (inGeneral && IsKeyLine(trimmed, nullptr)) {
+    if (inGeneral && IsKeyLine(trimmed, key, nullptr)) {
       if (!written) updated.push_back(setting);
       written = true;
       continue;

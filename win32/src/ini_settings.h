@@ -7,16 +7,16 @@
 
 namespace sievra::win32 {
 
-// The remembered input folder in the INI file the Qt window keeps too
-// (QSettings, IniFormat, UserScope, "Sievra"/"Sievra"): key InputFolder in
-// section [General], the value written the way QSettings writes it, so both
-// windows read what the other wrote. Other keys and sections are kept.
+// What is remembered, in the INI file the Qt window keeps too (QSettings,
+// IniFormat, UserScope, "Sievra"/"Sievra"): each key in section [General], its
+// value written the way QSettings writes it, so both windows read what the
+// other wrote. Other keys and sections are kept.
 class IniSettingsStore : public SettingsStore {
  public:
   // `iniPath` empty: %APPDATA%\Sievra\Sievra.ini.
   explicit IniSettingsStore(std::wstring iniPath = {});
-  std::string InputFolder() const override;
-  void SetInputFolder(const std::string& folder) override;
+  std::string Value(std::string_view key) const override;
+  void SetValue(std::string_view key, const std::string& value) override;
   const std::wstring& Path() const { return path_; }
 
  private:

@@ -3,6 +3,7 @@
 #include <commdlg.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "control.h"
@@ -117,17 +118,23 @@ bool RegisterWindowClass(const wchar_t* className, HICON icon, WNDPROC procedure
   return RegisterClassExW(&type) != 0;
 }
 
-void CentreInWorkArea(HWND window, int clientWidthTwips, int clientHeightTwips) {
+void CentreInWorkArea(HWND window, int clientWidthTwips, int clientHeightTwips, HWND over) {
   const UINT dpi = GetDpiForWindow(window);
   RECT outer{0, 0, TwipsToPixels(clientWidthTwips, dpi), TwipsToPixels(clientHeightTwips, dpi)};
   AdjustWindowRectExForDpi(&outer, static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE)), FALSE,
                            static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE)), dpi);
   RECT work{};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  const int width = outer.right - outer.left;
-  const int height = outer.bottom - outer.top;
-  SetWindowPos(window, nullptr, work.left + (work.right - work.left - width) / 2,
-               work.top + (work.bottom - work.top - height) / 2, width, height, SWP_NOZORDER);
+  RECT centre = work;
+  if (over) GetWindowRect(over, &centre);
+  const LONG width = outer.right - outer.left;
+  const LONG height = outer.bottom - outer.top;
+  const LONG left = centre.left + (centre.right - centre.left - width) / 2;
+  const LONG top = centre.top + (centre.bottom - centre.top - height) / 2;
+  SetWindowPos(window, nullptr,
+               std::clamp(left, work.left, std::max(work.left, work.right - width)),
+               std::clamp(top, work.top, std::max(work.top, work.bottom - height)), width, height,
+               SWP_NOZORDER);
 }
 
 void FollowDpiChange(HWND window, LPARAM lParam) {

@@ -30,8 +30,9 @@ NumberFormat UserLocaleNumbers();
 bool RegisterWindowClass(const wchar_t* className, HICON icon, WNDPROC procedure);
 
 // Sizes the window so that its client area is this many twips at its DPI,
-// and centres it in the work area.
-void CentreInWorkArea(HWND window, int clientWidthTwips, int clientHeightTwips);
+// and centres it in the work area, or over window `over` but within the work area.
+void CentreInWorkArea(HWND window, int clientWidthTwips, int clientHeightTwips,
+                      HWND over = nullptr);
 // WM_DPICHANGED: the window takes the place Windows suggests (in `lParam`).
 void FollowDpiChange(HWND window, LPARAM lParam);
 
