@@ -75,9 +75,7 @@ int Run(const CliOptions& options) {
   observer.cancel = &CancelOnInterrupt();
   if (WantProgress(options) && !options.settings.follow)
     observer.onProgress = [&printer](const RunProgress& p) { printer.Show(p); };
-  observer.onWaiting = [](const std::string& path) {
-    Say("waiting for '" + path + "' to appear");
-  };
+  observer.onWaiting = [](const std::string& path) { Say("waiting for '" + path + "' to appear"); };
 
   const RunResult result = RunRequest(options.settings, observer);
   RunEnded();

@@ -40,9 +40,9 @@ using StatBuf = struct _stat64;
 // Shared for writing, renaming and deleting too: the program writing a log
 // that is being read (or followed) must still be able to write and rotate it.
 int OsOpenRead(const fs::path& p, bool /*wait: Windows opens do not wait*/) {
-  const HANDLE handle = CreateFileW(p.c_str(), GENERIC_READ,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE handle =
+      CreateFileW(p.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
     errno = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ENOENT : EACCES;
@@ -66,8 +66,8 @@ std::optional<FileIdentity> IdentityOfHandle(HANDLE handle) {
 }
 std::optional<FileIdentity> OsIdentityOfPath(const fs::path& p) {
   const HANDLE handle = CreateFileW(p.c_str(), FILE_READ_ATTRIBUTES,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
   const auto identity = IdentityOfHandle(handle);
   CloseHandle(handle);

@@ -4,13 +4,13 @@
 
 #include <algorithm>
 #include <chrono>
-#include <functional>
-#include <thread>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <new>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "compare_rules.h"

@@ -246,9 +246,9 @@ void MainWindowModel::RememberChoices() const {
 }
 
 void MainWindowModel::ShowOptionsNote() {
-  state_.summary = OptionsNote(RulesOf(state_.choices, state_.packetSelected),
-                               state_.choices.removedReport, state_.choices.countReport,
-                               Following());
+  state_.summary =
+      OptionsNote(RulesOf(state_.choices, state_.packetSelected), state_.choices.removedReport,
+                  state_.choices.countReport, Following());
   showingOptionsNote_ = true;
 }
 

@@ -132,9 +132,10 @@ void tst_frmMainDrop::optionsAreKeptInTheIni_data() {
   QTest::addColumn<QStringList>("kept");  // key=value, by key
   QTest::newRow("nominal: OK") << QStringList{"chkIgnoreSpacing", "optKeepRepeated",
                                               "chkRemovedReport"}
-                               << "cmdOK" << QStringList{"CountReport=0",   "IgnoreCase=0",
-                                                         "IgnoreSpacing=1", "Keep=repeated",
-                                                         "RemovedReport=1", "WindowSeconds=30"};
+                               << "cmdOK"
+                               << QStringList{"CountReport=0",   "Follow=0",      "IgnoreCase=0",
+                                              "IgnoreSpacing=1", "Keep=repeated", "RemovedReport=1",
+                                              "WindowSeconds=30"};
   QTest::newRow("nominal: Cancel")
       << QStringList{"chkIgnoreSpacing"} << "cmdCancel" << QStringList();
 }
