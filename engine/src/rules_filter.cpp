@@ -70,10 +70,10 @@ struct KeyRecord {
 struct CopyTrail {
   std::string firstTime;
   std::string lastTime;
-  std::string via;  // the distinct paths, joined by " | "
+  // The distinct paths in order of first appearance. A list, not the joined
+  // text: a path may be empty or hold the separator itself.
+  std::vector<std::string> paths;
 };
-
-constexpr std::string_view kViaSeparator = " | ";
 
 // The digipeater path of a frame as read: the header after the destination,
 // or "direct" for a frame without one.
@@ -85,15 +85,17 @@ std::string_view PathOf(std::string_view frame) {
   return header.substr(comma + 1);
 }
 
-void AddVia(std::string& via, std::string_view path) {
-  for (std::size_t at = 0; at <= via.size();) {
-    std::size_t end = via.find(kViaSeparator, at);
-    if (end == std::string::npos) end = via.size();
-    if (std::string_view(via).substr(at, end - at) == path && !via.empty()) return;
-    at = end + kViaSeparator.size();
+void AddPath(std::vector<std::string>& paths, std::string_view path) {
+  if (std::find(paths.begin(), paths.end(), path) == paths.end()) paths.emplace_back(path);
+}
+
+std::string Joined(const std::vector<std::string>& paths) {
+  std::string via;
+  for (const std::string& path : paths) {
+    if (&path != &paths.front()) via += " | ";
+    via += path;
   }
-  if (!via.empty()) via += kViaSeparator;
-  via += path;
+  return via;
 }
 
 // RFC 4180: a field with a comma, a quote or a line end is quoted, its quotes doubled.
@@ -369,7 +371,7 @@ void DuplicateCheck::FilterByRules(const Policy& policy) {
       if (kept) trailOf.push_back({std::string(stamp), {}, {}});
       CopyTrail& trail = trailOf[number];
       trail.lastTime = stamp;
-      AddVia(trail.via, PathOf(PacketPolicy<true>::FrameOf(line)));
+      AddPath(trail.paths, PathOf(PacketPolicy<true>::FrameOf(line)));
     }
     if (twoPasses) return;
     if (kept) {
@@ -438,9 +440,9 @@ void DuplicateCheck::FilterByRules(const Policy& policy) {
              std::to_string(r.firstLine) + ',' + std::to_string(r.lastLine);
       if (trails) {
         const CopyTrail& trail = trailOf[number];
-        for (const std::string* field : {&trail.firstTime, &trail.lastTime, &trail.via}) {
+        for (const std::string& field : {trail.firstTime, trail.lastTime, Joined(trail.paths)}) {
           row += ',';
-          AppendCsvField(row, *field);
+          AppendCsvField(row, field);
         }
       } else if (PacketMode) {
         row += ",,,";

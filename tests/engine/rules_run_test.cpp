@@ -120,6 +120,13 @@ const RuleRow kRows[] = {
      kPacketHeader + "2,2,1,2,,,WIDE1-1 | WIDE2-2\n",
      "",
      true},
+    {"heard_via lists each distinct path once: an empty one heard first, one holding the separator",
+     FileType::Packet,
+     {},
+     "N0CALL>APRS,:x\nN0CALL>APRS,A | B:x\nN0CALL>APRS,A:x\n",
+     "N0CALL>APRS,:x\n",
+     "N0CALL>APRS,A | B:x\nN0CALL>APRS,A:x\n",
+     kPacketHeader + "1,3,1,3,,, | A | B | A\n"},
 };
 
 TEST(RulesRun, WritesTheOutputAndBothReports) {
