@@ -321,9 +321,14 @@ void DuplicateCheck::FilterByRules(const Policy& policy) {
   const bool stamps = PacketMode && LogPrefixes && (Rules.windowSeconds > 0 || trails);
   KeyBook book(Rules);
   std::vector<CopyTrail> trailOf;
+  // The frame as the tests read it: a line read from its start when stamps
+  // and tags are not passed over.
+  const auto frameOf = [this](std::string_view line) {
+    return LogPrefixes ? PacketPolicy<true>::FrameOf(line) : line;
+  };
   const auto writeKept = [&](std::string_view line) {
     DigiPathCut cut{};
-    const std::size_t before = line.size() - PacketPolicy<true>::FrameOf(line).size();
+    const std::size_t before = line.size() - frameOf(line).size();
     if (PacketMode && StripPath && FindDigiPathCut(line.substr(before), cut)) {
       output.Append(line.substr(0, before + cut.keepPrefix));
       output.Append(line.substr(before + cut.resumeAt));
@@ -371,7 +376,7 @@ void DuplicateCheck::FilterByRules(const Policy& policy) {
       if (kept) trailOf.push_back({std::string(stamp), {}, {}});
       CopyTrail& trail = trailOf[number];
       trail.lastTime = stamp;
-      AddPath(trail.paths, PathOf(PacketPolicy<true>::FrameOf(line)));
+      AddPath(trail.paths, PathOf(frameOf(line)));
     }
     if (twoPasses) return;
     if (kept) {
