@@ -80,10 +80,10 @@ constexpr std::int64_t kNoTime = INT64_MIN;
 struct CopyTrail {
   std::string firstTime;
   std::string lastTime;
-  std::string via;  // the distinct paths, joined by " | "
+  // The distinct paths in order of first appearance. A list, not the joined
+  // text: a path may be empty or hold the separator itself.
+  std::vector<std::string> paths;
 };
-
-constexpr std::string_view kViaSeparator = " | ";
 
 // The digipeater path of a frame as read: the header after the destination,
 // or "direct" for a frame without one.
@@ -95,15 +95,17 @@ std::string_view PathOf(std::string_view frame) {
   return header.substr(comma + 1);
 }
 
-void AddVia(std::string& via, std::string_view path) {
-  for (std::size_t at = 0; at <= via.size();) {
-    std::size_t end = via.find(kViaSeparator, at);
-    if (end == std::string::npos) end = via.size();
-    if (std::string_view(via).substr(at, end - at) == path && !via.empty()) return;
-    at = end + kViaSeparator.size();
+void AddPath(std::vector<std::string>& paths, std::string_view path) {
+  if (std::find(paths.begin(), paths.end(), path) == paths.end()) paths.emplace_back(path);
+}
+
+std::string Joined(const std::vector<std::string>& paths) {
+  std::string via;
+  for (const std::string& path : paths) {
+    if (&path != &paths.front()) via += " | ";
+    via += path;
   }
-  if (!via.empty()) via += kViaSeparator;
-  via += path;
+  return via;
 }
 
 // RFC 4180: a field with a comma, a quote or a line end is quoted, its quotes doubled.
@@ -504,9 +506,14 @@ void DuplicateCheck::FilterByRules(const Policy& policy) {
   KeyBook book(Rules, twoPasses || !Reports.countsPath.empty());
   keys = &book;
   std::vector<CopyTrail> trailOf;
+  // The frame as the tests read it: a line read from its start when stamps
+  // and tags are not passed over.
+  const auto frameOf = [this](std::string_view line) {
+    return LogPrefixes ? PacketPolicy<true>::FrameOf(line) : line;
+  };
   const auto writeKept = [&](std::string_view line) {
     DigiPathCut cut{};
-    const std::size_t before = line.size() - PacketPolicy<true>::FrameOf(line).size();
+    const std::size_t before = line.size() - frameOf(line).size();
     if (PacketMode && StripPath && FindDigiPathCut(line.substr(before), cut)) {
       output.Append(line.substr(0, before + cut.keepPrefix));
       output.Append(line.substr(before + cut.resumeAt));
@@ -554,7 +561,7 @@ void DuplicateCheck::FilterByRules(const Policy& policy) {
       if (kept) trailOf.push_back({std::string(stamp), {}, {}});
       CopyTrail& trail = trailOf[number];
       trail.lastTime = stamp;
-      AddVia(trail.via, PathOf(PacketPolicy<true>::FrameOf(line)));
+      AddPath(trail.paths, PathOf(frameOf(line)));
     }
     if (twoPasses) return;
     if (kept) {
@@ -619,9 +626,9 @@ void DuplicateCheck::FilterByRules(const Policy& policy) {
              std::to_string(r.firstLine) + ',' + std::to_string(r.lastLine);
       if (trails) {
         const CopyTrail& trail = trailOf[number];
-        for (const std::string* field : {&trail.firstTime, &trail.lastTime, &trail.via}) {
+        for (const std::string& field : {trail.firstTime, trail.lastTime, Joined(trail.paths)}) {
           row += ',';
-          AppendCsvField(row, *field);
+          AppendCsvField(row, field);
         }
       } else if (PacketMode) {
         row += ",,,";

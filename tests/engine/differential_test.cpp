@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <iterator>
 #include <random>
 #include <string>
 #include <unordered_set>
 #include <vector>
 
+#include "compare_rules.h"
 #include "engine_support.h"
 #include "first_match_reference.h"
 
@@ -83,6 +88,163 @@ TEST(DifferentialTest, IndexedFiltersMatchTheFirstMatchScan) {
     ASSERT_EQ(f.result.counts.linesCounted,
               reference::Filter({packet, strip, target, prefixes}, log).counted);
     ASSERT_EQ(outcome, expected.empty() ? RunOutcome::NothingKept : RunOutcome::Completed);
+  }
+}
+
+// Lines whose keys meet under the compare rules (case in ASCII, in Unicode and
+// in bytes that are not UTF-8; spaces and tabs), heard seconds apart in every
+// stamp form, out of order, or without a stamp.
+std::string RandomRuledLog(std::mt19937& random, std::size_t lines, bool packet) {
+  static const char* const kKeys[] = {
+      "hi",    "Hi",     "HI",      " hi",           "hi\t",          "h  i",    "h\ti",
+      "h i",   "Straße", "STRASSE", "straße",        "ΣΊΣΥΦΟΣ",       "σίσυφοσ", "İı",
+      "iI",    "ÉCOLE",  "école",   "\xff\xc3\x89x", "\xff\xc3\xa9X", "\xffQ",   "\xffq",
+      "x,y:z", "",       " \t",     "a\"b"};
+  static const char* const kSources[] = {"N0CALL", "n0call", "K1ABC", "N0CALL-9"};
+  static const char* const kPaths[] = {"",           ",WIDE1-1", ",wide1-1", ",RELAY*,WIDE2-1",
+                                       ",qAR,IGATE", ","};
+  static const char* const kEnds[] = {"\r\n", "\n", "\r"};
+  auto pick = [&random](const auto& table) {
+    return table[random() % (sizeof(table) / sizeof(table[0]))];
+  };
+  // A stamp of second t after 2024-01-01 00:00:00 (in its own form), or a tag without time.
+  auto stamp = [&random](unsigned long t) {
+    char clock[16];
+    std::snprintf(clock, sizeof clock, "%02lu:%02lu", t / 60 % 60, t % 60);
+    const std::string at = std::string("2024-01-01 00:") + clock;
+    switch (random() % 9) {
+      case 0:
+        return at + " ";
+      case 1:
+        return "2024-01-01T00:" + std::string(clock) + ".5Z\t";
+      case 2:
+        return "2024-01-01T01:" + std::string(clock) + "+01:00 ";  // the same moment
+      case 3:
+        return at + ",25 EST: ";  // a comma for the CSV
+      case 4:
+        return at + ".662 APRSIS    R ";
+      case 5:
+        return "2024010100" + std::string(clock).erase(2, 1) + ",";
+      case 6:
+        return "[0 00:" + std::string(clock) + "] ";
+      case 7:
+        return std::string("[0.3] ");
+      default:
+        return "2024-13-01 00:" + std::string(clock) + " ";  // no such month: no time
+    }
+  };
+  // A few keys per log, so that most keys repeat, stamped within a minute and a
+  // half, so that windows of 1 to 30 s see copies at, within and beyond their edge.
+  std::vector<const char*> keys;
+  for (auto n = 2 + random() % 5; n > 0; --n) keys.push_back(pick(kKeys));
+  std::string log;
+  for (std::size_t i = 0; i < lines; ++i) {
+    if (random() % 4 != 0 && (packet || random() % 2 == 0)) log += stamp(random() % 90);
+    const auto shape = random() % 10;
+    const char* const key = keys[random() % keys.size()];
+    if (shape == 0) {
+      log += key;  // no frame
+    } else {
+      log += pick(kSources);
+      log += ">APRS";
+      log += pick(kPaths);
+      log += shape == 1 ? "" : ":";
+      log += key;
+    }
+    if (i + 1 < lines || random() % 2) log += pick(kEnds);
+  }
+  return log;
+}
+
+// The log cut into up to three files at any bytes, a CR LF's two halves too.
+std::vector<std::string> CutIntoFiles(std::mt19937& random, const std::string& log) {
+  std::vector<std::size_t> cuts{0, log.size()};
+  for (auto n = random() % 3; n > 0; --n) cuts.push_back(random() % (log.size() + 1));
+  std::sort(cuts.begin(), cuts.end());
+  std::vector<std::string> files;
+  for (std::size_t i = 0; i + 1 < cuts.size(); ++i)
+    files.push_back(log.substr(cuts[i], cuts[i + 1] - cuts[i]));
+  return files;
+}
+
+// Every compare rule, keep rule and window, alone and together, with both
+// reports and the input cut into several files: the engine's output, reports
+// and counts are the plain model's.
+TEST(DifferentialTest, RulesAndReportsMatchThePlainModel) {
+  const struct {
+    const char* name;
+    DuplicateRules rules;
+  } ruleRows[] = {
+      {"plain rules, reports only", {}},
+      {"ignore case", {{true, false}}},
+      {"ignore spacing", {{false, true}}},
+      {"keep last", {{}, KeepRule::Last}},
+      {"keep once", {{}, KeepRule::Once}},
+      {"keep repeated", {{}, KeepRule::Repeated}},
+      {"a window of 30 s", {{}, KeepRule::First, 30}},
+      {"both compare rules, keep last", {{true, true}, KeepRule::Last}},
+      {"ignore case, keep once", {{true, false}, KeepRule::Once}},
+      {"ignore spacing, keep repeated", {{false, true}, KeepRule::Repeated}},
+      {"both compare rules, a window of 10 s", {{true, true}, KeepRule::First, 10}},
+      {"ignore case, a window of 1 s", {{true, false}, KeepRule::First, 1}},
+  };
+  const char* const targets[] = {"", "", "n0call", " N0CALL ", "K1", "  "};
+  std::mt19937 random(20260311);
+  for (std::size_t round = 0; round < 360; ++round) {
+    const auto& row = ruleRows[round % std::size(ruleRows)];
+    reference::RuledSettings model;
+    model.base.packet = random() % 4 != 0;
+    model.base.strip = random() % 2;
+    model.base.callsign = targets[random() % std::size(targets)];
+    model.base.prefixes = random() % 5 != 0;
+    model.rules = row.rules;
+    model.fold = SimpleCaseFold;
+    const LineEnd lineEnd = random() % 2 ? LineEnd::Lf : LineEnd::CrLf;
+    model.lineEnd = lineEnd == LineEnd::Lf ? "\n" : "\r\n";
+    const std::vector<std::string> files =
+        CutIntoFiles(random, RandomRuledLog(random, 1 + random() % 40, model.base.packet));
+    const reference::RuledRun expected = reference::FilterByRules(model, files);
+    SCOPED_TRACE(::testing::Message()
+                 << "round " << round << ", " << row.name
+                 << (model.base.packet ? ", packet" : ", text")
+                 << (model.base.strip ? ", strip" : "") << ", call '" << model.base.callsign << "'"
+                 << (model.base.prefixes ? "" : ", prefixes off") << ", files "
+                 << ::testing::PrintToString(files));
+    for (const unsigned threads : testing::kThreadRows) {
+      SCOPED_TRACE(testing::ThreadsName(threads));
+      EngineFixture f;
+      f.settings.fileType = model.base.packet ? FileType::Packet : FileType::Text;
+      f.settings.strip = model.base.strip;
+      f.settings.callsignText = model.base.callsign;
+      f.settings.logPrefixes = model.base.prefixes;
+      f.settings.lineEnd = lineEnd;
+      f.settings.rules = row.rules;
+      f.settings.reports = {EngineFixture::Utf8(f.dir / "removed.txt"),
+                            EngineFixture::Utf8(f.dir / "counts.csv")};
+      testing::WriteBytes(f.settings.inputPath, files[0]);
+      for (std::size_t i = 1; i < files.size(); ++i) {
+        const std::filesystem::path more = f.dir / ("more" + std::to_string(i) + ".txt");
+        testing::WriteBytes(more, files[i]);
+        f.settings.moreInputPaths.push_back(EngineFixture::Utf8(more));
+      }
+      const bool anyKept = expected.written > 0;
+      ASSERT_EQ(testing::RunOnThreads(f, threads),
+                anyKept ? RunOutcome::Completed : RunOutcome::NothingKept);
+      // Nothing kept: neither the output nor a report is written.
+      ASSERT_EQ(std::filesystem::exists(f.settings.outputPath), anyKept);
+      ASSERT_EQ(std::filesystem::exists(f.settings.reports.countsPath), anyKept);
+      ASSERT_EQ(std::filesystem::exists(f.settings.reports.removedPath), anyKept);
+      ASSERT_EQ(f.Output(), expected.output);
+      ASSERT_EQ(testing::ReadBytes(f.settings.reports.removedPath),
+                anyKept ? expected.removed : "");
+      ASSERT_EQ(testing::ReadBytes(f.settings.reports.countsPath), anyKept ? expected.counts : "");
+      const RunCounts& counts = f.result.counts;
+      ASSERT_EQ(counts.linesRead, expected.read);
+      ASSERT_EQ(counts.linesSkipped, expected.skipped);
+      ASSERT_EQ(counts.linesKept, expected.written);
+      ASSERT_EQ(counts.duplicatesRemoved, expected.read - expected.skipped - expected.written);
+      ASSERT_EQ(counts.bytesWritten, expected.output.size());
+    }
   }
 }
 

@@ -27,6 +27,7 @@ struct RuleRow {
   std::string counts;
   const char* call = "";
   bool strip = false;
+  bool prefixes = true;
 };
 
 const RuleRow kRows[] = {
@@ -120,6 +121,23 @@ const RuleRow kRows[] = {
      kPacketHeader + "2,2,1,2,,,WIDE1-1 | WIDE2-2\n",
      "",
      true},
+    {"heard_via lists each distinct path once: an empty one heard first, one holding the separator",
+     FileType::Packet,
+     {},
+     "N0CALL>APRS,:x\nN0CALL>APRS,A | B:x\nN0CALL>APRS,A:x\n",
+     "N0CALL>APRS,:x\n",
+     "N0CALL>APRS,A | B:x\nN0CALL>APRS,A:x\n",
+     kPacketHeader + "1,3,1,3,,, | A | B | A\n"},
+    {"stamps not passed over: the path cut and heard_via read the frame from the line's start",
+     FileType::Packet,
+     {},
+     "2024-01-01 00:00:00 N0CALL>APRS,WIDE1-1:x\n",
+     "2024-01-01 00:00:00 N0CALL>APRS,WIDE1-1:x\n",
+     "",
+     kPacketHeader + "1,1,1,1,,,direct\n",
+     "",
+     true,
+     false},
 };
 
 TEST(RulesRun, WritesTheOutputAndBothReports) {
@@ -128,6 +146,7 @@ TEST(RulesRun, WritesTheOutputAndBothReports) {
     EngineFixture f;
     f.settings.lineEnd = LineEnd::Lf;
     f.settings.rules = row.rules;
+    f.settings.logPrefixes = row.prefixes;
     f.settings.reports = {EngineRig::Utf8(f.dir / "out.removed.txt"),
                           EngineRig::Utf8(f.dir / "out.counts.csv")};
     for (const unsigned threads : kThreadRows) {
