@@ -127,7 +127,8 @@ void AppendCsvField(std::string& row, std::string_view field) {
 // its address, as the plain run's index holds a kept line's.
 class KeyBook {
  public:
-  KeyBook(const DuplicateRules& rules, bool keepLines) : rules_(rules), keepLines_(keepLines) {
+  KeyBook(const DuplicateRules& rules, bool keepLines)
+      : rules_(rules), keepLines_(keepLines), forgets_(rules.windowSeconds > 0 && !keepLines) {
     keys_.SetLineEnd("\n");  // no compared key holds a line end
     index_.Reset(0, "\n");
   }
@@ -139,13 +140,14 @@ class KeyBook {
     const std::string_view compared = ComparableKey(key, rules_.compare, scratch_);
     const char* found = index_.Find(HashText(compared), compared);
     kept = true;
+    const std::int64_t newestBefore = newest_;
+    if (time) newest_ = std::max(newest_, *time);
     if (found == nullptr) {
-      const std::uint32_t number = NewRecord(line, time);
-      char head[sizeof number];
-      std::memcpy(head, &number, sizeof number);
-      const std::string_view stored = keys_.Store({head, sizeof head}, compared);
-      index_.Insert(stored.data() + sizeof number);
-      if (index_.Full()) index_.Enlarge();
+      const std::uint32_t number = NewRecord(line, time, newestBefore);
+      AddKey(number, compared);
+      if (forgets_ &&
+          size_ - liveAfterForgetting_ >= std::max<std::size_t>(liveAfterForgetting_, kForgetAfter))
+        Forget();
       return number;
     }
     // The table's own bytes: the record number before the key is rewritten
@@ -161,12 +163,14 @@ class KeyBook {
       }
       return number;
     }
-    number = NewRecord(line, time);
+    number = NewRecord(line, time, newestBefore);
     std::memcpy(numberAt, &number, sizeof number);
+    if (forgets_) keyOf_.push_back(found);
     return number;
   }
 
-  std::uint32_t Size() const { return size_; }
+  // How many records were made: the lines kept, keeping the first.
+  std::uint32_t Size() const { return made_; }
 
   // Each record's lines: kept only where a keep rule or the count report reads
   // them, so that a run that keeps the first needs nothing per key but the key.
@@ -179,17 +183,72 @@ class KeyBook {
     return (*time > kept ? *time - kept : kept - *time) >
            static_cast<std::int64_t>(rules_.windowSeconds);
   }
-  std::uint32_t NewRecord(std::uint64_t line, std::optional<std::int64_t> time) {
-    if (size_ == UINT32_MAX) throw std::bad_alloc();  // beyond the record numbers
+  // `newestBefore`: the newest stamp read before this line.
+  std::uint32_t NewRecord(std::uint64_t line, std::optional<std::int64_t> time,
+                          std::int64_t newestBefore) {
+    if (made_ == UINT32_MAX) throw std::bad_alloc();  // beyond the record numbers
     if (keepLines_) records.push_back({line, line, 1});
     if (rules_.windowSeconds > 0) times_.push_back(time.value_or(kNoTime));
+    if (forgets_) newestBefore_.push_back(newestBefore);
+    ++made_;
     return size_++;
   }
 
+  void AddKey(std::uint32_t number, std::string_view compared) {
+    char head[sizeof number];
+    std::memcpy(head, &number, sizeof number);
+    const std::string_view stored = keys_.Store({head, sizeof head}, compared);
+    index_.Insert(stored.data() + sizeof number);
+    if (index_.Full()) index_.Enlarge();
+    if (forgets_) keyOf_.push_back(stored.data() + sizeof number);
+  }
+
+  // Forgets the keys whose kept frame a frame read after it outdated by more
+  // than the window, so that following a busy log for days holds the keys of
+  // about one window: the book is built afresh from the keys still needed,
+  // each time as many records were added as it then held (so each record is
+  // copied a bounded number of times).
+  void Forget() {
+    KeyBook fresh(rules_, false);
+    const auto window = static_cast<std::int64_t>(rules_.windowSeconds);
+    for (std::uint32_t n = 0; n < size_; ++n) {
+      const char* key = keyOf_[n];
+      std::uint32_t current = 0;
+      std::memcpy(&current, key - sizeof current, sizeof current);
+      if (current != n) continue;  // a later copy outside the window took its key
+      const std::int64_t kept = times_[n];
+      // A frame with a newer stamp than any before the kept one came after it.
+      const bool outdated =
+          kept != kNoTime && newest_ > newestBefore_[n] && newest_ - kept > window;
+      if (outdated) continue;
+      const std::string_view text(key, KeptTextLength(key));
+      fresh.index_.Find(HashText(text), text);  // absent: it places the key
+      fresh.times_.push_back(kept);
+      fresh.newestBefore_.push_back(newestBefore_[n]);
+      fresh.AddKey(fresh.size_++, text);
+    }
+    keys_ = std::move(fresh.keys_);
+    index_ = std::move(fresh.index_);
+    times_ = std::move(fresh.times_);
+    newestBefore_ = std::move(fresh.newestBefore_);
+    keyOf_ = std::move(fresh.keyOf_);
+    size_ = fresh.size_;
+    liveAfterForgetting_ = size_;
+  }
+
+  static constexpr std::size_t kForgetAfter = std::size_t{1} << 16;
+
   const DuplicateRules rules_;
   const bool keepLines_;
-  std::uint32_t size_ = 0;
+  const bool forgets_;               // a window without a count report: old keys may go
+  std::uint32_t made_ = 0;           // records made
+  std::uint32_t size_ = 0;           // records held
   std::vector<std::int64_t> times_;  // with a window: each record's kept time, or kNoTime
+  // Forgetting: the newest stamp read before each record was made, and its key.
+  std::vector<std::int64_t> newestBefore_;
+  std::vector<const char*> keyOf_;
+  std::int64_t newest_ = INT64_MIN;  // the newest stamp read so far
+  std::size_t liveAfterForgetting_ = 0;
   KeptLineTable keys_;
   LineIndex index_;
   std::string scratch_;

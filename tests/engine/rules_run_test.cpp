@@ -232,3 +232,41 @@ TEST(RulesRun, ARemovedLineKeepsACrLfThatAReadCutInTwo) {
 
 }  // namespace
 }  // namespace sievra::testing
+
+namespace sievra::testing {
+namespace {
+
+// A long stamped log with a window: keys outdated by later frames are
+// forgotten along the way (every 65,536 new keys or so), and what that drops
+// must never be a key a copy within the window still needs.
+TEST(RulesRun, AWindowForgetsOnlyKeysOutdatedByLaterFrames) {
+  EngineFixture f;
+  const auto stamp = [](int second) {
+    char text[32];
+    std::snprintf(text, sizeof text, "2024-01-%02d %02d:%02d:%02d ", 1 + second / 86400,
+                  second / 3600 % 24, second / 60 % 60, second % 60);
+    return std::string(text);
+  };
+  std::string log;
+  std::string expected;
+  constexpr int kFrames = 200'000;
+  for (int i = 0; i < kFrames; ++i) {
+    const std::string frame = stamp(i) + "N0CALL>APRS:p" + std::to_string(i) + "\n";
+    log += frame;
+    expected += frame;
+    // A copy 5 s later (within the window), and one of "beacon" every 1,000 s (outside it).
+    if (i >= 5) log += stamp(i) + "N0CALL>APRS:p" + std::to_string(i - 5) + "\n";
+    if (i % 1000 == 0) {
+      log += stamp(i) + "N0CALL>APRS:beacon\n";
+      expected += stamp(i) + "N0CALL>APRS:beacon\n";
+    }
+  }
+  f.settings.lineEnd = LineEnd::Lf;
+  f.settings.rules.windowSeconds = 30;
+  ASSERT_EQ(RunOnThreads(f, 1, log, true), RunOutcome::Completed);
+  EXPECT_TRUE(f.Output() == expected) << "the output differs";
+  EXPECT_EQ(f.result.counts.linesKept, std::uint64_t{kFrames + kFrames / 1000});
+}
+
+}  // namespace
+}  // namespace sievra::testing
