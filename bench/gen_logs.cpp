@@ -112,13 +112,14 @@ std::string Frame(std::uint64_t seed, std::uint64_t id, std::uint64_t stations, 
 }
 
 // What a monitor program or an archive export writes before line `i`: a time
-// stamp one second per line from 2020-11-07 00:00:00 ("stamp", as aprs.fi
-// exports) or Dire Wolf's channel and decoder ("tag"). The frames do not depend
+// stamp from 2020-11-07 00:00:00, `perSecond` lines a second ("stamp", as
+// aprs.fi exports) or Dire Wolf's channel and decoder ("tag"). The frames do not depend
 // on it, so a prefixed log is its unprefixed twin line for line.
-std::string LinePrefix(const std::string& kind, std::uint64_t i) {
+std::string LinePrefix(const std::string& kind, std::uint64_t i, std::uint64_t perSecond) {
   char buf[48];
   if (kind == "stamp") {
-    const std::uint64_t day = 7 + i / 86400 % 23, s = i % 86400;
+    const std::uint64_t second = i / perSecond;
+    const std::uint64_t day = 7 + second / 86400 % 23, s = second % 86400;
     std::snprintf(buf, sizeof buf,
                   "2020-11-%02llu %02llu:%02llu:%02llu EST: ", static_cast<unsigned long long>(day),
                   static_cast<unsigned long long>(s / 3600),
@@ -136,7 +137,7 @@ std::string LinePrefix(const std::string& kind, std::uint64_t i) {
 int Usage() {
   std::cerr << "usage: sievra-gen (--text|--packet) --lines N --out FILE [--eol crlf|lf|cr]\n"
                "                  [--seed S] [--dup-share F] [--stations N] [--length MIN-MAX]\n"
-               "                  [--prefix none|stamp|tag]\n";
+               "                  [--prefix none|stamp|tag] [--per-second N]\n";
   return 2;
 }
 
@@ -145,6 +146,7 @@ int Usage() {
 int main(int argc, char** argv) {
   bool packet = false, text = false;
   std::uint64_t lines = 0, seed = 1, stations = 3000, minLength = 50, maxLength = 100;
+  std::uint64_t perSecond = 1;  // stamped lines a second
   double dupShare = 0.3;
   std::string out, eol = "\r\n", prefix = "none";
   for (int i = 1; i < argc; ++i) {
@@ -170,6 +172,8 @@ int main(int argc, char** argv) {
     } else if (arg == "--prefix" && value) {
       prefix = argv[++i];
       if (prefix != "none" && prefix != "stamp" && prefix != "tag") return Usage();
+    } else if (arg == "--per-second" && value) {
+      perSecond = std::max<std::uint64_t>(1, std::stoull(argv[++i]));
     } else if (arg == "--dup-share" && value)
       dupShare = std::stod(argv[++i]);
     else if (arg == "--eol" && value) {
@@ -190,7 +194,7 @@ int main(int argc, char** argv) {
   Random r(seed);
   std::uint64_t nextId = 0;
   for (std::uint64_t i = 0; i < lines; ++i) {
-    std::string line = LinePrefix(prefix, i);
+    std::string line = LinePrefix(prefix, i, perSecond);
     const bool repeat = nextId > 0 && r.Chance(dupShare);
     if (text) {
       line += TextLine(seed, repeat ? r.Below(nextId) : nextId++, minLength, maxLength);

@@ -3,6 +3,7 @@
 // plain run keeps its speed and memory untouched.
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstring>
 #include <functional>
@@ -138,7 +139,12 @@ class KeyBook {
   std::uint32_t Meet(std::string_view key, std::uint64_t line, std::optional<std::int64_t> time,
                      bool& kept) {
     const std::string_view compared = ComparableKey(key, rules_.compare, scratch_);
-    const char* found = index_.Find(HashText(compared), compared);
+    return MeetCompared(compared, HashText(compared), line, time, kept);
+  }
+  // Meet for a key the rules leave as it is (no compare rule), hashed to `hash`.
+  std::uint32_t MeetCompared(std::string_view compared, std::uint32_t hash, std::uint64_t line,
+                             std::optional<std::int64_t> time, bool& kept) {
+    const char* found = index_.Find(hash, compared);
     kept = true;
     const std::int64_t newestBefore = newest_;
     if (time) newest_ = std::max(newest_, *time);
@@ -167,6 +173,14 @@ class KeyBook {
     std::memcpy(numberAt, &number, sizeof number);
     if (forgets_) keyOf_.push_back(found);
     return number;
+  }
+
+  // The two stages of prefetching a batch of lookups, as the plain run's
+  // pipeline does (lookup_pipeline.h): a lookup waiting on memory cost the
+  // one-pass run half its time.
+  void Prefetch(std::uint32_t hash) const { index_.Prefetch(hash); }
+  void PrefetchText(std::uint32_t hash, std::size_t length) const {
+    index_.PrefetchText(hash, length);
   }
 
   // How many records were made: the lines kept, keeping the first.
@@ -415,9 +429,10 @@ class DuplicateCheck::RuledInputs {
   std::uint64_t Total() const { return total_; }
 
   // Calls each(line, terminator) for every line, in order; `terminator` is
-  // the line's own end (empty for a file's last line without one), except that
-  // the LF of a CR LF that a read cut in two may come late, as a call with a
-  // null line. False when the run failed or was cancelled.
+  // the line's own end (empty for a file's last line without one). A call with
+  // a null line and no terminator ends each block: the lines' bytes go after it;
+  // with "\n", it is the LF of a CR LF that a read cut in two, come late.
+  // False when the run failed or was cancelled.
   template <class Each>
   bool ForEachLine(const Each& each) {
     std::uint64_t before = 0;  // bytes of the inputs done
@@ -484,6 +499,7 @@ class DuplicateCheck::RuledInputs {
       endsInCr = terminator == "\r" && scanner.Position() == block.data() + block.size();
       each(line, terminator);
     }
+    each(std::string_view{}, std::string_view{});  // the block's bytes go after this
     return endsInCr;
   }
 
@@ -564,6 +580,9 @@ void DuplicateCheck::FilterByRules(const Policy& policy) {
   const bool stamps = PacketMode && LogPrefixes && (Rules.windowSeconds > 0 || trails);
   KeyBook book(Rules, twoPasses || !Reports.countsPath.empty());
   keys = &book;
+  // Lookups go in batches, their memory fetched ahead, where a key is its own
+  // compared form: a compared form written into a scratch buffer lives one line.
+  const bool batches = !Rules.compare.Any();
   std::vector<CopyTrail> trailOf;
   // The frame as the tests read it: a line read from its start when stamps
   // and tags are not passed over.
@@ -572,13 +591,16 @@ void DuplicateCheck::FilterByRules(const Policy& policy) {
   };
   const auto writeKept = [&](std::string_view line) {
     DigiPathCut cut{};
-    const std::size_t before = line.size() - frameOf(line).size();
-    if (PacketMode && StripPath && FindDigiPathCut(line.substr(before), cut)) {
-      output.Append(line.substr(0, before + cut.keepPrefix));
-      output.Append(line.substr(before + cut.resumeAt));
-    } else {
-      output.Append(line);
+    if (PacketMode && StripPath) {
+      const std::size_t before = line.size() - frameOf(line).size();
+      if (FindDigiPathCut(line.substr(before), cut)) {
+        output.Append(line.substr(0, before + cut.keepPrefix));
+        output.Append(line.substr(before + cut.resumeAt));
+        output.Append(lineEnd_);
+        return;
+      }
     }
+    output.Append(line);
     output.Append(lineEnd_);
   };
   // A removed line keeps its own line end; a last line without one gets the
@@ -596,8 +618,45 @@ void DuplicateCheck::FilterByRules(const Policy& policy) {
   std::uint64_t lineNumber = 0;
   std::string_view key;
   LogPrefixKind prefixKind = LogPrefixKind::None;
+  // A line the tests let through, judged once the lookups of its batch are due.
+  struct Candidate {
+    std::string_view line, terminator, key;
+    std::uint64_t number;
+    std::optional<std::int64_t> time;
+    std::string_view stamp;
+    std::uint32_t hash;
+  };
+  const auto judge = [&](const Candidate& c) {
+    bool kept = false;
+    const std::uint32_t number = batches ? book.MeetCompared(c.key, c.hash, c.number, c.time, kept)
+                                         : book.Meet(c.key, c.number, c.time, kept);
+    if (trails) {
+      if (kept) trailOf.push_back({std::string(c.stamp), {}, {}});
+      CopyTrail& trail = trailOf[number];
+      trail.lastTime = c.stamp;
+      AddPath(trail.paths, PathOf(frameOf(c.line)));
+    }
+    if (twoPasses) return;
+    if (kept) {
+      writeKept(c.line);
+    } else {
+      writeRemoved(c.line, c.terminator);
+    }
+  };
+  constexpr std::size_t kBatch = 16;
+  std::array<Candidate, kBatch> batch{};
+  std::size_t batched = 0;
+  const auto judgeBatch = [&] {
+    for (std::size_t i = 0; i < batched; ++i) book.PrefetchText(batch[i].hash, batch[i].key.size());
+    for (std::size_t i = 0; i < batched; ++i) judge(batch[i]);
+    batched = 0;
+  };
   const bool read = inputs.ForEachLine([&](std::string_view line, std::string_view terminator) {
-    if (line.data() == nullptr) return lateLf();
+    if (line.data() == nullptr) {
+      judgeBatch();
+      if (!terminator.empty()) lateLf();
+      return;
+    }
     lastRemoved = false;
     ++lineNumber;
     ++counts.linesRead;
@@ -607,27 +666,17 @@ void DuplicateCheck::FilterByRules(const Policy& policy) {
       ++counts.linesSkipped;
       return;
     }
-    std::optional<std::int64_t> time;
-    std::string_view stamp;
+    Candidate c{line, terminator, key, lineNumber, std::nullopt, {}, 0};
     if (stamps) {
       const LogPrefix prefix = FindLogPrefix(line);
-      time = PrefixSeconds(line, prefix);
-      stamp = PrefixStampText(line, prefix);
+      c.time = PrefixSeconds(line, prefix);
+      c.stamp = PrefixStampText(line, prefix);
     }
-    bool kept = false;
-    const std::uint32_t number = book.Meet(key, lineNumber, time, kept);
-    if (trails) {
-      if (kept) trailOf.push_back({std::string(stamp), {}, {}});
-      CopyTrail& trail = trailOf[number];
-      trail.lastTime = stamp;
-      AddPath(trail.paths, PathOf(frameOf(line)));
-    }
-    if (twoPasses) return;
-    if (kept) {
-      writeKept(line);
-    } else {
-      writeRemoved(line, terminator);
-    }
+    if (!batches) return judge(c);
+    c.hash = HashText(c.key);
+    book.Prefetch(c.hash);
+    batch[batched++] = c;
+    if (batched == kBatch) judgeBatch();
   });
   if (!read) return;
   counts.linesCounted = counts.linesRead - counts.linesSkipped;
@@ -661,7 +710,10 @@ void DuplicateCheck::FilterByRules(const Policy& policy) {
     lineNumber = 0;
     std::size_t next = 0;
     const bool wrote = inputs.ForEachLine([&](std::string_view line, std::string_view terminator) {
-      if (line.data() == nullptr) return lateLf();
+      if (line.data() == nullptr) {
+        if (!terminator.empty()) lateLf();
+        return;
+      }
       lastRemoved = false;
       ++lineNumber;
       if (!policy.Examine(line, key, prefixKind)) return;
