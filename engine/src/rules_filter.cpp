@@ -134,14 +134,9 @@ class KeyBook {
     index_.Reset(0, "\n");
   }
 
-  // Meets `key` on line `line`: the record it counts to, with `kept` set when
-  // the line starts a record of its own (a new key, or a copy outside the window).
-  std::uint32_t Meet(std::string_view key, std::uint64_t line, std::optional<std::int64_t> time,
-                     bool& kept) {
-    const std::string_view compared = ComparableKey(key, rules_.compare, scratch_);
-    return MeetCompared(compared, HashText(compared), line, time, kept);
-  }
-  // Meet for a key the rules leave as it is (no compare rule), hashed to `hash`.
+  // Meets a key's compared form, hashed to `hash`, on line `line`: the record
+  // it counts to, with `kept` set when the line starts a record of its own (a
+  // new key, or a copy outside the window).
   std::uint32_t MeetCompared(std::string_view compared, std::uint32_t hash, std::uint64_t line,
                              std::optional<std::int64_t> time, bool& kept) {
     const char* found = index_.Find(hash, compared);
@@ -265,7 +260,6 @@ class KeyBook {
   std::size_t liveAfterForgetting_ = 0;
   KeptLineTable keys_;
   LineIndex index_;
-  std::string scratch_;
 };
 
 }  // namespace
@@ -580,9 +574,10 @@ void DuplicateCheck::FilterByRules(const Policy& policy) {
   const bool stamps = PacketMode && LogPrefixes && (Rules.windowSeconds > 0 || trails);
   KeyBook book(Rules, twoPasses || !Reports.countsPath.empty());
   keys = &book;
-  // Lookups go in batches, their memory fetched ahead, where a key is its own
-  // compared form: a compared form written into a scratch buffer lives one line.
-  const bool batches = !Rules.compare.Any();
+  // Lookups go in batches, their memory fetched ahead; a compared form that
+  // the rules write lives in its candidate's own scratch buffer until judged.
+  constexpr std::size_t kBatch = 16;
+  std::array<std::string, kBatch> scratch;
   std::vector<CopyTrail> trailOf;
   // The frame as the tests read it: a line read from its start when stamps
   // and tags are not passed over.
@@ -620,7 +615,8 @@ void DuplicateCheck::FilterByRules(const Policy& policy) {
   LogPrefixKind prefixKind = LogPrefixKind::None;
   // A line the tests let through, judged once the lookups of its batch are due.
   struct Candidate {
-    std::string_view line, terminator, key;
+    std::string_view line, terminator;
+    std::string_view key;  // its compared form
     std::uint64_t number;
     std::optional<std::int64_t> time;
     std::string_view stamp;
@@ -628,8 +624,7 @@ void DuplicateCheck::FilterByRules(const Policy& policy) {
   };
   const auto judge = [&](const Candidate& c) {
     bool kept = false;
-    const std::uint32_t number = batches ? book.MeetCompared(c.key, c.hash, c.number, c.time, kept)
-                                         : book.Meet(c.key, c.number, c.time, kept);
+    const std::uint32_t number = book.MeetCompared(c.key, c.hash, c.number, c.time, kept);
     if (trails) {
       if (kept) trailOf.push_back({std::string(c.stamp), {}, {}});
       CopyTrail& trail = trailOf[number];
@@ -643,7 +638,6 @@ void DuplicateCheck::FilterByRules(const Policy& policy) {
       writeRemoved(c.line, c.terminator);
     }
   };
-  constexpr std::size_t kBatch = 16;
   std::array<Candidate, kBatch> batch{};
   std::size_t batched = 0;
   const auto judgeBatch = [&] {
@@ -672,7 +666,7 @@ void DuplicateCheck::FilterByRules(const Policy& policy) {
       c.time = PrefixSeconds(line, prefix);
       c.stamp = PrefixStampText(line, prefix);
     }
-    if (!batches) return judge(c);
+    c.key = ComparableKey(key, Rules.compare, scratch[batched]);
     c.hash = HashText(c.key);
     book.Prefetch(c.hash);
     batch[batched++] = c;
@@ -685,16 +679,24 @@ void DuplicateCheck::FilterByRules(const Policy& policy) {
   // The written lines, in input order, with the record of each: those still
   // to write, or those the count report lists (keeping the first, they were
   // written as they came, one per record).
-  std::vector<std::pair<std::uint64_t, std::uint32_t>> plan;
+  // Record numbers, 4 bytes a written line.
+  std::vector<std::uint32_t> plan;
+  const auto writtenLine = [&](std::uint32_t number) {
+    return Rules.keep == KeepRule::Last ? book.records[number].lastLine
+                                        : book.records[number].firstLine;
+  };
   const std::vector<KeyRecord>& records = book.records;
   if (twoPasses || !Reports.countsPath.empty()) {
     for (std::uint32_t i = 0; i < book.Size(); ++i) {
       const KeyRecord& r = records[i];
       const bool written = Rules.keep == KeepRule::First || Rules.keep == KeepRule::Last ||
                            (Rules.keep == KeepRule::Once) == (r.count == 1);
-      if (written) plan.emplace_back(Rules.keep == KeepRule::Last ? r.lastLine : r.firstLine, i);
+      if (written) plan.push_back(i);
     }
-    if (Rules.keep == KeepRule::Last) std::sort(plan.begin(), plan.end());
+    if (Rules.keep == KeepRule::Last) {
+      std::sort(plan.begin(), plan.end(),
+                [&](std::uint32_t a, std::uint32_t b) { return writtenLine(a) < writtenLine(b); });
+    }
   }
   counts.linesKept = twoPasses ? plan.size() : book.Size();
   counts.duplicatesRemoved = counts.linesCounted - counts.linesKept;
@@ -717,7 +719,7 @@ void DuplicateCheck::FilterByRules(const Policy& policy) {
       lastRemoved = false;
       ++lineNumber;
       if (!policy.Examine(line, key, prefixKind)) return;
-      if (next < plan.size() && plan[next].first == lineNumber) {
+      if (next < plan.size() && writtenLine(plan[next]) == lineNumber) {
         ++next;
         writeKept(line);
       } else {
@@ -731,7 +733,8 @@ void DuplicateCheck::FilterByRules(const Policy& policy) {
     std::string row = "line,count,first_line,last_line";
     if (PacketMode) row += ",first_time,last_time,heard_via";
     row += lineEnd_;
-    for (const auto& [line, number] : plan) {
+    for (const std::uint32_t number : plan) {
+      const std::uint64_t line = writtenLine(number);
       const KeyRecord& r = records[number];
       row += std::to_string(line) + ',' + std::to_string(r.count) + ',' +
              std::to_string(r.firstLine) + ',' + std::to_string(r.lastLine);
