@@ -39,17 +39,29 @@ class WindowsErrorCategory final : public std::error_category {
 using StatBuf = struct _stat64;
 // Shared for writing, renaming and deleting too: the program writing a log
 // that is being read (or followed) must still be able to write and rotate it.
-int OsOpenRead(const fs::path& p, bool /*wait: Windows opens do not wait*/) {
+// A failure is the system's own reason, in the user's language ("being used by
+// another process" says more than "Permission denied"), except for a folder,
+// which Windows refuses as "Access denied".
+int OsOpenRead(const fs::path& p, bool /*wait: Windows opens do not wait*/,
+               std::error_code& error) {
   const HANDLE handle =
       CreateFileW(p.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
-    const DWORD error = GetLastError();
-    errno = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ENOENT : EACCES;
+    const DWORD code = GetLastError();
+    const DWORD attributes = GetFileAttributesW(p.c_str());
+    const bool folder =
+        attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    error = code == ERROR_ACCESS_DENIED && folder
+                ? std::make_error_code(std::errc::is_a_directory)
+                : std::error_code(static_cast<int>(code), WindowsCategory());
     return -1;
   }
   const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY | _O_BINARY);
-  if (fd < 0) CloseHandle(handle);
+  if (fd < 0) {
+    error = {errno, std::generic_category()};
+    CloseHandle(handle);
+  }
   return fd;
 }
 int OsCreateEmpty(const fs::path& p) {
@@ -146,8 +158,10 @@ using StatBuf = struct stat;
 // Non-blocking, unless the caller reads streams, only so that opening a named
 // pipe does not wait for a writer; the pipe is then refused as no regular file,
 // and regular files ignore the flag. A stream's reader waits for its writer as cat does.
-int OsOpenRead(const fs::path& p, bool wait) {
-  return ::open(p.c_str(), O_RDONLY | O_CLOEXEC | (wait ? 0 : O_NONBLOCK));
+int OsOpenRead(const fs::path& p, bool wait, std::error_code& error) {
+  const int fd = ::open(p.c_str(), O_RDONLY | O_CLOEXEC | (wait ? 0 : O_NONBLOCK));
+  if (fd < 0) error = {errno, std::generic_category()};
+  return fd;
 }
 int OsCreateNew(const fs::path& p) {
   return ::open(p.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -248,8 +262,14 @@ InputFile::~InputFile() {
 
 std::error_code InputFile::Open(const std::string& utf8Path, bool acceptStreams) {
   const bool standardInput = acceptStreams && utf8Path == kStandardStream;
-  fd_ = standardInput ? OsDupStandardInput() : OsOpenRead(FromUtf8(utf8Path), acceptStreams);
-  if (fd_ < 0) return LastErrno();
+  if (standardInput) {
+    fd_ = OsDupStandardInput();
+    if (fd_ < 0) return LastErrno();
+  } else {
+    std::error_code refused;
+    fd_ = OsOpenRead(FromUtf8(utf8Path), acceptStreams, refused);
+    if (fd_ < 0) return refused;
+  }
   StatBuf st{};
   if (OsFstat(fd_, st) != 0) return LastErrno();
   if ((st.st_mode & S_IFMT) == S_IFDIR) return std::make_error_code(std::errc::is_a_directory);
