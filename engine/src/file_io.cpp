@@ -98,8 +98,18 @@ int OsFstat(int fd, StatBuf& st) { return _fstat64(fd, &st); }
 long long OsSeek(int fd, std::uint64_t offset) {
   return _lseeki64(fd, static_cast<long long>(offset), SEEK_SET);
 }
-long long OsRead(int fd, char* into, std::size_t n) {
-  return _read(fd, into, static_cast<unsigned>(std::min<std::size_t>(n, INT_MAX)));
+// ReadFile on the handle, not _read: the C runtime remembers an end of file
+// once met and answers every later read with nothing, so a followed log's
+// appends would never be seen. A pipe whose writer is gone has ended.
+long long OsRead(int fd, char* into, std::size_t n, std::error_code& error) {
+  const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+  DWORD got = 0;
+  if (ReadFile(handle, into, static_cast<DWORD>(std::min<std::size_t>(n, INT_MAX)), &got, nullptr))
+    return got;
+  const DWORD code = GetLastError();
+  if (code == ERROR_BROKEN_PIPE || code == ERROR_HANDLE_EOF) return 0;
+  error = {static_cast<int>(code), WindowsCategory()};
+  return -1;
 }
 long long OsWrite(int fd, const char* from, std::size_t n) {
   return _write(fd, from, static_cast<unsigned>(std::min<std::size_t>(n, INT_MAX)));
@@ -183,7 +193,15 @@ int OsFstat(int fd, StatBuf& st) { return ::fstat(fd, &st); }
 long long OsSeek(int fd, std::uint64_t offset) {
   return ::lseek(fd, static_cast<off_t>(offset), SEEK_SET);
 }
-long long OsRead(int fd, char* into, std::size_t n) { return ::read(fd, into, n); }
+long long OsRead(int fd, char* into, std::size_t n, std::error_code& error) {
+  for (;;) {
+    const ssize_t got = ::read(fd, into, n);
+    if (got >= 0) return got;
+    if (errno != EINTR) break;
+  }
+  error = {errno, std::generic_category()};
+  return -1;
+}
 long long OsWrite(int fd, const char* from, std::size_t n) { return ::write(fd, from, n); }
 int OsClose(int fd) { return ::close(fd); }
 // Whether a read would answer within `ms` milliseconds (data, end or error).
@@ -302,16 +320,13 @@ std::error_code InputFile::Read(char* into, std::size_t capacity, std::size_t& g
       return {};
     }
   }
-  for (;;) {
-    long long n = OsRead(fd_, into, capacity);
-    if (n >= 0) {
-      got = static_cast<std::size_t>(n);
-      bytesRead_ += got;
-      position_ += got;
-      return {};
-    }
-    if (errno != EINTR) return LastErrno();
-  }
+  std::error_code failed;
+  const long long n = OsRead(fd_, into, capacity, failed);
+  if (n < 0) return failed;
+  got = static_cast<std::size_t>(n);
+  bytesRead_ += got;
+  position_ += got;
+  return {};
 }
 
 bool InputFile::DataReady() const { return !stream_ || OsWaitReadable(fd_, 0); }
