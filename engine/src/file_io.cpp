@@ -39,17 +39,29 @@ class WindowsErrorCategory final : public std::error_category {
 using StatBuf = struct _stat64;
 // Shared for writing, renaming and deleting too: the program writing a log
 // that is being read (or followed) must still be able to write and rotate it.
-int OsOpenRead(const fs::path& p, bool /*wait: Windows opens do not wait*/) {
+// A failure is the system's own reason, in the user's language ("being used by
+// another process" says more than "Permission denied"), except for a folder,
+// which Windows refuses as "Access denied".
+int OsOpenRead(const fs::path& p, bool /*wait: Windows opens do not wait*/,
+               std::error_code& error) {
   const HANDLE handle =
       CreateFileW(p.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
-    const DWORD error = GetLastError();
-    errno = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ENOENT : EACCES;
+    const DWORD code = GetLastError();
+    const DWORD attributes = GetFileAttributesW(p.c_str());
+    const bool folder =
+        attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    error = code == ERROR_ACCESS_DENIED && folder
+                ? std::make_error_code(std::errc::is_a_directory)
+                : std::error_code(static_cast<int>(code), WindowsCategory());
     return -1;
   }
   const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY | _O_BINARY);
-  if (fd < 0) CloseHandle(handle);
+  if (fd < 0) {
+    error = {errno, std::generic_category()};
+    CloseHandle(handle);
+  }
   return fd;
 }
 int OsCreateEmpty(const fs::path& p) {
@@ -86,8 +98,18 @@ int OsFstat(int fd, StatBuf& st) { return _fstat64(fd, &st); }
 long long OsSeek(int fd, std::uint64_t offset) {
   return _lseeki64(fd, static_cast<long long>(offset), SEEK_SET);
 }
-long long OsRead(int fd, char* into, std::size_t n) {
-  return _read(fd, into, static_cast<unsigned>(std::min<std::size_t>(n, INT_MAX)));
+// ReadFile on the handle, not _read: the C runtime remembers an end of file
+// once met and answers every later read with nothing, so a followed log's
+// appends would never be seen. A pipe whose writer is gone has ended.
+long long OsRead(int fd, char* into, std::size_t n, std::error_code& error) {
+  const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+  DWORD got = 0;
+  if (ReadFile(handle, into, static_cast<DWORD>(std::min<std::size_t>(n, INT_MAX)), &got, nullptr))
+    return got;
+  const DWORD code = GetLastError();
+  if (code == ERROR_BROKEN_PIPE || code == ERROR_HANDLE_EOF) return 0;
+  error = {static_cast<int>(code), WindowsCategory()};
+  return -1;
 }
 long long OsWrite(int fd, const char* from, std::size_t n) {
   return _write(fd, from, static_cast<unsigned>(std::min<std::size_t>(n, INT_MAX)));
@@ -146,8 +168,10 @@ using StatBuf = struct stat;
 // Non-blocking, unless the caller reads streams, only so that opening a named
 // pipe does not wait for a writer; the pipe is then refused as no regular file,
 // and regular files ignore the flag. A stream's reader waits for its writer as cat does.
-int OsOpenRead(const fs::path& p, bool wait) {
-  return ::open(p.c_str(), O_RDONLY | O_CLOEXEC | (wait ? 0 : O_NONBLOCK));
+int OsOpenRead(const fs::path& p, bool wait, std::error_code& error) {
+  const int fd = ::open(p.c_str(), O_RDONLY | O_CLOEXEC | (wait ? 0 : O_NONBLOCK));
+  if (fd < 0) error = {errno, std::generic_category()};
+  return fd;
 }
 int OsCreateNew(const fs::path& p) {
   return ::open(p.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -169,7 +193,15 @@ int OsFstat(int fd, StatBuf& st) { return ::fstat(fd, &st); }
 long long OsSeek(int fd, std::uint64_t offset) {
   return ::lseek(fd, static_cast<off_t>(offset), SEEK_SET);
 }
-long long OsRead(int fd, char* into, std::size_t n) { return ::read(fd, into, n); }
+long long OsRead(int fd, char* into, std::size_t n, std::error_code& error) {
+  for (;;) {
+    const ssize_t got = ::read(fd, into, n);
+    if (got >= 0) return got;
+    if (errno != EINTR) break;
+  }
+  error = {errno, std::generic_category()};
+  return -1;
+}
 long long OsWrite(int fd, const char* from, std::size_t n) { return ::write(fd, from, n); }
 int OsClose(int fd) { return ::close(fd); }
 // Whether a read would answer within `ms` milliseconds (data, end or error).
@@ -248,8 +280,14 @@ InputFile::~InputFile() {
 
 std::error_code InputFile::Open(const std::string& utf8Path, bool acceptStreams) {
   const bool standardInput = acceptStreams && utf8Path == kStandardStream;
-  fd_ = standardInput ? OsDupStandardInput() : OsOpenRead(FromUtf8(utf8Path), acceptStreams);
-  if (fd_ < 0) return LastErrno();
+  if (standardInput) {
+    fd_ = OsDupStandardInput();
+    if (fd_ < 0) return LastErrno();
+  } else {
+    std::error_code refused;
+    fd_ = OsOpenRead(FromUtf8(utf8Path), acceptStreams, refused);
+    if (fd_ < 0) return refused;
+  }
   StatBuf st{};
   if (OsFstat(fd_, st) != 0) return LastErrno();
   if ((st.st_mode & S_IFMT) == S_IFDIR) return std::make_error_code(std::errc::is_a_directory);
@@ -282,16 +320,13 @@ std::error_code InputFile::Read(char* into, std::size_t capacity, std::size_t& g
       return {};
     }
   }
-  for (;;) {
-    long long n = OsRead(fd_, into, capacity);
-    if (n >= 0) {
-      got = static_cast<std::size_t>(n);
-      bytesRead_ += got;
-      position_ += got;
-      return {};
-    }
-    if (errno != EINTR) return LastErrno();
-  }
+  std::error_code failed;
+  const long long n = OsRead(fd_, into, capacity, failed);
+  if (n < 0) return failed;
+  got = static_cast<std::size_t>(n);
+  bytesRead_ += got;
+  position_ += got;
+  return {};
 }
 
 bool InputFile::DataReady() const { return !stream_ || OsWaitReadable(fd_, 0); }

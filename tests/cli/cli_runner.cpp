@@ -60,8 +60,7 @@ std::wstring ProgramPath() {
 }
 
 int Spawn(const std::vector<std::string>& args, const TempDir& io) {
-  std::wstring command = Quoted(ProgramPath());
-  for (const std::string& arg : args) command += L" " + Quoted(Wide(arg));
+  std::wstring command = CliCommandLine(args);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
@@ -105,6 +104,14 @@ int Spawn(const std::vector<std::string>& args, const TempDir& io) {
 #endif
 
 }  // namespace
+
+#ifdef _WIN32
+std::wstring CliCommandLine(const std::vector<std::string>& args) {
+  std::wstring command = Quoted(ProgramPath());
+  for (const std::string& arg : args) command += L" " + Quoted(Wide(arg));
+  return command;
+}
+#endif
 
 CliRun RunCli(const std::vector<std::string>& args, std::string_view input) {
   TempDir io;

@@ -16,4 +16,9 @@ struct CliRun {
 // Runs sievra-cli with `args` (UTF-8) and `input` on its standard input, and waits.
 CliRun RunCli(const std::vector<std::string>& args, std::string_view input = {});
 
+#ifdef _WIN32
+// The command line that starts sievra-cli with `args` (UTF-8), for CreateProcessW.
+std::wstring CliCommandLine(const std::vector<std::string>& args);
+#endif
+
 }  // namespace sievra::testing

@@ -157,6 +157,7 @@ class OptionsDialogDriver : public testing::WindowDriver {
     return NotInTheDialog("Options");
   }
   void Reopen() override { NotInTheDialog("a new launch"); }
+  bool WaitUntil(const std::function<bool()>& done) override { return PumpUntil(done, 5); }
 
  private:
   static bool NotInTheDialog(std::string_view what) {

@@ -108,6 +108,7 @@ class RigDriver : public testing::WindowDriver {
   std::vector<std::string> Messages() override { return rig.messages; }
   bool WithOptionsDialog(const std::function<void(WindowDriver& dialog)>& inDialog) override;
   void Reopen() override { rig.Reopen(); }
+  bool WaitUntil(const std::function<bool()>& done) override { return PumpUntil(done, 5); }
 
   WindowRig rig;
 };

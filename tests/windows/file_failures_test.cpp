@@ -8,8 +8,10 @@
 #include <functional>
 #include <ostream>
 #include <string>
+#include <system_error>
 #include <vector>
 
+#include "sievra/windows_errors.h"
 #include "windows_test_support.h"
 
 namespace sievra::wintest {
@@ -32,7 +34,14 @@ struct Trouble {
   Culprit culprit;
   // Causes the trouble (it may point the scene's paths elsewhere); returns what ends it.
   std::function<std::function<void()>(Scene&)> cause;
+  // The reason the message must give, when it is the input's: the system's own
+  // words, not the C runtime's "Permission denied" for everything.
+  std::function<std::string()> reason = {};
 };
+
+std::function<std::string()> SystemSays(DWORD code) {
+  return [code] { return WindowsErrorMessage(code); };
+}
 
 void PrintTo(const Trouble& row, std::ostream* out) { *out << row.name; }
 
@@ -68,9 +77,33 @@ const Trouble kTroubles[] = {
      [](Scene& scene) -> std::function<void()> {
        DeleteFileW(scene.input.c_str());
        return [path = scene.input] { WriteBytes(path, kInput); };
-     }},
+     },
+     SystemSays(ERROR_FILE_NOT_FOUND)},
+    {"InputFolderMissing", Culprit::Input,
+     [](Scene& scene) -> std::function<void()> {
+       const std::wstring missing = scene.folder.Child(L"gone ü");
+       scene.input = missing + L"\\in.txt";
+       return [missing, path = scene.input] {
+         CreateDirectoryW(missing.c_str(), nullptr);
+         WriteBytes(path, kInput);
+       };
+     },
+     SystemSays(ERROR_PATH_NOT_FOUND)},
     {"InputHeldOpenByAnotherProgram", Culprit::Input,
-     [](Scene& scene) { return HoldOpenUnshared(scene.input); }},
+     [](Scene& scene) { return HoldOpenUnshared(scene.input); },
+     SystemSays(ERROR_SHARING_VIOLATION)},
+    // Windows refuses a folder as "Access denied", which would send the user
+    // to its permissions.
+    {"InputIsAFolder", Culprit::Input,
+     [](Scene& scene) -> std::function<void()> {
+       scene.input = scene.folder.Child(L"a folder");
+       CreateDirectoryW(scene.input.c_str(), nullptr);
+       return [path = scene.input] {
+         RemoveDirectoryW(path.c_str());
+         WriteBytes(path, kInput);
+       };
+     },
+     [] { return std::make_error_code(std::errc::is_a_directory).message(); }},
 };
 
 class FileFailuresTest : public ::testing::TestWithParam<Trouble> {};
@@ -94,6 +127,9 @@ TEST_P(FileFailuresTest, ClearMessageOldOutputKeptAndNextRunWorks) {
             std::string::npos)
       << message;
   EXPECT_EQ(message.find_first_of("\r\n"), std::string::npos) << message;
+  if (GetParam().reason) {
+    EXPECT_NE(message.find(": " + GetParam().reason() + "."), std::string::npos) << message;
+  }
   EXPECT_EQ(scene.folder.Entries(), entriesBefore) << "a file was left behind or removed";
 
   endTrouble();

@@ -41,6 +41,7 @@ Control* frmOptions::Named(std::string_view name) {
       {"frmReports", &frmReports},
       {"chkRemovedReport", &chkRemovedReport},
       {"chkCountReport", &chkCountReport},
+      {"chkFollow", &chkFollow},
       {"cmdOK", &cmdOK},
       {"cmdCancel", &cmdCancel},
   };
@@ -120,6 +121,8 @@ void frmOptions::Render() {
   lblWindow.Enable(state.windowEnabled);
   chkRemovedReport.SetChecked(state.choices.removedReport);
   chkCountReport.SetChecked(state.choices.countReport);
+  chkFollow.SetChecked(state.choices.follow);
+  chkFollow.Enable(state.followEnabled);
 }
 
 void frmOptions::OnCommand(int id, int notification) {
@@ -153,6 +156,9 @@ void frmOptions::OnCommand(int id, int notification) {
       break;
     case OptionsControlId("chkCountReport"):
       model_.chkCountReport_Click(chkCountReport.IsChecked());
+      break;
+    case OptionsControlId("chkFollow"):
+      model_.chkFollow_Click(chkFollow.IsChecked());
       break;
     default:
       return;

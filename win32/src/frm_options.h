@@ -62,7 +62,7 @@ class frmOptions {
   bool accepted_ = false;
   bool rendering_ = false;  // txtWindow's change is the model's own text
   FrameCtrl frmCompare, frmKeep, frmReports;
-  CheckBoxCtrl chkIgnoreCase, chkIgnoreSpacing, chkRemovedReport, chkCountReport;
+  CheckBoxCtrl chkIgnoreCase, chkIgnoreSpacing, chkRemovedReport, chkCountReport, chkFollow;
   // In KeepRule's order, as the table lists them.
   OptionCtrl optKeepFirst, optKeepLast, optKeepOnce, optKeepRepeated;
   const OptionCtrl* const keepOptions_[4] = {&optKeepFirst, &optKeepLast, &optKeepOnce,

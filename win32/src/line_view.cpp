@@ -13,6 +13,7 @@ namespace {
 constexpr int kTextMargin = 4;  // pixels around the text, as the rich-text box has
 constexpr int kWheelRows = 3;
 constexpr int kSideStep = 20;  // pixels a click on a sideways scroll arrow moves
+constexpr UINT_PTR kScrollBarsTimer = 1;
 
 SCROLLINFO ScrollInfo(UINT mask) {
   SCROLLINFO info{};
@@ -79,6 +80,10 @@ LRESULT LineView::WindowProc(HWND view, UINT message, WPARAM wParam, LPARAM lPar
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
       Redraw();
+      return 0;
+    case WM_TIMER:
+      if (wParam != kScrollBarsTimer) break;
+      OnScrollBarsDue();
       return 0;
     default:
       break;
@@ -204,9 +209,20 @@ void LineView::SetLines(const ResultLines* lines) {
   Redraw();
 }
 
-void LineView::LinesGrew() {
+// Setting a scroll bar repaints it at once, which takes Wine milliseconds: a
+// result growing a few lines at a time sets them once per timer tick instead.
+void LineView::LinesGrew(std::size_t firstNewRow) {
+  if (!scrollBarsDue_) {
+    scrollBarsDue_ = true;
+    SetTimer(Handle(), kScrollBarsTimer, kScrollBarsCatchUpMs, nullptr);
+  }
+  if (firstNewRow < top_ + VisibleRows()) Redraw();
+}
+
+void LineView::OnScrollBarsDue() {
+  KillTimer(Handle(), kScrollBarsTimer);
+  if (!scrollBarsDue_) return;
   UpdateScrollBars();
-  Redraw();
 }
 
 void LineView::SetExtent(int pixels) {
@@ -259,6 +275,7 @@ std::size_t LineView::VisibleRows() const {
 }
 
 void LineView::UpdateScrollBars() {
+  scrollBarsDue_ = false;
   RECT client{};
   GetClientRect(Handle(), &client);
   const std::size_t rows = lines_ ? lines_->RowCount() : 0;

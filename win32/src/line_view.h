@@ -25,8 +25,11 @@ class LineView : public Control {
   void Create(const ControlArgs& args) override;
   // Shows `lines` (kept alive by the caller until Clear), from the first row.
   void SetLines(const ResultLines* lines);
-  // The lines grew: more rows to scroll to, nothing moves.
-  void LinesGrew();
+  // The lines grew from `firstNewRow` on: more rows to scroll to, nothing
+  // moves. Cheap however often it comes: the scroll bars catch up within
+  // kScrollBarsCatchUpMs, and only new rows on screen are painted.
+  void LinesGrew(std::size_t firstNewRow);
+  static constexpr UINT kScrollBarsCatchUpMs = 100;
   void Clear() { SetLines(nullptr); }
   // Lines may be scrolled sideways this many pixels from the text's left edge.
   void SetExtent(int pixels);
@@ -52,6 +55,7 @@ class LineView : public Control {
   void Redraw() const { InvalidateRect(Handle(), nullptr, FALSE); }
   void ScrollTo(std::ptrdiff_t row, int left);
   void UpdateScrollBars();
+  void OnScrollBarsDue();
   int RowHeight() const;
   std::size_t VisibleRows() const;
 
@@ -60,6 +64,7 @@ class LineView : public Control {
   int left_ = 0;
   int extent_ = 0;
   bool allSelected_ = false;
+  bool scrollBarsDue_ = false;  // the lines grew since the scroll bars were set
   HFONT font_ = nullptr;
 };
 

@@ -74,7 +74,7 @@ void ResultsBox::Show(const ResultLines& lines, std::size_t firstNewRow, UINT dp
     lines_.SetLines(&lines);
     ShowLineView(true);
   } else if (showsLines_) {
-    lines_.LinesGrew();
+    lines_.LinesGrew(firstNewRow);
   } else {
     AppendToRichEdit(lines, firstNewRow);
   }
@@ -113,6 +113,11 @@ void ResultsBox::ShowLineView(bool lineView) {
   if (hadFocus) SetFocus(lineView ? lines_.Handle() : rich_.Handle());
 }
 
+// Every message that changes a RichEdit repaints it and its scroll bars at
+// once, which takes Wine milliseconds each: with redrawing off, a piece costs
+// one paint, later, however many messages it takes. The selection and the
+// scroll position stay where they were: a result that grows while followed
+// must not pull the user's view away.
 void ResultsBox::AppendToRichEdit(const ResultLines& lines, std::size_t firstNewRow) const {
   std::wstring text;
   for (std::size_t row = firstNewRow; row < lines.RowCount(); ++row) {
@@ -120,12 +125,19 @@ void ResultsBox::AppendToRichEdit(const ResultLines& lines, std::size_t firstNew
     text += WideFromAnsi(lines.RowBytes(row));
   }
   HWND box = rich_.Handle();
+  CHARRANGE selection{};
+  POINT scrolled{};
+  SendMessageW(box, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+  SendMessageW(box, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scrolled));
+  SendMessageW(box, WM_SETREDRAW, FALSE, 0);
   SendMessageW(box, EM_SETREADONLY, FALSE, 0);
   SendMessageW(box, EM_SETSEL, static_cast<WPARAM>(-1), -1);
   SendMessageW(box, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
   SendMessageW(box, EM_SETREADONLY, TRUE, 0);
-  SendMessageW(box, EM_SETSEL, 0, 0);  // the start of the result in view, as a load shows it
-  SendMessageW(box, EM_SCROLLCARET, 0, 0);
+  SendMessageW(box, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+  SendMessageW(box, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scrolled));
+  SendMessageW(box, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(box, nullptr, TRUE);
 }
 
 void ResultsBox::ApplyRightMargin(UINT dpi) {
