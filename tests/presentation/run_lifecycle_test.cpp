@@ -242,8 +242,8 @@ TEST(RunLifecycle, AFollowedInputHandsOnItsLinesUntilCancelled) {
   ASSERT_TRUE(rig.ui.RunUntil([&] { return rig.rows == 2 && !rig.following.empty(); }));
   testing::WriteBytes(settings.inputPath, "a\r\nb\r\na\r\nc\r\n");
   // The counts come right after the lines they add.
-  ASSERT_TRUE(rig.ui.RunUntil(
-      [&] { return rig.rows == 3 && rig.following.back().linesRead == 4; }));
+  ASSERT_TRUE(
+      rig.ui.RunUntil([&] { return rig.rows == 3 && rig.following.back().linesRead == 4; }));
   EXPECT_EQ(rig.following.back().linesKept, 3u);
   EXPECT_EQ(rig.following.back().duplicatesRemoved, 1u);
   rig.run->Cancel();
